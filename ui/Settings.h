@@ -1,0 +1,20 @@
+// The per-user settings store: string values by section and entry. A missing value reads
+// as empty; failures are silent. Windows keeps them in the registry under
+// HKEY_CURRENT_USER\Software\<settings key>\<application name>\<section>; elsewhere in
+// "<config dir>/Tarvesk Software/kestrix/<application name>.ini".
+#pragma once
+
+#include <string>
+
+// The executable's file name without folder and extension ("kestrix" as delivered):
+// caption of every message box and a level of the settings' location.
+std::string AppName();
+
+std::string GetProfileString(const std::string& strSection, const std::string& strEntry);
+void WriteProfileString(const std::string& strSection, const std::string& strEntry,
+                        const std::string& strValue);
+
+// Section and entries the program uses.
+inline constexpr const char* kSectionGeneral = "General";
+inline constexpr const char* kEntryInputDir = "InputDir";
+inline constexpr const char* kEntryOutputDir = "OutputDir";
