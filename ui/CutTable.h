@@ -1,0 +1,38 @@
+// The four cuts in their fixed order, and the start-up rule that turns one chosen price
+// table into the four input paths. No widgets: the window and the headless converter
+// share it.
+#pragma once
+
+#include <array>
+#include <string>
+
+struct SCut {
+    int nNameId;            // string-table id of the display name
+    const char* pszTable;   // standard table name, lower case
+    const char* pszOutput;  // price-list file name, without folder
+    bool bNineteen;         // true for the 19-table layout (Brilliant only)
+};
+
+inline constexpr int kCutCount = 4;
+
+// Brilliant, Pear, Marquise, Emerald: the order in which cuts are shown and converted.
+extern const SCut g_cuts[kCutCount];
+
+// The separator between folders on this platform.
+#ifdef _WIN32
+inline constexpr char kFolderSeparator = '\\';
+#else
+inline constexpr char kFolderSeparator = '/';
+#endif
+
+// `strPath` up to and including its last folder separator; empty when it has none.
+std::string FolderOf(const std::string& strPath);
+
+// The four input paths for a table chosen at start-up. A standard table name in any
+// letter case gives the four standard names in its folder; any other file is taken as
+// the Brilliant table, the other three get the standard names in its folder.
+std::array<std::string, kCutCount> CutPathsFromChoice(const std::string& strChosen);
+
+// Whether `strPath` names something that can be opened for reading now. A folder does
+// not count: it is never a price table.
+bool CanOpenForReading(const std::string& strPath);
