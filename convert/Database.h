@@ -25,14 +25,15 @@ public:
     void OpenEx(const std::string& strConnect);
     // Disconnects and frees the handles; harmless when not open.
     void Close();
-    bool IsOpen() const { return m_hDbc != SQL_NULL_HDBC; }
+    bool IsOpen() const { return m_bConnected; }
 
-    // The connection handle for record sets; SQL_NULL_HDBC when not open.
+    // The connection handle for record sets; only valid while open.
     SQLHDBC Handle() const { return m_hDbc; }
 
 private:
     SQLHENV m_hEnv = SQL_NULL_HENV;
     SQLHDBC m_hDbc = SQL_NULL_HDBC;
+    bool m_bConnected = false;
 };
 
 // Collects the columns a record set binds, in field order.

@@ -1,0 +1,126 @@
+#include "convert/FileError.h"
+
+#include <cerrno>
+#include <unistd.h>
+
+#include "log/DenyWriteFile.h"
+
+namespace {
+
+const char* CauseTemplate(CFileException::ECause cause) {
+    switch (cause) {
+        case CFileException::none: return "No error occurred.";
+        case CFileException::genericException:
+            return "An unknown error occurred while accessing %1.";
+        case CFileException::fileNotFound: return "%1 was not found.";
+        case CFileException::badPath: return "%1 contains an invalid path.";
+        case CFileException::tooManyOpenFiles:
+            return "%1 could not be opened because there are too many open files.";
+        case CFileException::accessDenied: return "Access to %1 was denied.";
+        case CFileException::invalidFile:
+            return "An invalid file handle was associated with %1.";
+        case CFileException::removeCurrentDir:
+            return "%1 could not be removed because it is the current directory.";
+        case CFileException::directoryFull:
+            return "%1 could not be created because the directory is full.";
+        case CFileException::badSeek: return "Seek failed on %1";
+        case CFileException::hardIO:
+            return "A hardware I/O error was reported while accessing %1.";
+        case CFileException::sharingViolation:
+            return "A sharing violation occurred while accessing %1.";
+        case CFileException::lockViolation:
+            return "A locking violation occurred while accessing %1.";
+        case CFileException::diskFull: return "Disk full while accessing %1.";
+        case CFileException::endOfFile:
+            return "An attempt was made to access %1 past its end.";
+    }
+    return "An unknown error occurred while accessing %1.";
+}
+
+}  // namespace
+
+std::string CFileException::GetErrorMessage() const {
+    // Replace every %1 in one pass, so a file name that itself holds "%1" stays as it is.
+    std::string strTemplate = CauseTemplate(m_cause), strText;
+    for (size_t i = 0; i < strTemplate.size(); ++i) {
+        if (strTemplate.compare(i, 2, "%1") == 0) {
+            strText += m_strFileName;
+            ++i;
+        } else {
+            strText += strTemplate[i];
+        }
+    }
+    return strText;
+}
+
+CFileException::ECause CFileException::OsErrorToCause(int nError) {
+    switch (nError) {
+        case 0: return none;
+        case ENOENT: return fileNotFound;
+        case ENOTDIR:
+        case ENAMETOOLONG:
+        case ELOOP:
+        case EINVAL: return badPath;
+        case EMFILE:
+        case ENFILE: return tooManyOpenFiles;
+        case EACCES:
+        case EPERM:
+        case EROFS:
+        case EISDIR: return accessDenied;
+        case EBADF: return invalidFile;
+        case EBUSY:
+        case ETXTBSY:
+        // OpenDenyWrite fails this way when another writer holds the file.
+        case EWOULDBLOCK: return sharingViolation;
+        case ENOLCK:
+        case EDEADLK: return lockViolation;
+        case ENOSPC:
+        case EDQUOT:
+        case EFBIG: return diskFull;
+        case EIO: return hardIO;
+        case ESPIPE: return badSeek;
+        default: return genericException;
+    }
+}
+
+COutputFile::~COutputFile() {
+    if (m_nFd >= 0) ::close(m_nFd);
+}
+
+void COutputFile::Open(const std::string& strPath) {
+    Close();
+    m_strPath = strPath;
+    m_nFd = OpenDenyWrite(strPath);
+    if (m_nFd < 0) throw CFileException(CFileException::OsErrorToCause(errno), strPath);
+}
+
+void COutputFile::Write(const std::string& strText) {
+    // Text mode: line feeds go to disk as CR LF. Translate into one buffer so that one
+    // call stays one write.
+    std::string strOut;
+    strOut.reserve(strText.size() + strText.size() / 16);
+    for (char c : strText) {
+        if (c == '\n') strOut += '\r';
+        strOut += c;
+    }
+    WriteAll(strOut.data(), strOut.size());
+}
+
+void COutputFile::WriteAll(const char* pData, size_t nSize) {
+    if (m_nFd < 0) throw CFileException(CFileException::diskFull, m_strPath);
+    while (nSize > 0) {
+        ssize_t nWritten = ::write(m_nFd, pData, nSize);
+        if (nWritten < 0 && errno == EINTR) continue;
+        if (nWritten <= 0) throw CFileException(CFileException::diskFull, m_strPath);
+        pData += nWritten;
+        nSize -= static_cast<size_t>(nWritten);
+    }
+}
+
+void COutputFile::Close() {
+    if (m_nFd < 0) return;
+    int nFd = m_nFd;
+    m_nFd = -1;
+    // No retry on EINTR: on Linux the descriptor is released either way.
+    if (::close(nFd) != 0) throw CFileException(CFileException::diskFull, m_strPath);
+}
