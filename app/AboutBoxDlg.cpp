@@ -1,0 +1,25 @@
+#include "app/AboutBoxDlg.h"
+
+#include <wx/button.h>
+#include <wx/statbmp.h>
+#include <wx/stattext.h>
+
+#include "res/Layout.h"
+
+namespace tpl = about_template;
+
+CAboutBoxDlg::CAboutBoxDlg(wxWindow* pOwner)
+    : wxDialog(pOwner, wxID_ANY, "About kestrix", wxDefaultPosition, wxDefaultSize,
+               wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX) {
+    auto* pIcon = new wxStaticBitmap(this, wxID_ANY, LargeAppIcon());
+    auto* pText = new wxStaticText(this, wxID_ANY, "Zelmarot pricelist converter Version 1.0.2");
+    auto* pOk = new wxButton(this, wxID_OK, "OK");
+    pOk->SetDefault();
+    SetEscapeId(wxID_OK);
+
+    PlaceControl(this, pIcon, tpl::kIcon, EFit::Exact);
+    PlaceControl(this, pText, tpl::kText);
+    PlaceControl(this, pOk, tpl::kOk);
+    SizeInDialogUnits(this, tpl::kWidth, tpl::kHeight);
+    CentreOnParent();
+}

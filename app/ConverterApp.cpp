@@ -1,0 +1,26 @@
+#include "app/ConverterApp.h"
+
+#include "app/OdbcEnvironment.h"
+#include "res/Strings.h"
+#include "ui/CutSelectionDlg.h"
+#include "ui/Settings.h"
+#include "ui/WxText.h"
+
+bool CConverterApp::OnInit() {
+    // The base class would parse the command line; the program takes no arguments, and
+    // an unknown one must not stop it. The run itself is in OnRun: a false result here
+    // would end the process with status 255.
+    SetAppName(ToWx(AppName()));
+    SetVendorName("Tarvesk Software");
+    return true;
+}
+
+int CConverterApp::OnRun() {
+    CCutSelectionDlg dlg(nullptr);
+    SetTopWindow(&dlg);
+    // Message boxes and the start-up file dialog come before the window is shown; it is
+    // never offered for input when its start-up steps fail.
+    if (dlg.InitialiseWindow(PlatformOdbcInstaller())) dlg.ShowModal();
+    SetTopWindow(nullptr);
+    return 0;
+}
