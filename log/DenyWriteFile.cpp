@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 int OpenDenyWrite(const std::string& strPath) {
@@ -10,7 +11,11 @@ int OpenDenyWrite(const std::string& strPath) {
     // its content.
     int fd = open(strPath.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
     if (fd < 0) return -1;
-    if (flock(fd, LOCK_EX | LOCK_NB) != 0 || ftruncate(fd, 0) != 0) {
+    // Like O_TRUNC, truncation applies to regular files only: a device such as
+    // /dev/full has nothing to truncate and would refuse with EINVAL.
+    struct stat st;
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0 || fstat(fd, &st) != 0 ||
+        (S_ISREG(st.st_mode) && ftruncate(fd, 0) != 0)) {
         int nError = errno;
         close(fd);
         errno = nError;
