@@ -4,6 +4,7 @@
 #include <string>
 
 class CRunLog;
+class CException;
 class IMessageBox;
 
 class CCutConverter {
@@ -23,6 +24,22 @@ public:
     bool m_bFailed = false;           // set by any failed run; never cleared here
 
 private:
+    // Steps 7 to 9 of a run: asks about an existing output file and makes the backups.
+    // False when the run must end (already logged and flagged).
+    bool ProtectExistingFile(const std::string& strOutputPath, const std::string& strCutName);
+    void MakeNumberedBackup(const std::string& strPlainBackup, const std::string& strBase);
+    void ReportUnexpected(const CException& e, size_t nMaxDescription);
+    void Fail(const std::string& strEntry);
+
     CRunLog& m_log;
     IMessageBox& m_box;
 };
+
+// The folder part of `strInputPath` (up to and including its last folder separator,
+// empty without one) and the table name (the rest, cut before its last ".").
+void SplitInputPath(const std::string& strInputPath, std::string& strFolder,
+                    std::string& strTable);
+
+// "DSN=zlmrt_conv;DEFAULTDIR=" and the folder. A folder holding ";", "{" or "}" would end
+// or redirect the string, so it is then enclosed in braces with every "}" doubled.
+std::string ConnectionString(const std::string& strFolder);

@@ -1,0 +1,188 @@
+#include "convert/ConvertCut.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <new>
+
+#include "convert/Database.h"
+#include "convert/FileError.h"
+#include "convert/PapRecord.h"
+#include "convert/PriceList.h"
+#include "log/RunLog.h"
+#include "res/MessageBox.h"
+#include "res/Strings.h"
+#include "ui/CutTable.h"
+#include "ui/Settings.h"
+
+namespace {
+
+constexpr size_t kMaxFileDescription = 299;
+constexpr size_t kMaxDBDescription = 298;
+
+bool PathExists(const std::string& strPath) {
+    struct stat st {};
+    return stat(strPath.c_str(), &st) == 0;
+}
+
+bool CopyFileOver(const std::string& strFrom, const std::string& strTo) {
+    std::error_code ec;
+    return std::filesystem::copy_file(strFrom, strTo,
+                                      std::filesystem::copy_options::overwrite_existing, ec);
+}
+
+// The counterpart of resetting a file's attributes to normal: its owner may write it
+// again. The result is never looked at.
+void MakeWritable(const std::string& strPath) {
+    struct stat st {};
+    if (stat(strPath.c_str(), &st) == 0) chmod(strPath.c_str(), st.st_mode | S_IWUSR);
+}
+
+void RemoveFile(const std::string& strPath) { unlink(strPath.c_str()); }
+
+}  // namespace
+
+void SplitInputPath(const std::string& strInputPath, std::string& strFolder,
+                    std::string& strTable) {
+    strFolder = FolderOf(strInputPath);
+    strTable = strInputPath.substr(strFolder.size());
+    size_t nDot = strTable.rfind('.');
+    if (nDot != std::string::npos) strTable.erase(nDot);
+}
+
+std::string ConnectionString(const std::string& strFolder) {
+    std::string strValue = strFolder;
+    if (strFolder.find_first_of(";{}") != std::string::npos) {
+        strValue = "{";
+        for (char c : strFolder) strValue += c == '}' ? std::string("}}") : std::string(1, c);
+        strValue += "}";
+    }
+    return "DSN=zlmrt_conv;DEFAULTDIR=" + strValue;
+}
+
+void CCutConverter::Fail(const std::string& strEntry) {
+    m_log.AppendLog(strEntry);
+    m_bFailed = true;
+}
+
+void CCutConverter::ConvertCut(const std::string& strInputPath, const std::string& strCutName,
+                               const std::string& strOutputFile, bool bNineteenTables) {
+    m_log.AppendLog(FormatString("---------------\r\nProcessing %s cut data from \"%s\" file.\r\n",
+                                 strCutName, strInputPath));
+    // Declared in acquisition order, so they are released in reverse on every path.
+    try {
+        std::string strFolder, strTable;
+        SplitInputPath(strInputPath, strFolder, strTable);
+        CDatabase database;
+        try {
+            database.OpenEx(ConnectionString(strFolder));
+        } catch (const CDBException& e) {
+            return Fail(FormatString("Cannot connect to dBase database, error description "
+                                     "follows:\r\n\t%s\r\n", e.GetErrorMessage()));
+        }
+        CPapRecord rs(database);
+        rs.SetTable(strTable);
+        try {
+            rs.Open();
+        } catch (const CDBException& e) {
+            return Fail(FormatString("Cannot open DBase table, error description follows:\r\n\t%s\r\n",
+                                     e.GetErrorMessage()));
+        }
+
+        int nExpected = bNineteenTables ? 150 : 130;
+        int nCount = CountRecords(rs);
+        if (nCount != nExpected) {
+            Fail(FormatString("Wrong numeber of records (%d) in the table, %d records expected\r\n",
+                              std::to_string(nCount), std::to_string(nExpected)));
+            m_box.MessageBox(LoadString(IDS_WRONG_RECORD_COUNT), MB_OK);
+            return;
+        }
+
+        std::string strOutputPath = m_strOutputDir + kFolderSeparator + strOutputFile;
+        if (PathExists(strOutputPath) && !ProtectExistingFile(strOutputPath, strCutName)) return;
+        MakeWritable(strOutputPath);
+
+        COutputFile file;
+        try {
+            file.Open(strOutputPath);
+        } catch (const CFileException& e) {
+            return Fail(FormatString("Cannot open output file \"%s\", error follows:\r\n\t%s\r\n",
+                                     strOutputPath,
+                                     e.GetErrorMessage().substr(0, kMaxFileDescription)));
+        }
+        WriteProfileString(kSectionGeneral, kEntryOutputDir, m_strOutputDir);
+        WritePriceList(file, strCutName, strInputPath, bNineteenTables, rs);
+        // Closed before the success entry: a close that fails may have lost data, and the
+        // log must not call that file converted.
+        file.Close();
+        m_log.AppendLog(FormatString("File was converted successfully to \"%s\".\r\n", strOutputPath));
+    } catch (const CDBException& e) {
+        ReportUnexpected(e, kMaxDBDescription);
+    } catch (const CException& e) {
+        ReportUnexpected(e, kMaxFileDescription);
+    } catch (const std::bad_alloc&) {
+        struct : CException {
+            std::string GetErrorMessage() const override { return "Out of memory."; }
+        } outOfMemory;
+        ReportUnexpected(outOfMemory, kMaxFileDescription);
+    }
+}
+
+void CCutConverter::ReportUnexpected(const CException& e, size_t nMaxDescription) {
+    std::string strMessage = e.GetErrorMessage();
+    m_box.MessageBox(strMessage.empty() ? "No error message is available." : strMessage, MB_OK);
+    Fail(FormatString("Unexpected error (description follows):\r\n\t%s\r\n",
+                      strMessage.substr(0, nMaxDescription)));
+}
+
+bool CCutConverter::ProtectExistingFile(const std::string& strOutputPath,
+                                        const std::string& strCutName) {
+    int nAnswer = IDYES;
+    if (!m_bBackupConfirmed)
+        nAnswer = m_box.MessageBox(
+            FormatString(LoadString(IDS_REPLACE_OUTPUT), strOutputPath, strCutName),
+            MB_YESNOCANCEL | MB_ICONQUESTION);
+    if (nAnswer == IDCANCEL) {
+        Fail(FormatString("Output file \"%s\" exists, canceling conversion.\r\n", strOutputPath));
+        return false;
+    }
+    if (nAnswer != IDYES) return true;  // No: the file is overwritten in place
+
+    m_bBackupConfirmed = true;
+    std::string strBase = strOutputPath.substr(0, strOutputPath.rfind('.'));
+    std::string strPlainBackup = strBase + ".bak";
+    if (PathExists(strPlainBackup)) MakeNumberedBackup(strPlainBackup, strBase);
+
+    if (CopyFileOver(strOutputPath, strPlainBackup)) {
+        m_log.AppendLog(FormatString("Moving \"%s\" file to \"%s\": success.\r\n", strOutputPath,
+                                     strPlainBackup));
+    } else if (m_box.MessageBox(
+                   FormatString(LoadString(IDS_BACKUP_FAILED), strOutputPath, strCutName),
+                   MB_OKCANCEL | MB_ICONQUESTION) == IDCANCEL) {
+        Fail(FormatString("Cannot create a backup copy of \"%s\". Canceling conversion.\r\n",
+                          strOutputPath));
+        return false;
+    }
+    MakeWritable(strOutputPath);
+    RemoveFile(strOutputPath);
+    return true;
+}
+
+// Moves the plain backup aside into the lowest free number; with all ten taken it stays
+// and is replaced by the current file.
+void CCutConverter::MakeNumberedBackup(const std::string& strPlainBackup,
+                                       const std::string& strBase) {
+    for (int n = 1; n <= 10; ++n) {
+        std::string strNumbered = strBase + std::to_string(n) + ".bak";
+        if (PathExists(strNumbered)) continue;
+        bool bCopied = CopyFileOver(strPlainBackup, strNumbered);
+        m_log.AppendLog(FormatString("Moving \"%s\" file to \"%s\": ", strPlainBackup, strNumbered) +
+                        (bCopied ? "success" : "failed") + ".\r\n");
+        if (bCopied) {
+            MakeWritable(strPlainBackup);
+            RemoveFile(strPlainBackup);
+        }
+        return;
+    }
+}
