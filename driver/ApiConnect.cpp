@@ -1,0 +1,165 @@
+// Connecting, disconnecting, the connection's attributes and transactions.
+#include "driver/OdbcApi.h"
+
+#include "driver/ConnectionString.h"
+#include "driver/Folder.h"
+#include "driver/Handles.h"
+
+using namespace kdbf;
+
+namespace {
+
+// A value of the data source's entry in odbc.ini, or empty.
+std::string DataSourceValue(const std::string& dsn, const char* key) {
+    if (dsn.empty()) return {};
+    char buffer[4096] = {};
+    int n = SQLGetPrivateProfileString(dsn.c_str(), key, "", buffer, sizeof buffer, "odbc.ini");
+    return n > 0 ? std::string(buffer) : std::string();
+}
+
+// The value of the first of `keys` present: in the connection string, else in the DSN.
+std::string Setting(const Attributes& attributes, const std::string& dsn,
+                    std::initializer_list<const char*> keys) {
+    for (const char* key : keys) {
+        auto it = attributes.find(key);
+        if (it != attributes.end()) return it->second;
+    }
+    for (const char* key : keys) {
+        std::string value = DataSourceValue(dsn, key);
+        if (!value.empty()) return value;
+    }
+    return {};
+}
+
+void Open(Connection& dbc, const Attributes& attributes) {
+    if (dbc.connected) throw OdbcError("08002", "Connection name in use");
+    auto dsn = attributes.find("DSN");
+    dbc.dsn = dsn != attributes.end() ? dsn->second : std::string();
+    std::string folder = Setting(attributes, dbc.dsn, {"DEFAULTDIR", "DBQ"});
+    dbc.fil = Setting(attributes, dbc.dsn, {"FIL"});
+    if (!IsReadableFolder(folder))
+        throw OdbcError("08001", "Folder '" + folder + "' (DEFAULTDIR) is not a readable folder");
+    if (!folder.empty() && folder.back() != '/') folder += '/';
+    dbc.folder = folder;
+    dbc.connected = true;
+}
+
+std::string OutputConnectionString(const Connection& dbc) {
+    std::string out;
+    if (!dbc.dsn.empty()) out += FormatAttribute("DSN", dbc.dsn) + ";";
+    out += FormatAttribute("DEFAULTDIR", dbc.folder) + ";";
+    if (!dbc.fil.empty()) out += FormatAttribute("FIL", dbc.fil) + ";";
+    return out;
+}
+
+Attributes ParseOrFail(const std::string& text) {
+    try {
+        return ParseConnectionString(text);
+    } catch (const std::invalid_argument& e) {
+        throw OdbcError("HY000", std::string("Invalid connection string: ") + e.what());
+    }
+}
+
+}  // namespace
+
+extern "C" {
+
+SQLRETURN SQL_API SQLConnect(SQLHDBC handle, SQLCHAR* dsn, SQLSMALLINT dsn_length, SQLCHAR*,
+                             SQLSMALLINT, SQLCHAR*, SQLSMALLINT) {
+    return Guard<Connection>(handle, HandleKind::kDbc, [&](Connection& dbc) -> SQLRETURN {
+        Attributes attributes;
+        attributes["DSN"] = InText(dsn, dsn_length);
+        Open(dbc, attributes);
+        return SQL_SUCCESS;
+    });
+}
+
+SQLRETURN SQL_API SQLDriverConnect(SQLHDBC handle, SQLHWND, SQLCHAR* in, SQLSMALLINT in_length,
+                                   SQLCHAR* out, SQLSMALLINT out_max, SQLSMALLINT* out_length,
+                                   SQLUSMALLINT completion) {
+    return Guard<Connection>(handle, HandleKind::kDbc, [&](Connection& dbc) -> SQLRETURN {
+        // The driver has no user interface; completing means using what was given.
+        if (completion == SQL_DRIVER_PROMPT)
+            throw OdbcError("HYC00", "The driver never prompts; use SQL_DRIVER_NOPROMPT");
+        if (completion != SQL_DRIVER_NOPROMPT && completion != SQL_DRIVER_COMPLETE &&
+            completion != SQL_DRIVER_COMPLETE_REQUIRED)
+            throw OdbcError("HY110", "Invalid driver completion");
+        Open(dbc, ParseOrFail(InText(in, in_length)));
+        if (CopyOut(OutputConnectionString(dbc), out, out_max, out_length))
+            return RecordWarning(dbc, "01004", "String data, right truncated: output connection string");
+        return SQL_SUCCESS;
+    });
+}
+
+SQLRETURN SQL_API SQLDisconnect(SQLHDBC handle) {
+    return Guard<Connection>(handle, HandleKind::kDbc, [](Connection& dbc) -> SQLRETURN {
+        if (!dbc.connected) throw OdbcError("08003", "Connection not open");
+        // Statements left open by the application go with the connection.
+        while (!dbc.statements.empty()) {
+            delete dbc.statements.back();
+            dbc.statements.pop_back();
+        }
+        dbc.connected = false;
+        return SQL_SUCCESS;
+    });
+}
+
+SQLRETURN SQL_API SQLSetConnectAttr(SQLHDBC handle, SQLINTEGER attribute, SQLPOINTER value,
+                                    SQLINTEGER) {
+    return Guard<Connection>(handle, HandleKind::kDbc, [&](Connection& dbc) -> SQLRETURN {
+        const auto number = static_cast<SQLUINTEGER>(reinterpret_cast<SQLULEN>(value));
+        switch (attribute) {
+            case SQL_ATTR_ACCESS_MODE:
+                if (number == SQL_MODE_READ_ONLY) return SQL_SUCCESS;
+                return RecordWarning(dbc, "01S02", "Option value changed: the driver is read-only");
+            case SQL_ATTR_AUTOCOMMIT:
+                dbc.autocommit = number;
+                return SQL_SUCCESS;
+            case SQL_ATTR_LOGIN_TIMEOUT:
+                dbc.login_timeout = number;
+                return SQL_SUCCESS;
+            case SQL_ATTR_CONNECTION_TIMEOUT:
+                if (number == 0) return SQL_SUCCESS;
+                return RecordWarning(dbc, "01S02", "Option value changed: no connection timeout");
+            case SQL_ATTR_TXN_ISOLATION:
+                return SQL_SUCCESS;
+            default:
+                return RecordError(dbc, "HY092", "Attribute " + std::to_string(attribute) +
+                                                     " is not supported");
+        }
+    });
+}
+
+SQLRETURN SQL_API SQLGetConnectAttr(SQLHDBC handle, SQLINTEGER attribute, SQLPOINTER value,
+                                    SQLINTEGER buffer_length, SQLINTEGER* length) {
+    return Guard<Connection>(handle, HandleKind::kDbc, [&](Connection& dbc) -> SQLRETURN {
+        SQLUINTEGER number;
+        switch (attribute) {
+            case SQL_ATTR_ACCESS_MODE: number = SQL_MODE_READ_ONLY; break;
+            case SQL_ATTR_AUTOCOMMIT: number = dbc.autocommit; break;
+            case SQL_ATTR_LOGIN_TIMEOUT: number = dbc.login_timeout; break;
+            case SQL_ATTR_CONNECTION_TIMEOUT: number = 0; break;
+            case SQL_ATTR_TXN_ISOLATION: number = SQL_TXN_SERIALIZABLE; break;
+            case SQL_ATTR_CONNECTION_DEAD: number = dbc.connected ? SQL_CD_FALSE : SQL_CD_TRUE; break;
+            case SQL_ATTR_CURRENT_CATALOG:
+                if (CopyOut(dbc.folder, value, buffer_length, length))
+                    return RecordWarning(dbc, "01004", "String data, right truncated");
+                return SQL_SUCCESS;
+            default:
+                return RecordError(dbc, "HY092", "Attribute " + std::to_string(attribute) +
+                                                     " is not supported");
+        }
+        if (value != nullptr) *static_cast<SQLUINTEGER*>(value) = number;
+        if (length != nullptr) *length = sizeof number;
+        return SQL_SUCCESS;
+    });
+}
+
+// Nothing is ever written, so there is nothing to commit or roll back.
+SQLRETURN SQL_API SQLEndTran(SQLSMALLINT type, SQLHANDLE handle, SQLSMALLINT) {
+    if (type == SQL_HANDLE_ENV)
+        return Guard<Environment>(handle, HandleKind::kEnv, [](Environment&) -> SQLRETURN { return SQL_SUCCESS; });
+    return Guard<Connection>(handle, HandleKind::kDbc, [](Connection&) -> SQLRETURN { return SQL_SUCCESS; });
+}
+
+}  // extern "C"

@@ -1,0 +1,203 @@
+// Preparing and executing queries, and describing their results.
+#include "driver/OdbcApi.h"
+
+#include <algorithm>
+
+#include "driver/Folder.h"
+#include "driver/Handles.h"
+#include "driver/QueryParser.h"
+
+using namespace kdbf;
+
+namespace {
+
+void Execute(Statement& stmt, const std::string& text) {
+    CloseCursor(stmt);
+    SelectQuery query;
+    try {
+        query = ParseSelect(text);
+    } catch (const SyntaxError& e) {
+        throw OdbcError("42000", e.what());
+    }
+    const std::string& folder = stmt.dbc->folder;
+    std::optional<std::string> path = FindTableFile(folder, query.table);
+    if (!path)
+        throw OdbcError("42S02", "Table '" + query.table + "' not found: no file '" + query.table +
+                                     ".dbf' in folder '" + (folder.empty() ? "." : folder) + "'");
+    std::unique_ptr<DbfTable> table;
+    try {
+        table = DbfTable::Open(*path);
+    } catch (const DbfError& e) {
+        throw OdbcError("HY000", e.what());
+    }
+    stmt.result = MakeTableResult(std::move(table), query, query.table);
+    stmt.bindings.resize(std::max(stmt.bindings.size(), stmt.result->Columns().size()));
+}
+
+const ColumnInfo& ColumnOf(Statement& stmt, SQLUSMALLINT number) {
+    if (!stmt.result) throw OdbcError("24000", "Invalid cursor state: no result");
+    const auto& columns = stmt.result->Columns();
+    if (number < 1 || number > columns.size())
+        throw OdbcError("07009", "Invalid descriptor index " + std::to_string(number));
+    return columns[number - 1];
+}
+
+}  // namespace
+
+extern "C" {
+
+SQLRETURN SQL_API SQLExecDirect(SQLHSTMT handle, SQLCHAR* text, SQLINTEGER length) {
+    return Guard<Statement>(handle, HandleKind::kStmt, [&](Statement& stmt) -> SQLRETURN {
+        Execute(stmt, InText(text, length));
+        return SQL_SUCCESS;
+    });
+}
+
+SQLRETURN SQL_API SQLPrepare(SQLHSTMT handle, SQLCHAR* text, SQLINTEGER length) {
+    return Guard<Statement>(handle, HandleKind::kStmt, [&](Statement& stmt) -> SQLRETURN {
+        CloseCursor(stmt);
+        stmt.has_prepared = false;
+        stmt.prepared = InText(text, length);
+        try {
+            ParseSelect(stmt.prepared);  // syntax errors belong to the prepare
+        } catch (const SyntaxError& e) {
+            throw OdbcError("42000", e.what());
+        }
+        stmt.has_prepared = true;
+        return SQL_SUCCESS;
+    });
+}
+
+SQLRETURN SQL_API SQLExecute(SQLHSTMT handle) {
+    return Guard<Statement>(handle, HandleKind::kStmt, [](Statement& stmt) -> SQLRETURN {
+        if (!stmt.has_prepared) throw OdbcError("HY010", "Function sequence error: nothing prepared");
+        Execute(stmt, stmt.prepared);
+        return SQL_SUCCESS;
+    });
+}
+
+SQLRETURN SQL_API SQLNumParams(SQLHSTMT handle, SQLSMALLINT* count) {
+    return Guard<Statement>(handle, HandleKind::kStmt, [&](Statement&) -> SQLRETURN {
+        if (count != nullptr) *count = 0;
+        return SQL_SUCCESS;
+    });
+}
+
+SQLRETURN SQL_API SQLNumResultCols(SQLHSTMT handle, SQLSMALLINT* count) {
+    return Guard<Statement>(handle, HandleKind::kStmt, [&](Statement& stmt) -> SQLRETURN {
+        if (count != nullptr)
+            *count = stmt.result ? static_cast<SQLSMALLINT>(stmt.result->Columns().size()) : 0;
+        return SQL_SUCCESS;
+    });
+}
+
+SQLRETURN SQL_API SQLDescribeCol(SQLHSTMT handle, SQLUSMALLINT number, SQLCHAR* name,
+                                 SQLSMALLINT name_max, SQLSMALLINT* name_length,
+                                 SQLSMALLINT* type, SQLULEN* size, SQLSMALLINT* decimals,
+                                 SQLSMALLINT* nullable) {
+    return Guard<Statement>(handle, HandleKind::kStmt, [&](Statement& stmt) -> SQLRETURN {
+        const ColumnInfo& column = ColumnOf(stmt, number);
+        if (type != nullptr) *type = column.sql_type;
+        if (size != nullptr) *size = column.size;
+        if (decimals != nullptr) *decimals = column.decimals;
+        if (nullable != nullptr) *nullable = column.nullable;
+        if (CopyOut(column.name, name, name_max, name_length))
+            return RecordWarning(stmt, "01004", "String data, right truncated: column name");
+        return SQL_SUCCESS;
+    });
+}
+
+SQLRETURN SQL_API SQLColAttribute(SQLHSTMT handle, SQLUSMALLINT number, SQLUSMALLINT field,
+                                  SQLPOINTER text, SQLSMALLINT text_max, SQLSMALLINT* text_length,
+                                  SQLLEN* numeric) {
+    return Guard<Statement>(handle, HandleKind::kStmt, [&](Statement& stmt) -> SQLRETURN {
+        if (field == SQL_DESC_COUNT) {
+            if (numeric != nullptr)
+                *numeric = stmt.result ? static_cast<SQLLEN>(stmt.result->Columns().size()) : 0;
+            return SQL_SUCCESS;
+        }
+        const ColumnInfo& column = ColumnOf(stmt, number);
+        const bool is_double = column.sql_type == SQL_DOUBLE;
+        std::optional<std::string> string_value;
+        SQLLEN value = 0;
+        switch (field) {
+            case SQL_DESC_NAME: case SQL_DESC_LABEL: case SQL_DESC_BASE_COLUMN_NAME:
+                string_value = column.name; break;
+            case SQL_DESC_TABLE_NAME: case SQL_DESC_BASE_TABLE_NAME:
+                string_value = column.table; break;
+            case SQL_DESC_CATALOG_NAME: case SQL_DESC_SCHEMA_NAME: case SQL_DESC_LITERAL_PREFIX:
+            case SQL_DESC_LITERAL_SUFFIX:
+                string_value = ""; break;
+            case SQL_DESC_TYPE_NAME: string_value = is_double ? "DOUBLE" : "CHAR"; break;
+            case SQL_DESC_LOCAL_TYPE_NAME: string_value = is_double ? "NUMERIC" : "CHARACTER"; break;
+            case SQL_DESC_TYPE: case SQL_DESC_CONCISE_TYPE:
+                value = column.sql_type; break;
+            case SQL_DESC_LENGTH: case SQL_DESC_PRECISION: case SQL_COLUMN_LENGTH:
+            case SQL_COLUMN_PRECISION:
+                value = static_cast<SQLLEN>(column.size); break;
+            case SQL_DESC_OCTET_LENGTH: value = is_double ? 8 : static_cast<SQLLEN>(column.size); break;
+            case SQL_DESC_DISPLAY_SIZE: value = is_double ? 24 : static_cast<SQLLEN>(column.size); break;
+            case SQL_DESC_SCALE: case SQL_COLUMN_SCALE: value = column.decimals; break;
+            case SQL_DESC_NULLABLE: case SQL_COLUMN_NULLABLE: value = column.nullable; break;
+            case SQL_DESC_NUM_PREC_RADIX: value = is_double ? 2 : 0; break;
+            case SQL_DESC_UNSIGNED: value = is_double ? SQL_FALSE : SQL_TRUE; break;
+            case SQL_DESC_SEARCHABLE: value = SQL_PRED_NONE; break;
+            case SQL_DESC_UPDATABLE: value = SQL_ATTR_READONLY; break;
+            case SQL_DESC_CASE_SENSITIVE: value = is_double ? SQL_FALSE : SQL_TRUE; break;
+            case SQL_DESC_FIXED_PREC_SCALE: case SQL_DESC_AUTO_UNIQUE_VALUE: value = SQL_FALSE; break;
+            case SQL_DESC_UNNAMED: value = SQL_NAMED; break;
+            default:
+                throw OdbcError("HY091", "Invalid descriptor field identifier " + std::to_string(field));
+        }
+        if (!string_value) {
+            if (numeric != nullptr) *numeric = value;
+            return SQL_SUCCESS;
+        }
+        if (CopyOut(*string_value, static_cast<SQLCHAR*>(text), text_max, text_length))
+            return RecordWarning(stmt, "01004", "String data, right truncated");
+        return SQL_SUCCESS;
+    });
+}
+
+// Rows of a SELECT are not counted in advance: -1, as ODBC allows.
+SQLRETURN SQL_API SQLRowCount(SQLHSTMT handle, SQLLEN* count) {
+    return Guard<Statement>(handle, HandleKind::kStmt, [&](Statement&) -> SQLRETURN {
+        if (count != nullptr) *count = -1;
+        return SQL_SUCCESS;
+    });
+}
+
+// A statement has one result at most.
+SQLRETURN SQL_API SQLMoreResults(SQLHSTMT handle) {
+    return Guard<Statement>(handle, HandleKind::kStmt, [](Statement& stmt) -> SQLRETURN {
+        CloseCursor(stmt);
+        return SQL_NO_DATA;
+    });
+}
+
+SQLRETURN SQL_API SQLCloseCursor(SQLHSTMT handle) {
+    return Guard<Statement>(handle, HandleKind::kStmt, [](Statement& stmt) -> SQLRETURN {
+        if (!stmt.result) throw OdbcError("24000", "Invalid cursor state: no cursor open");
+        CloseCursor(stmt);
+        return SQL_SUCCESS;
+    });
+}
+
+SQLRETURN SQL_API SQLFreeStmt(SQLHSTMT handle, SQLUSMALLINT option) {
+    return Guard<Statement>(handle, HandleKind::kStmt, [&](Statement& stmt) -> SQLRETURN {
+        switch (option) {
+            case SQL_CLOSE: CloseCursor(stmt); break;
+            case SQL_UNBIND: stmt.bindings.assign(stmt.bindings.size(), std::nullopt); break;
+            case SQL_RESET_PARAMS: break;
+            default: throw OdbcError("HY092", "Invalid option " + std::to_string(option));
+        }
+        return SQL_SUCCESS;
+    });
+}
+
+// Every call runs to its end before returning, so there is never anything to cancel.
+SQLRETURN SQL_API SQLCancel(SQLHSTMT handle) {
+    return Guard<Statement>(handle, HandleKind::kStmt, [](Statement&) -> SQLRETURN { return SQL_SUCCESS; });
+}
+
+}  // extern "C"

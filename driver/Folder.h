@@ -1,0 +1,21 @@
+// The folder of a connection, whose .dbf files are its tables.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kdbf {
+
+// Table names of the folder (file names ending in ".dbf" in any case, without it),
+// sorted. An empty folder means the current directory.
+std::vector<std::string> ListTables(const std::string& folder);
+
+// The file of table `table`, found without regard to letter case; an exact match is
+// preferred. A name holding '/' never matches, so a query cannot leave the folder.
+std::optional<std::string> FindTableFile(const std::string& folder, const std::string& table);
+
+// True when `folder` (or the current directory when empty) can be listed and read.
+bool IsReadableFolder(const std::string& folder);
+
+}  // namespace kdbf
