@@ -46,9 +46,10 @@ Delivery DeliverInteger(const std::string& text, const CellTarget& target,
                         const std::string& column) {
     const double value = NumberOf(text, column);
     const double whole = std::trunc(value);
-    // -min is exactly 2^(bits-1) as a double, whereas max may round up to it.
+    // max + 1 is a power of two and exact as a double, whereas max may round up to it.
     const double low = static_cast<double>(std::numeric_limits<Int>::min());
-    if (whole < low || whole >= -low)
+    const double beyond = std::ldexp(1.0, std::numeric_limits<Int>::digits);
+    if (whole < low || whole >= beyond)
         throw OdbcError("22003", "Numeric value out of range: '" + text + "' in column '" +
                                      column + "'");
     const Int out = static_cast<Int>(whole);
@@ -122,6 +123,17 @@ Delivery DeliverCell(const std::optional<std::string>& cell, SQLSMALLINT sql_typ
             return DeliverInteger<SQLSMALLINT>(*cell, target, column);
         case SQL_C_SBIGINT:
             return DeliverInteger<SQLBIGINT>(*cell, target, column);
+        case SQL_C_ULONG:
+            return DeliverInteger<SQLUINTEGER>(*cell, target, column);
+        case SQL_C_USHORT:
+            return DeliverInteger<SQLUSMALLINT>(*cell, target, column);
+        case SQL_C_UBIGINT:
+            return DeliverInteger<SQLUBIGINT>(*cell, target, column);
+        case SQL_C_STINYINT:
+        case SQL_C_TINYINT:
+            return DeliverInteger<SQLSCHAR>(*cell, target, column);
+        case SQL_C_UTINYINT:
+            return DeliverInteger<SQLCHAR>(*cell, target, column);
         default:
             throw OdbcError("07006", "Restricted data type attribute violation: column '" +
                                          column + "' cannot be delivered as C type " +
