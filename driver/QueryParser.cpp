@@ -92,8 +92,14 @@ private:
             }
             return name;
         }
+        const std::size_t start = pos_;
         while (pos_ < text_.size() && IsNameChar(text_[pos_])) name += text_[pos_++];
-        if (name.empty()) Fail(std::string("expected ") + what);
+        // Keywords are names only in brackets, so "SELECT F1, FROM t" is caught here.
+        if (name.empty() || strcasecmp(name.c_str(), "FROM") == 0 ||
+            strcasecmp(name.c_str(), "SELECT") == 0) {
+            pos_ = start;
+            Fail(std::string("expected ") + what);
+        }
         return name;
     }
 
