@@ -50,16 +50,16 @@ inline constexpr SDlgRect kExplanation = {7, 7, 160, 50};
 
 // Columns of the rows: cut name, file name, Browse, load check box.
 inline constexpr int kRowTop = 74, kRowPitch = 18;
-inline constexpr SDlgRect kName = {7, 2, 38, 8};  // y relative to the row
-inline constexpr SDlgRect kFile = {46, 0, 118, 14};
+inline constexpr SDlgRect kName = {7, 2, 40, 8};  // y relative to the row
+inline constexpr SDlgRect kFile = {50, 0, 114, 14};
 inline constexpr SDlgRect kBrowse = {167, 0, 34, 14};
 inline constexpr SDlgRect kLoad = {208, 2, 12, 10};
 
-inline constexpr SDlgRect kHeadCut = {7, 62, 38, 8};
-inline constexpr SDlgRect kHeadFile = {46, 62, 118, 8};
+inline constexpr SDlgRect kHeadCut = {7, 62, 40, 8};
+inline constexpr SDlgRect kHeadFile = {50, 62, 114, 8};
 inline constexpr SDlgRect kHeadLoad = {203, 62, 24, 8};
 
-inline constexpr SDlgRect kOutputLabel = {7, 151, 38, 8};
-inline constexpr SDlgRect kOutputDir = {46, 149, 118, 14};
+inline constexpr SDlgRect kOutputLabel = {7, 151, 50, 8};
+inline constexpr SDlgRect kOutputDir = {58, 149, 106, 14};
 inline constexpr SDlgRect kChange = {167, 149, 34, 14};
 }  // namespace cutsel_template

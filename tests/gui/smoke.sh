@@ -1,0 +1,100 @@
+#!/bin/sh
+# The real window program under an X server: pick a sample table in the start-up file
+# dialog, press OK, and check the price lists, the log file and the closing message.
+# Usage: smoke.sh KESTRIX DRIVER_LIBRARY SAMPLES_GENERATOR ARTIFACT_DIR
+set -eu
+
+if [ -z "${DISPLAY:-}" ] && [ -z "${KESTRIX_SMOKE_INNER:-}" ]; then
+    KESTRIX_SMOKE_INNER=1 exec timeout 150 xvfb-run -a -s "-screen 0 1600x1200x24" "$0" "$@"
+fi
+
+kestrix=$1 driver=$2 samples=$3 artifacts=$4
+tmp=$(mktemp -d)
+pid=
+cleanup() {
+    [ -n "$pid" ] && kill "$pid" 2>/dev/null || true
+    rm -rf "$tmp"
+}
+trap cleanup EXIT
+
+fail() {
+    echo "FAIL: $*" >&2
+    [ -f "$tmp/bin/kestrix.log" ] && { echo "--- kestrix.log:" >&2; cat "$tmp/bin/kestrix.log" >&2; }
+    import -window root "$artifacts/kestrix-smoke-failure.png" 2>/dev/null || true
+    exit 1
+}
+
+# A hermetic user: its own home, settings and ODBC configuration with our driver.
+mkdir -p "$tmp/bin" "$tmp/home" "$tmp/odbc" "$tmp/tables" "$tmp/out"
+cp "$kestrix" "$tmp/bin/kestrix"    # so that kestrix.log lands in $tmp/bin
+cat > "$tmp/odbc/odbcinst.ini" <<INI
+[Microsoft dBase Driver (*.dbf)]
+Driver=$driver
+Setup=$driver
+INI
+: > "$tmp/odbc.ini"
+export HOME="$tmp/home" XDG_CONFIG_HOME="$tmp/home/.config" XDG_CACHE_HOME="$tmp/home/.cache"
+export XDG_DATA_HOME="$tmp/home/.local/share"
+export ODBCSYSINI="$tmp/odbc" ODBCINSTINI=odbcinst.ini ODBCINI="$tmp/odbc.ini"
+export GSETTINGS_BACKEND=memory NO_AT_BRIDGE=1
+"$samples" "$tmp/tables" > /dev/null
+
+# Waits up to 30 s for a visible window whose name matches $1 other than $2; prints its id.
+wait_window() {
+    i=0
+    while [ $i -lt 60 ]; do
+        for w in $(xdotool search --onlyvisible --name "$1" 2>/dev/null); do
+            [ "$w" != "${2:-}" ] && { echo "$w"; return 0; }
+        done
+        kill -0 "$pid" 2>/dev/null || return 1
+        sleep 0.5
+        i=$((i + 1))
+    done
+    return 1
+}
+
+# No remembered output folder: the price lists go to the current directory.
+cd "$tmp/out"
+"$tmp/bin/kestrix" > "$tmp/stdout.txt" 2>&1 &
+pid=$!
+
+chooser=$(wait_window "Select DBF file with Zelmarot data") || fail "no start-up file dialog"
+sleep 1
+xdotool windowfocus --sync "$chooser" 2>/dev/null || true
+xdotool key --window "$chooser" ctrl+l
+sleep 0.5
+xdotool type --delay 20 "$tmp/tables/peardat.dbf"
+sleep 0.5
+xdotool key Return
+
+main=$(wait_window "^KESTRIX$") || fail "the main window did not appear"
+sleep 1
+import -window "$main" "$artifacts/kestrix-main-window.png" || xwd -id "$main" -out "$artifacts/kestrix-main-window.xwd"
+
+# OK is the default button and has the focus first.
+xdotool windowfocus --sync "$main" 2>/dev/null || true
+xdotool key --window "$main" Return
+box=$(wait_window "^kestrix$" "$main") || fail "no message box after OK"
+sleep 0.5
+import -window "$box" "$artifacts/kestrix-done-message.png" || true
+xdotool windowfocus --sync "$box" 2>/dev/null || true
+xdotool key --window "$box" Return
+
+# Message 117 ends the program; message 114 would leave the window open.
+i=0
+while kill -0 "$pid" 2>/dev/null; do
+    [ $i -lt 40 ] || fail "the program did not end after the closing message"
+    sleep 0.5
+    i=$((i + 1))
+done
+wait "$pid" || fail "kestrix exited with status $?"
+pid=
+
+for f in TrvBrill.txt TrvPear.txt TrvMarq.txt TrvEm.txt; do
+    [ -s "$tmp/out/$f" ] || fail "$f was not written"
+done
+[ -s "$tmp/bin/kestrix.log" ] || fail "kestrix.log was not written beside the executable"
+[ "$(grep -c -- '^---------------' "$tmp/bin/kestrix.log")" -eq 4 ] || fail "log lacks four runs"
+grep -q "^InputDir=$tmp/tables/" "$tmp/home/.config/Tarvesk Software/kestrix/kestrix.ini" ||
+    fail "InputDir was not remembered"
+echo "smoke test passed"
