@@ -141,14 +141,17 @@ TEST_F(PriceListTest, CellsRoundHalvesUpAndWriteEmptyFieldsAsZero) {
     rows[0] = {12.5, 42.125, -0.125, std::nullopt, 0, 9.5, 7, 1, 1, 1, 1};
     rows[1] = {1000, -100, 1, 1, 1, 1, 1, 1, 1, 1, 1};
     rows[2] = {25000000, -25000000, 1, 1, 1, 1, 1, 1, 1, 1, 1};
-    WriteTable("emdat", rows);
+    // Wider columns than the publisher's, to hold prices beyond 32 bits once times 100.
+    std::vector<SDbfColumn> columns = PriceColumns();
+    for (SDbfColumn& column : columns) column.nWidth = 16;
+    ASSERT_TRUE(WriteDbf(m_dir.File("emdat.dbf"), columns, rows));
     std::vector<std::string> lines = Lines(Convert("emdat", "Emerald", "none", false));
-    ASSERT_GT(lines.size(), 10u);
-    EXPECT_EQ(lines[8], "D-F     1250    4213    -12     0       0       950     700     100  ");
+    ASSERT_GT(lines.size(), 11u);
+    EXPECT_EQ(lines[9], "D-F     1250    4213    -12     0       0       950     700     100  ");
     // Six characters and more are written whole and push the later fields right.
-    EXPECT_EQ(lines[9], "G-H     100000   -10000   100     100     100     100     100     100  ");
+    EXPECT_EQ(lines[10], "G-H     100000   -10000   100     100     100     100     100     100  ");
     // Beyond 32 bits: the exact whole number, not a wrapped one.
-    EXPECT_EQ(lines[10],
+    EXPECT_EQ(lines[11],
               "I-J     2500000000   -2500000000   100     100     100     100     100     100  ");
 }
 
