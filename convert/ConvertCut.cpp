@@ -70,53 +70,8 @@ void CCutConverter::ConvertCut(const std::string& strInputPath, const std::strin
                                const std::string& strOutputFile, bool bNineteenTables) {
     m_log.AppendLog(FormatString("---------------\r\nProcessing %s cut data from \"%s\" file.\r\n",
                                  strCutName, strInputPath));
-    // Declared in acquisition order, so they are released in reverse on every path.
     try {
-        std::string strFolder, strTable;
-        SplitInputPath(strInputPath, strFolder, strTable);
-        CDatabase database;
-        try {
-            database.OpenEx(ConnectionString(strFolder));
-        } catch (const CDBException& e) {
-            return Fail(FormatString("Cannot connect to dBase database, error description "
-                                     "follows:\r\n\t%s\r\n", e.GetErrorMessage()));
-        }
-        CPapRecord rs(database);
-        rs.SetTable(strTable);
-        try {
-            rs.Open();
-        } catch (const CDBException& e) {
-            return Fail(FormatString("Cannot open DBase table, error description follows:\r\n\t%s\r\n",
-                                     e.GetErrorMessage()));
-        }
-
-        int nExpected = bNineteenTables ? 150 : 130;
-        int nCount = CountRecords(rs);
-        if (nCount != nExpected) {
-            Fail(FormatString("Wrong numeber of records (%d) in the table, %d records expected\r\n",
-                              std::to_string(nCount), std::to_string(nExpected)));
-            m_box.MessageBox(LoadString(IDS_WRONG_RECORD_COUNT), MB_OK);
-            return;
-        }
-
-        std::string strOutputPath = m_strOutputDir + kFolderSeparator + strOutputFile;
-        if (PathExists(strOutputPath) && !ProtectExistingFile(strOutputPath, strCutName)) return;
-        MakeWritable(strOutputPath);
-
-        COutputFile file;
-        try {
-            file.Open(strOutputPath);
-        } catch (const CFileException& e) {
-            return Fail(FormatString("Cannot open output file \"%s\", error follows:\r\n\t%s\r\n",
-                                     strOutputPath,
-                                     e.GetErrorMessage().substr(0, kMaxFileDescription)));
-        }
-        WriteProfileString(kSectionGeneral, kEntryOutputDir, m_strOutputDir);
-        WritePriceList(file, strCutName, strInputPath, bNineteenTables, rs);
-        // Closed before the success entry: a close that fails may have lost data, and the
-        // log must not call that file converted.
-        file.Close();
-        m_log.AppendLog(FormatString("File was converted successfully to \"%s\".\r\n", strOutputPath));
+        Convert(strInputPath, strCutName, strOutputFile, bNineteenTables);
     } catch (const CDBException& e) {
         ReportUnexpected(e, kMaxDBDescription);
     } catch (const CException& e) {
@@ -127,6 +82,64 @@ void CCutConverter::ConvertCut(const std::string& strInputPath, const std::strin
         } outOfMemory;
         ReportUnexpected(outOfMemory, kMaxFileDescription);
     }
+}
+
+bool CCutConverter::OpenPriceTable(const std::string& strInputPath, CDatabase& database,
+                                   CPapRecord& rs) {
+    std::string strFolder, strTable;
+    SplitInputPath(strInputPath, strFolder, strTable);
+    try {
+        database.OpenEx(ConnectionString(strFolder));
+    } catch (const CDBException& e) {
+        Fail(FormatString("Cannot connect to dBase database, error description follows:\r\n\t%s\r\n",
+                          e.GetErrorMessage()));
+        return false;
+    }
+    rs.SetTable(strTable);
+    try {
+        rs.Open();
+    } catch (const CDBException& e) {
+        Fail(FormatString("Cannot open DBase table, error description follows:\r\n\t%s\r\n",
+                          e.GetErrorMessage()));
+        return false;
+    }
+    return true;
+}
+
+// The resources are locals in acquisition order, so they are released in reverse order
+// on every path, the general handler's included.
+void CCutConverter::Convert(const std::string& strInputPath, const std::string& strCutName,
+                            const std::string& strOutputFile, bool bNineteenTables) {
+    CDatabase database;
+    CPapRecord rs(database);
+    if (!OpenPriceTable(strInputPath, database, rs)) return;
+
+    int nExpected = bNineteenTables ? 150 : 130;
+    int nCount = CountRecords(rs);
+    if (nCount != nExpected) {
+        Fail(FormatString("Wrong numeber of records (%d) in the table, %d records expected\r\n",
+                          std::to_string(nCount), std::to_string(nExpected)));
+        m_box.MessageBox(LoadString(IDS_WRONG_RECORD_COUNT), MB_OK);
+        return;
+    }
+
+    std::string strOutputPath = m_strOutputDir + kFolderSeparator + strOutputFile;
+    if (PathExists(strOutputPath) && !ProtectExistingFile(strOutputPath, strCutName)) return;
+    MakeWritable(strOutputPath);
+
+    COutputFile file;
+    try {
+        file.Open(strOutputPath);
+    } catch (const CFileException& e) {
+        return Fail(FormatString("Cannot open output file \"%s\", error follows:\r\n\t%s\r\n",
+                                 strOutputPath, e.GetErrorMessage().substr(0, kMaxFileDescription)));
+    }
+    WriteProfileString(kSectionGeneral, kEntryOutputDir, m_strOutputDir);
+    WritePriceList(file, strCutName, strInputPath, bNineteenTables, rs);
+    // Closed before the success entry: a close that fails may have lost data, and the log
+    // must not call that file converted.
+    file.Close();
+    m_log.AppendLog(FormatString("File was converted successfully to \"%s\".\r\n", strOutputPath));
 }
 
 void CCutConverter::ReportUnexpected(const CException& e, size_t nMaxDescription) {

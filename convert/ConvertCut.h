@@ -5,6 +5,8 @@
 
 class CRunLog;
 class CException;
+class CDatabase;
+class CPapRecord;
 class IMessageBox;
 
 class CCutConverter {
@@ -24,7 +26,11 @@ public:
     bool m_bFailed = false;           // set by any failed run; never cleared here
 
 private:
-    // Steps 7 to 9 of a run: asks about an existing output file and makes the backups.
+    void Convert(const std::string& strInputPath, const std::string& strCutName,
+                 const std::string& strOutputFile, bool bNineteenTables);
+    // Connects on the table's folder and opens the table; false when the run must end.
+    bool OpenPriceTable(const std::string& strInputPath, CDatabase& database, CPapRecord& rs);
+    // Asks about an existing output file and makes the backups.
     // False when the run must end (already logged and flagged).
     bool ProtectExistingFile(const std::string& strOutputPath, const std::string& strCutName);
     void MakeNumberedBackup(const std::string& strPlainBackup, const std::string& strBase);

@@ -18,14 +18,6 @@ const std::string kEntry =
 
 }  // namespace
 
-TEST(RunLog, AppendsWithoutAddingAnything) {
-    CRunLog log;
-    log.AppendLog("a\r\n");
-    log.AppendLog("");
-    log.AppendLog("\tb\n");
-    EXPECT_EQ(log.Text(), "a\r\n\tb\n");
-}
-
 TEST(WriteLogFile, WritesTheLogByteForByteAndOnlyTheLatestAttempt) {
     CTempDir dir;
     CRunLog log;
