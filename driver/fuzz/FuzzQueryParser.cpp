@@ -1,0 +1,20 @@
+// Feeds arbitrary text to the query parser; it must either parse or throw SyntaxError.
+#include <cstdint>
+#include <string>
+
+#include "driver/ConnectionString.h"
+#include "driver/QueryParser.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string text(reinterpret_cast<const char*>(data), size);
+    try {
+        kdbf::ParseSelect(text);
+    } catch (const kdbf::SyntaxError&) {
+    }
+    // Connection strings are parsed from the same kind of untrusted text.
+    try {
+        kdbf::ParseConnectionString(text);
+    } catch (const std::invalid_argument&) {
+    }
+    return 0;
+}
