@@ -2,8 +2,10 @@
 
 namespace {
 
-// Tells the driver manager that a call failed; SQL_SUCCESS_WITH_INFO is success here.
-bool Failed(SQLRETURN nRet) { return !SQL_SUCCEEDED(nRet); }
+// Whether an ODBC call failed; a warning (SQL_SUCCESS_WITH_INFO) is success here.
+bool Failed(SQLRETURN nRet) {
+    return !SQL_SUCCEEDED(nRet);
+}
 
 }  // namespace
 
@@ -31,15 +33,14 @@ void ThrowDBException(SQLSMALLINT nHandleType, SQLHANDLE hHandle) {
         SQLINTEGER nNative = 0;
         SQLSMALLINT nLength = 0;
         std::vector<SQLCHAR> message(SQL_MAX_MESSAGE_LENGTH + 1);
-        SQLRETURN nRet = SQLGetDiagRec(nHandleType, hHandle, nRecord, szState, &nNative,
-                                       message.data(), static_cast<SQLSMALLINT>(message.size()),
-                                       &nLength);
+        SQLRETURN nRet =
+            SQLGetDiagRec(nHandleType, hHandle, nRecord, szState, &nNative, message.data(),
+                          static_cast<SQLSMALLINT>(message.size()), &nLength);
         if (nRet == SQL_SUCCESS_WITH_INFO && nLength >= static_cast<SQLSMALLINT>(message.size())) {
             // The message was cut; ask again with room for all of it.
             message.resize(static_cast<size_t>(nLength) + 1);
-            nRet = SQLGetDiagRec(nHandleType, hHandle, nRecord, szState, &nNative,
-                                 message.data(), static_cast<SQLSMALLINT>(message.size()),
-                                 &nLength);
+            nRet = SQLGetDiagRec(nHandleType, hHandle, nRecord, szState, &nNative, message.data(),
+                                 static_cast<SQLSMALLINT>(message.size()), &nLength);
         }
         if (Failed(nRet)) break;
         std::string strMessage(reinterpret_cast<const char*>(message.data()));
@@ -49,7 +50,9 @@ void ThrowDBException(SQLSMALLINT nHandleType, SQLHANDLE hHandle) {
     throw CDBException(strError);
 }
 
-CDatabase::~CDatabase() { Close(); }
+CDatabase::~CDatabase() {
+    Close();
+}
 
 void CDatabase::OpenEx(const std::string& strConnect) {
     Close();
@@ -99,7 +102,9 @@ void CFieldExchange::Double(const std::string& strColumn, double& value) {
     m_fields.push_back({strColumn, &value});
 }
 
-CRecordset::~CRecordset() { Close(); }
+CRecordset::~CRecordset() {
+    Close();
+}
 
 std::string CRecordset::GetSelectSQL() {
     CFieldExchange fx;

@@ -1,7 +1,7 @@
 #include "convert/FileError.h"
 
-#include <cerrno>
 #include <unistd.h>
+#include <cerrno>
 
 #include "log/DenyWriteFile.h"
 
@@ -9,28 +9,34 @@ namespace {
 
 const char* CauseTemplate(CFileException::ECause cause) {
     switch (cause) {
-        case CFileException::none: return "No error occurred.";
+        case CFileException::none:
+            return "No error occurred.";
         case CFileException::genericException:
             return "An unknown error occurred while accessing %1.";
-        case CFileException::fileNotFound: return "%1 was not found.";
-        case CFileException::badPath: return "%1 contains an invalid path.";
+        case CFileException::fileNotFound:
+            return "%1 was not found.";
+        case CFileException::badPath:
+            return "%1 contains an invalid path.";
         case CFileException::tooManyOpenFiles:
             return "%1 could not be opened because there are too many open files.";
-        case CFileException::accessDenied: return "Access to %1 was denied.";
+        case CFileException::accessDenied:
+            return "Access to %1 was denied.";
         case CFileException::invalidFile:
             return "An invalid file handle was associated with %1.";
         case CFileException::removeCurrentDir:
             return "%1 could not be removed because it is the current directory.";
         case CFileException::directoryFull:
             return "%1 could not be created because the directory is full.";
-        case CFileException::badSeek: return "Seek failed on %1";
+        case CFileException::badSeek:
+            return "Seek failed on %1";
         case CFileException::hardIO:
             return "A hardware I/O error was reported while accessing %1.";
         case CFileException::sharingViolation:
             return "A sharing violation occurred while accessing %1.";
         case CFileException::lockViolation:
             return "A locking violation occurred while accessing %1.";
-        case CFileException::diskFull: return "Disk full while accessing %1.";
+        case CFileException::diskFull:
+            return "Disk full while accessing %1.";
         case CFileException::endOfFile:
             return "An attempt was made to access %1 past its end.";
     }
@@ -55,31 +61,43 @@ std::string CFileException::GetErrorMessage() const {
 
 CFileException::ECause CFileException::OsErrorToCause(int nError) {
     switch (nError) {
-        case 0: return none;
-        case ENOENT: return fileNotFound;
+        case 0:
+            return none;
+        case ENOENT:
+            return fileNotFound;
         case ENOTDIR:
         case ENAMETOOLONG:
         case ELOOP:
-        case EINVAL: return badPath;
+        case EINVAL:
+            return badPath;
         case EMFILE:
-        case ENFILE: return tooManyOpenFiles;
+        case ENFILE:
+            return tooManyOpenFiles;
         case EACCES:
         case EPERM:
         case EROFS:
-        case EISDIR: return accessDenied;
-        case EBADF: return invalidFile;
+        case EISDIR:
+            return accessDenied;
+        case EBADF:
+            return invalidFile;
         case EBUSY:
         case ETXTBSY:
         // OpenDenyWrite fails this way when another writer holds the file.
-        case EWOULDBLOCK: return sharingViolation;
+        case EWOULDBLOCK:
+            return sharingViolation;
         case ENOLCK:
-        case EDEADLK: return lockViolation;
+        case EDEADLK:
+            return lockViolation;
         case ENOSPC:
         case EDQUOT:
-        case EFBIG: return diskFull;
-        case EIO: return hardIO;
-        case ESPIPE: return badSeek;
-        default: return genericException;
+        case EFBIG:
+            return diskFull;
+        case EIO:
+            return hardIO;
+        case ESPIPE:
+            return badSeek;
+        default:
+            return genericException;
     }
 }
 

@@ -21,7 +21,9 @@ double CPapRecord::Field(int nField) const {
     return *fields[nField];
 }
 
-std::string CPapRecord::GetDefaultSQL() { return Bracketed(m_strTable); }
+std::string CPapRecord::GetDefaultSQL() {
+    return Bracketed(m_strTable);
+}
 
 void CPapRecord::DoFieldExchange(CFieldExchange& fx) {
     const std::string strTable = Bracketed(m_strTable);

@@ -14,8 +14,8 @@ public:
 
     // The current record's prices in column order; each is 0.0 when empty (see
     // IsFieldNull, indexes 0..10).
-    double m_F1 = 0, m_F2 = 0, m_F3 = 0, m_F4 = 0, m_F5 = 0, m_F6 = 0, m_F7 = 0, m_F8 = 0,
-           m_F9 = 0, m_FA = 0, m_FB = 0;
+    double m_F1 = 0, m_F2 = 0, m_F3 = 0, m_F4 = 0, m_F5 = 0, m_F6 = 0, m_F7 = 0, m_F8 = 0, m_F9 = 0,
+           m_FA = 0, m_FB = 0;
     std::string m_strTable;
 
     static constexpr int kFieldCount = 11;

@@ -22,8 +22,8 @@ struct SMassRange {
 // The ranges of the 19-table layout. The first six are 8x5 tables; the last one is the
 // open-ended table, which repeats the rows of the one before it.
 constexpr std::array<SMassRange, 19> kRanges = {{
-    {1, 3}, {4, 7}, {8, 14}, {15, 17}, {18, 22}, {23, 29}, {30, 37},
-    {38, 45}, {46, 49}, {50, 69}, {70, 89}, {90, 99}, {100, 149}, {150, 199},
+    {1, 3},     {4, 7},     {8, 14},    {15, 17},   {18, 22},      {23, 29},   {30, 37},
+    {38, 45},   {46, 49},   {50, 69},   {70, 89},   {90, 99},      {100, 149}, {150, 199},
     {200, 299}, {300, 399}, {400, 499}, {500, 599}, {600, 100000},
 }};
 constexpr size_t kSmallTables = 6;
@@ -41,11 +41,15 @@ struct STableKind {
 constexpr STableKind kSmall = {
     "\nFormat: clarity 8       5\n",
     "        IF-VVS2 VS1-VS2 SI1     SI2     SI3     I1      I2      I3\n",
-    {"D-F", "G-H", "I-J", "K-L", "M-N"}, 5, 8};
+    {"D-F", "G-H", "I-J", "K-L", "M-N"},
+    5,
+    8};
 constexpr STableKind kLarge = {
     "\nFormat: clarity 11      10\n",
     "        IF      VVS1    VVS2    VS1     VS2     SI1     SI2     SI3     I1      I2      I3\n",
-    {"D", "E", "F", "G", "H", "I", "J", "K", "L", "M"}, 10, 11};
+    {"D", "E", "F", "G", "H", "I", "J", "K", "L", "M"},
+    10,
+    11};
 
 std::string Bound(int nHundredths) {
     char sz[32];
@@ -77,8 +81,8 @@ std::string RowLine(const STableKind& kind, int nRow, const CPapRecord& rs) {
 }
 
 std::string CommentBlock(const std::string& strCutName, const std::string& strInputPath) {
-    std::string strText = "; Price list for " + strCutName + " diamonds\n" +
-                          "; Generated from \"" + strInputPath + "\" file\n";
+    std::string strText = "; Price list for " + strCutName + " diamonds\n" + "; Generated from \"" +
+                          strInputPath + "\" file\n";
     struct stat st;
     if (::stat(strInputPath.c_str(), &st) == 0)
         strText += "; The original file's date was " + DateText(st.st_mtime) + "\n";
@@ -100,9 +104,9 @@ std::string CellText(double dValue) {
 }
 
 std::string DateText(std::time_t nTime) {
-    static const char* const kMonths[12] = {"January", "February", "March",     "April",
-                                            "May",     "June",     "July",      "August",
-                                            "September", "October", "November", "December"};
+    static const char* const kMonths[12] = {"January",   "February", "March",    "April",
+                                            "May",       "June",     "July",     "August",
+                                            "September", "October",  "November", "December"};
     std::tm tmLocal{};
     if (::localtime_r(&nTime, &tmLocal) == nullptr) return "";
     char sz[64];

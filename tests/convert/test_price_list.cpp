@@ -29,7 +29,9 @@ std::vector<std::string> Lines(const std::string& strFile) {
     return lines;
 }
 
-double Numbered(int nRecord, int nField) { return PriceValue(nRecord, nField); }
+double Numbered(int nRecord, int nField) {
+    return PriceValue(nRecord, nField);
+}
 
 }  // namespace
 
@@ -188,8 +190,8 @@ TEST_F(PriceListTest, DateAndNumbersIgnoreTheUsersLocale) {
         ExpectedPriceList("Pear", strInput, "March 05, 2004", false, Numbered);
     // A German locale, built into the test's folder when the system has none.
     if (!setlocale(LC_ALL, "de_DE.UTF-8")) {
-        std::string strCommand = "localedef -i de_DE -f UTF-8 '" + m_dir.File("de_DE.UTF-8") +
-                                 "' >/dev/null 2>&1";
+        std::string strCommand =
+            "localedef -i de_DE -f UTF-8 '" + m_dir.File("de_DE.UTF-8") + "' >/dev/null 2>&1";
         if (std::system(strCommand.c_str()) == 0) {
             setenv("LOCPATH", m_dir.Path().c_str(), 1);
             setlocale(LC_ALL, "de_DE.UTF-8");

@@ -11,7 +11,7 @@ namespace {
 
 // Price per carat, in hundreds, of the best grade in each mass range of the 19-table
 // layout; larger stones cost more per carat.
-const double kRangeBase[18] = {8,  9,  10, 12, 14, 17, 24, 28, 32,
+const double kRangeBase[18] = {8,  9,  10, 12, 14,  17,  24,  28,  32,
                                40, 52, 60, 95, 120, 175, 240, 290, 330};
 
 // Rows of a grid go down in colour, columns down in clarity: each step a little cheaper.
