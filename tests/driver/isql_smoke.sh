@@ -1,0 +1,39 @@
+#!/bin/sh
+# isql reads a table through the driver manager and our driver, once through the
+# data source's own DEFAULTDIR (SQLConnect) and once by connection string; a missing
+# table gives the driver's message. Hermetic: every ini file lives in a temp folder.
+#   isql_smoke.sh DRIVER_LIBRARY MAKE_TABLE
+set -eu
+driver=$1
+make_table=$2
+dir=$(mktemp -d)
+trap 'rm -rf "$dir"' EXIT
+mkdir "$dir/data"
+"$make_table" "$dir/data/RNDDAT.DBF" 150
+
+cat >"$dir/odbcinst.ini" <<INI
+[Microsoft dBase Driver (*.dbf)]
+Driver=$driver
+Setup=$driver
+INI
+cat >"$dir/odbc.ini" <<INI
+[zlmrt_conv]
+Driver=Microsoft dBase Driver (*.dbf)
+FIL=dBase III
+DEFAULTDIR=$dir/data/
+INI
+export ODBCSYSINI="$dir" ODBCINSTINI=odbcinst.ini ODBCINI="$dir/odbc.ini" HOME="$dir"
+
+fail() { echo "isql smoke test: $*" >&2; exit 1; }
+
+out=$(echo "SELECT [rnddat].[F1],[rnddat].[FB]  FROM [rnddat]" | isql -b -v -d, zlmrt_conv)
+echo "$out" | grep -q '^4.250,6.750$' || fail "first record missing: $out"
+echo "$out" | grep -q '^600.250,602.750$' || fail "last record missing"
+[ "$(echo "$out" | grep -c ',')" -eq 150 ] || fail "not 150 records"
+
+out=$(echo "SELECT * FROM rnddat" | isql -b -v -d, -k "DSN=zlmrt_conv;DEFAULTDIR={$dir/data/}")
+[ "$(echo "$out" | grep -c ',')" -eq 150 ] || fail "connection string: not 150 records: $out"
+
+out=$(echo "SELECT * FROM nothere" | isql -b -v zlmrt_conv 2>&1 || true)
+echo "$out" | grep -q "\[kestrix\]\[dBase driver\]Table 'nothere' not found" || fail "no driver message: $out"
+echo "isql smoke test passed"
