@@ -125,3 +125,10 @@ TEST_F(PriceTableFixture, AnEmptyTableOpensButFailsAtTheFirstMove) {
         EXPECT_EQ(e.m_strError, CRecordset::kNoDataMessage);
     }
 }
+
+TEST_F(PriceTableFixture, ATableNameWithAClosingBracketStillOpens) {
+    WriteNumberedTable("odd]name", 3);
+    CPapRecord& rs = OpenTable("odd]name");
+    EXPECT_DOUBLE_EQ(rs.m_F1, PriceValue(1, 1));
+    EXPECT_EQ(CountRecords(rs), 3);
+}
