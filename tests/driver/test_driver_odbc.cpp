@@ -209,3 +209,32 @@ TEST_F(DriverTest, AHugeTableOpensAndDeliversItsFirstRecordsWithoutReadingTheRes
 }
 
 }  // namespace
+
+namespace {
+
+// Statements the application never freed go with the connection; the driver manager
+// must not reach them afterwards (run under AddressSanitizer this shows any misuse).
+TEST(DriverLifetimeTest, DisconnectingWithOpenStatementsReleasesThem) {
+    COdbcSandbox sandbox;
+    ASSERT_TRUE(sandbox.RegisterDataSource());
+    CTempDir data;
+    ASSERT_TRUE(WritePriceTable(data.File("rnddat.dbf"), 2));
+    SQLHENV hEnv;
+    SQLHDBC hDbc;
+    SQLHSTMT hStmt;
+    SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &hEnv);
+    SQLSetEnvAttr(hEnv, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
+    SQLAllocHandle(SQL_HANDLE_DBC, hEnv, &hDbc);
+    const std::string strIn = "DSN=zlmrt_conv;DEFAULTDIR=" + data.Path();
+    ASSERT_TRUE(SQL_SUCCEEDED(SQLDriverConnect(hDbc, nullptr, (SQLCHAR*)strIn.c_str(), SQL_NTS,
+                                               nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT)));
+    ASSERT_EQ(SQLAllocHandle(SQL_HANDLE_STMT, hDbc, &hStmt), SQL_SUCCESS);
+    ASSERT_EQ(SQLExecDirect(hStmt, (SQLCHAR*)"SELECT * FROM rnddat", SQL_NTS), SQL_SUCCESS);
+    ASSERT_EQ(SQLFetch(hStmt), SQL_SUCCESS);
+    SQLCloseCursor(hStmt);
+    EXPECT_EQ(SQLDisconnect(hDbc), SQL_SUCCESS);
+    EXPECT_EQ(SQLFreeHandle(SQL_HANDLE_DBC, hDbc), SQL_SUCCESS);
+    EXPECT_EQ(SQLFreeHandle(SQL_HANDLE_ENV, hEnv), SQL_SUCCESS);
+}
+
+}  // namespace
