@@ -13,9 +13,9 @@ CErrorLogDlg::CErrorLogDlg(wxWindow* pOwner)
                wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX) {
     // The log edit takes no tab stop: Tab and the initial focus stay on Close.
     m_pClose = new wxButton(this, wxID_OK, "Close");
-    m_pText = new wxTextCtrl(this, tpl::IDC_LOG_TEXT, wxEmptyString, wxDefaultPosition,
-                             wxDefaultSize,
-                             wxTE_MULTILINE | wxTE_READONLY | wxTE_WORDWRAP | wxBORDER_SUNKEN);
+    m_pText =
+        new wxTextCtrl(this, tpl::IDC_LOG_TEXT, wxEmptyString, wxDefaultPosition, wxDefaultSize,
+                       wxTE_MULTILINE | wxTE_READONLY | wxTE_WORDWRAP | wxBORDER_SUNKEN);
     m_pText->DisableFocusFromKeyboard();
     m_pClose->SetDefault();
     SetEscapeId(wxID_OK);  // Esc and the close box end the window like Close

@@ -31,4 +31,6 @@ wxIconBundle AppIcons() {
     return icons;
 }
 
-wxIcon LargeAppIcon() { return wxIcon(kestrix32_xpm); }
+wxIcon LargeAppIcon() {
+    return wxIcon(kestrix32_xpm);
+}

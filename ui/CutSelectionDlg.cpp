@@ -190,7 +190,9 @@ void CCutSelectionDlg::OnChangeOutputDir(wxCommandEvent&) {
     UpdateData(false);
 }
 
-void CCutSelectionDlg::OnHelp(wxCommandEvent&) { ShowHelpPage(); }
+void CCutSelectionDlg::OnHelp(wxCommandEvent&) {
+    ShowHelpPage();
+}
 
 void CCutSelectionDlg::OnContextMenu(wxContextMenuEvent&) {
     std::string strAbout = LoadString(IDS_ABOUTBOX);

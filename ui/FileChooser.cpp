@@ -30,17 +30,16 @@ std::optional<std::string> CWxFileChooser::ChooseFile(const std::string& strTitl
                                                       const std::string& strInitialPath) {
     std::string strDir = FolderOf(strInitialPath);
     std::string strName = strInitialPath.substr(strDir.size());
-    wxFileDialog dlg(ShownOrNull(m_pOwner), ToWx(strTitle),
-                     ToWx(strDir), ToWx(strName), DbaseFilter(),
-                     wxFD_OPEN | wxFD_FILE_MUST_EXIST);
+    wxFileDialog dlg(ShownOrNull(m_pOwner), ToWx(strTitle), ToWx(strDir), ToWx(strName),
+                     DbaseFilter(), wxFD_OPEN | wxFD_FILE_MUST_EXIST);
     if (dlg.ShowModal() != wxID_OK) return std::nullopt;
     return FromWx(dlg.GetPath());
 }
 
 std::optional<std::string> CWxFileChooser::ChooseFolder(const std::string& strTitle,
                                                         const std::string& strInitialDir) {
-    wxDirDialog dlg(ShownOrNull(m_pOwner), ToWx(strTitle),
-                    ToWx(strInitialDir), wxDD_DEFAULT_STYLE | wxDD_DIR_MUST_EXIST);
+    wxDirDialog dlg(ShownOrNull(m_pOwner), ToWx(strTitle), ToWx(strInitialDir),
+                    wxDD_DEFAULT_STYLE | wxDD_DIR_MUST_EXIST);
     if (dlg.ShowModal() != wxID_OK) return std::nullopt;
     std::string strPath = FromWx(dlg.GetPath());
     if (strPath.empty()) return std::nullopt;

@@ -8,16 +8,28 @@
 long MessageBoxStyle(unsigned nType) {
     long nStyle = 0;
     switch (nType & MB_TYPEMASK) {
-        case MB_OKCANCEL: nStyle = wxOK | wxCANCEL; break;
-        case MB_YESNOCANCEL: nStyle = wxYES_NO | wxCANCEL; break;
-        case MB_YESNO: nStyle = wxYES_NO; break;
-        default: nStyle = wxOK; break;
+        case MB_OKCANCEL:
+            nStyle = wxOK | wxCANCEL;
+            break;
+        case MB_YESNOCANCEL:
+            nStyle = wxYES_NO | wxCANCEL;
+            break;
+        case MB_YESNO:
+            nStyle = wxYES_NO;
+            break;
+        default:
+            nStyle = wxOK;
+            break;
     }
     switch (nType & MB_ICONMASK) {
-        case MB_ICONSTOP: return nStyle | wxICON_ERROR;
-        case MB_ICONQUESTION: return nStyle | wxICON_QUESTION;
-        case MB_ICONINFORMATION: return nStyle | wxICON_INFORMATION;
-        default: return nStyle | wxICON_EXCLAMATION;
+        case MB_ICONSTOP:
+            return nStyle | wxICON_ERROR;
+        case MB_ICONQUESTION:
+            return nStyle | wxICON_QUESTION;
+        case MB_ICONINFORMATION:
+            return nStyle | wxICON_INFORMATION;
+        default:
+            return nStyle | wxICON_EXCLAMATION;
     }
 }
 
@@ -35,7 +47,6 @@ int MessageBoxAnswer(unsigned nType, int nResult) {
 
 int CWxMessageBox::MessageBox(const std::string& strText, unsigned nType) {
     wxWindow* pParent = m_pOwner && m_pOwner->IsShown() ? m_pOwner : nullptr;
-    wxMessageDialog dlg(pParent, ToWx(strText), ToWx(AppName()),
-                        MessageBoxStyle(nType) | wxCENTRE);
+    wxMessageDialog dlg(pParent, ToWx(strText), ToWx(AppName()), MessageBoxStyle(nType) | wxCENTRE);
     return MessageBoxAnswer(nType, dlg.ShowModal());
 }

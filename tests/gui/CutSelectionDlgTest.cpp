@@ -85,7 +85,8 @@ protected:
         return static_cast<wxTextCtrl*>(m_pDlg->FindWindow(tpl::IDC_FILE + 2 * nRow));
     }
     std::string OutputDirShown() {
-        return FromWx(static_cast<wxTextCtrl*>(m_pDlg->FindWindow(tpl::IDC_OUTPUT_DIR))->GetValue());
+        return FromWx(
+            static_cast<wxTextCtrl*>(m_pDlg->FindWindow(tpl::IDC_OUTPUT_DIR))->GetValue());
     }
     std::string LogFile() { return ReadFile(m_logDir.File("kestrix.log")); }
 

@@ -20,9 +20,8 @@ namespace {
 // A failed wxWidgets assertion fails the test instead of opening a window about it.
 void FailOnAssert(const wxString& strFile, int nLine, const wxString& strFunc,
                   const wxString& strCond, const wxString& strMsg) {
-    ADD_FAILURE_AT(FromWx(strFile).c_str(), nLine)
-        << "wx assertion in " << FromWx(strFunc) << ": " << FromWx(strCond) << " "
-        << FromWx(strMsg);
+    ADD_FAILURE_AT(FromWx(strFile).c_str(), nLine) << "wx assertion in " << FromWx(strFunc) << ": "
+                                                   << FromWx(strCond) << " " << FromWx(strMsg);
 }
 
 // Starts wxWidgets once for the test process (each test case has a process of its own)
@@ -73,7 +72,9 @@ extern "C" const char* __lsan_default_suppressions() {
            "leak:libgio-2.0.so\n";
 }
 
-CDialogScript::CDialogScript() { Register(); }
+CDialogScript::CDialogScript() {
+    Register();
+}
 
 CDialogScript::~CDialogScript() {
     Unregister();
@@ -99,7 +100,9 @@ std::string CDialogScript::Describe(wxDialog& dlg) {
     return "dialog \"" + FromWx(dlg.GetTitle()) + "\"";
 }
 
-void CDialogScript::Fail(const std::string& strWhat) { ADD_FAILURE() << strWhat; }
+void CDialogScript::Fail(const std::string& strWhat) {
+    ADD_FAILURE() << strWhat;
+}
 
 int CDialogScript::Enter(wxDialog* pDialog) {
     if (m_steps.empty()) {

@@ -47,9 +47,8 @@ TEST(MessageBox, CaptionAndSettingsFileFollowTheExecutableName) {
     std::string strCaption;
     {
         CDialogScript dialogs;
-        dialogs.ExpectDialog<wxMessageDialog>("a box", wxID_OK, [&](wxMessageDialog& box) {
-            strCaption = FromWx(box.GetCaption());
-        });
+        dialogs.ExpectDialog<wxMessageDialog>(
+            "a box", wxID_OK, [&](wxMessageDialog& box) { strCaption = FromWx(box.GetCaption()); });
         CWxMessageBox box(nullptr);
         EXPECT_EQ(box.MessageBox("text", MB_OK), IDOK);
     }
@@ -67,9 +66,11 @@ TEST(MessageBox, RenamedExecutableRenamesCaptionAndSettingsFile) {
     std::string strCopy = dir.File("pricer");
     std::filesystem::copy_file(ExecutablePath(), strCopy);
     ASSERT_EQ(chmod(strCopy.c_str(), 0755), 0);
-    std::string strCommand = "KESTRIX_EXPECTED_APPNAME=pricer '" + strCopy +
-                             "' --gtest_filter=MessageBox.CaptionAndSettingsFileFollowTheExecutableName"
-                             " > '" + dir.File("out.txt") + "' 2>&1";
+    std::string strCommand =
+        "KESTRIX_EXPECTED_APPNAME=pricer '" + strCopy +
+        "' --gtest_filter=MessageBox.CaptionAndSettingsFileFollowTheExecutableName"
+        " > '" +
+        dir.File("out.txt") + "' 2>&1";
     EXPECT_EQ(std::system(strCommand.c_str()), 0) << ReadFile(dir.File("out.txt"));
 }
 
