@@ -25,8 +25,10 @@ bool Matches(const char* pattern, const char* text) {
             }
         }
         if (*text == '\0') return false;
-        if (*pattern == '\\' && pattern[1] != '\0') ++pattern;
-        else if (*pattern == '_') continue;
+        if (*pattern == '\\' && pattern[1] != '\0')
+            ++pattern;
+        else if (*pattern == '_')
+            continue;
         if (std::toupper(static_cast<unsigned char>(*pattern)) !=
             std::toupper(static_cast<unsigned char>(*text)))
             return false;
@@ -40,9 +42,15 @@ bool MatchesArg(const SQLCHAR* pattern, SQLSMALLINT length, const std::string& n
     return Matches(InText(pattern, length).c_str(), name.c_str());
 }
 
-ColumnInfo Text(const char* name) { return ColumnInfo{name, "", SQL_VARCHAR, 128, 0, SQL_NULLABLE}; }
-ColumnInfo Small(const char* name) { return ColumnInfo{name, "", SQL_SMALLINT, 5, 0, SQL_NULLABLE}; }
-ColumnInfo Integer(const char* name) { return ColumnInfo{name, "", SQL_INTEGER, 10, 0, SQL_NULLABLE}; }
+ColumnInfo Text(const char* name) {
+    return ColumnInfo{name, "", SQL_VARCHAR, 128, 0, SQL_NULLABLE};
+}
+ColumnInfo Small(const char* name) {
+    return ColumnInfo{name, "", SQL_SMALLINT, 5, 0, SQL_NULLABLE};
+}
+ColumnInfo Integer(const char* name) {
+    return ColumnInfo{name, "", SQL_INTEGER, 10, 0, SQL_NULLABLE};
+}
 
 bool WantsTables(const SQLCHAR* types, SQLSMALLINT length) {
     if (types == nullptr) return true;
@@ -53,8 +61,8 @@ bool WantsTables(const SQLCHAR* types, SQLSMALLINT length) {
     return upper.find("TABLE") != std::string::npos;
 }
 
-std::vector<Row> ColumnRows(const std::string& table, const DbfTable& file,
-                            const SQLCHAR* pattern, SQLSMALLINT length) {
+std::vector<Row> ColumnRows(const std::string& table, const DbfTable& file, const SQLCHAR* pattern,
+                            SQLSMALLINT length) {
     std::vector<Row> rows;
     int position = 0;
     for (const DbfField& field : file.Fields()) {
@@ -89,9 +97,9 @@ SQLRETURN SQL_API SQLTables(SQLHSTMT handle, SQLCHAR*, SQLSMALLINT, SQLCHAR*, SQ
             for (const std::string& name : ListTables(stmt.dbc->folder))
                 if (MatchesArg(table, table_length, name))
                     rows.push_back(Row{std::nullopt, std::nullopt, name, "TABLE", std::nullopt});
-        stmt.result = MakeListResult(
-            {Text("TABLE_CAT"), Text("TABLE_SCHEM"), Text("TABLE_NAME"), Text("TABLE_TYPE"), Text("REMARKS")},
-            std::move(rows));
+        stmt.result = MakeListResult({Text("TABLE_CAT"), Text("TABLE_SCHEM"), Text("TABLE_NAME"),
+                                      Text("TABLE_TYPE"), Text("REMARKS")},
+                                     std::move(rows));
         stmt.bindings.resize(std::max<std::size_t>(stmt.bindings.size(), 5));
         return SQL_SUCCESS;
     });
@@ -111,14 +119,16 @@ SQLRETURN SQL_API SQLColumns(SQLHSTMT handle, SQLCHAR*, SQLSMALLINT, SQLCHAR*, S
             } catch (const DbfError&) {
                 continue;
             }
-            for (Row& row : ColumnRows(name, *file, column, column_length)) rows.push_back(std::move(row));
+            for (Row& row : ColumnRows(name, *file, column, column_length))
+                rows.push_back(std::move(row));
         }
         stmt.result = MakeListResult(
             {Text("TABLE_CAT"), Text("TABLE_SCHEM"), Text("TABLE_NAME"), Text("COLUMN_NAME"),
-             Small("DATA_TYPE"), Text("TYPE_NAME"), Integer("COLUMN_SIZE"), Integer("BUFFER_LENGTH"),
-             Small("DECIMAL_DIGITS"), Small("NUM_PREC_RADIX"), Small("NULLABLE"), Text("REMARKS"),
-             Text("COLUMN_DEF"), Small("SQL_DATA_TYPE"), Small("SQL_DATETIME_SUB"),
-             Integer("CHAR_OCTET_LENGTH"), Integer("ORDINAL_POSITION"), Text("IS_NULLABLE")},
+             Small("DATA_TYPE"), Text("TYPE_NAME"), Integer("COLUMN_SIZE"),
+             Integer("BUFFER_LENGTH"), Small("DECIMAL_DIGITS"), Small("NUM_PREC_RADIX"),
+             Small("NULLABLE"), Text("REMARKS"), Text("COLUMN_DEF"), Small("SQL_DATA_TYPE"),
+             Small("SQL_DATETIME_SUB"), Integer("CHAR_OCTET_LENGTH"), Integer("ORDINAL_POSITION"),
+             Text("IS_NULLABLE")},
             std::move(rows));
         stmt.bindings.resize(std::max<std::size_t>(stmt.bindings.size(), 18));
         return SQL_SUCCESS;

@@ -86,7 +86,8 @@ SQLRETURN SQL_API SQLDriverConnect(SQLHDBC handle, SQLHWND, SQLCHAR* in, SQLSMAL
             throw OdbcError("HY110", "Invalid driver completion");
         Open(dbc, ParseOrFail(InText(in, in_length)));
         if (CopyOut(OutputConnectionString(dbc), out, out_max, out_length))
-            return RecordWarning(dbc, "01004", "String data, right truncated: output connection string");
+            return RecordWarning(dbc, "01004",
+                                 "String data, right truncated: output connection string");
         return SQL_SUCCESS;
     });
 }
@@ -124,8 +125,8 @@ SQLRETURN SQL_API SQLSetConnectAttr(SQLHDBC handle, SQLINTEGER attribute, SQLPOI
             case SQL_ATTR_TXN_ISOLATION:
                 return SQL_SUCCESS;
             default:
-                return RecordError(dbc, "HY092", "Attribute " + std::to_string(attribute) +
-                                                     " is not supported");
+                return RecordError(dbc, "HY092",
+                                   "Attribute " + std::to_string(attribute) + " is not supported");
         }
     });
 }
@@ -135,19 +136,31 @@ SQLRETURN SQL_API SQLGetConnectAttr(SQLHDBC handle, SQLINTEGER attribute, SQLPOI
     return Guard<Connection>(handle, HandleKind::kDbc, [&](Connection& dbc) -> SQLRETURN {
         SQLUINTEGER number;
         switch (attribute) {
-            case SQL_ATTR_ACCESS_MODE: number = SQL_MODE_READ_ONLY; break;
-            case SQL_ATTR_AUTOCOMMIT: number = dbc.autocommit; break;
-            case SQL_ATTR_LOGIN_TIMEOUT: number = dbc.login_timeout; break;
-            case SQL_ATTR_CONNECTION_TIMEOUT: number = 0; break;
-            case SQL_ATTR_TXN_ISOLATION: number = SQL_TXN_SERIALIZABLE; break;
-            case SQL_ATTR_CONNECTION_DEAD: number = dbc.connected ? SQL_CD_FALSE : SQL_CD_TRUE; break;
+            case SQL_ATTR_ACCESS_MODE:
+                number = SQL_MODE_READ_ONLY;
+                break;
+            case SQL_ATTR_AUTOCOMMIT:
+                number = dbc.autocommit;
+                break;
+            case SQL_ATTR_LOGIN_TIMEOUT:
+                number = dbc.login_timeout;
+                break;
+            case SQL_ATTR_CONNECTION_TIMEOUT:
+                number = 0;
+                break;
+            case SQL_ATTR_TXN_ISOLATION:
+                number = SQL_TXN_SERIALIZABLE;
+                break;
+            case SQL_ATTR_CONNECTION_DEAD:
+                number = dbc.connected ? SQL_CD_FALSE : SQL_CD_TRUE;
+                break;
             case SQL_ATTR_CURRENT_CATALOG:
                 if (CopyOut(dbc.folder, value, buffer_length, length))
                     return RecordWarning(dbc, "01004", "String data, right truncated");
                 return SQL_SUCCESS;
             default:
-                return RecordError(dbc, "HY092", "Attribute " + std::to_string(attribute) +
-                                                     " is not supported");
+                return RecordError(dbc, "HY092",
+                                   "Attribute " + std::to_string(attribute) + " is not supported");
         }
         if (value != nullptr) *static_cast<SQLUINTEGER*>(value) = number;
         if (length != nullptr) *length = sizeof number;
@@ -158,8 +171,10 @@ SQLRETURN SQL_API SQLGetConnectAttr(SQLHDBC handle, SQLINTEGER attribute, SQLPOI
 // Nothing is ever written, so there is nothing to commit or roll back.
 SQLRETURN SQL_API SQLEndTran(SQLSMALLINT type, SQLHANDLE handle, SQLSMALLINT) {
     if (type == SQL_HANDLE_ENV)
-        return Guard<Environment>(handle, HandleKind::kEnv, [](Environment&) -> SQLRETURN { return SQL_SUCCESS; });
-    return Guard<Connection>(handle, HandleKind::kDbc, [](Connection&) -> SQLRETURN { return SQL_SUCCESS; });
+        return Guard<Environment>(handle, HandleKind::kEnv,
+                                  [](Environment&) -> SQLRETURN { return SQL_SUCCESS; });
+    return Guard<Connection>(handle, HandleKind::kDbc,
+                             [](Connection&) -> SQLRETURN { return SQL_SUCCESS; });
 }
 
 }  // extern "C"

@@ -11,15 +11,21 @@ namespace {
 
 Handle* HandleOf(SQLSMALLINT type, SQLHANDLE handle) {
     switch (type) {
-        case SQL_HANDLE_ENV: return CastHandle<Environment>(handle, HandleKind::kEnv);
-        case SQL_HANDLE_DBC: return CastHandle<Connection>(handle, HandleKind::kDbc);
-        case SQL_HANDLE_STMT: return CastHandle<Statement>(handle, HandleKind::kStmt);
-        default: return nullptr;
+        case SQL_HANDLE_ENV:
+            return CastHandle<Environment>(handle, HandleKind::kEnv);
+        case SQL_HANDLE_DBC:
+            return CastHandle<Connection>(handle, HandleKind::kDbc);
+        case SQL_HANDLE_STMT:
+            return CastHandle<Statement>(handle, HandleKind::kStmt);
+        default:
+            return nullptr;
     }
 }
 
-SQLRETURN StringField(const std::string& text, SQLPOINTER out, SQLSMALLINT max, SQLSMALLINT* length) {
-    return CopyOut(text, static_cast<SQLCHAR*>(out), max, length) ? SQL_SUCCESS_WITH_INFO : SQL_SUCCESS;
+SQLRETURN StringField(const std::string& text, SQLPOINTER out, SQLSMALLINT max,
+                      SQLSMALLINT* length) {
+    return CopyOut(text, static_cast<SQLCHAR*>(out), max, length) ? SQL_SUCCESS_WITH_INFO
+                                                                  : SQL_SUCCESS;
 }
 
 // Class origin of a SQLSTATE: ISO for the standard classes, ODBC for the rest.
@@ -46,7 +52,7 @@ SQLRETURN SQL_API SQLGetDiagRec(SQLSMALLINT type, SQLHANDLE handle, SQLSMALLINT 
     if (sqlstate != nullptr) std::memcpy(sqlstate, record.sqlstate.c_str(), 6);
     if (native != nullptr) *native = record.native_error;
     return CopyOut(record.message, message, message_max, message_length) ? SQL_SUCCESS_WITH_INFO
-                                                                          : SQL_SUCCESS;
+                                                                         : SQL_SUCCESS;
 }
 
 SQLRETURN SQL_API SQLGetDiagField(SQLSMALLINT type, SQLHANDLE handle, SQLSMALLINT number,
@@ -57,7 +63,8 @@ SQLRETURN SQL_API SQLGetDiagField(SQLSMALLINT type, SQLHANDLE handle, SQLSMALLIN
     const auto& records = h->diag.Records();
     switch (field) {  // header fields
         case SQL_DIAG_NUMBER:
-            if (out != nullptr) *static_cast<SQLINTEGER*>(out) = static_cast<SQLINTEGER>(records.size());
+            if (out != nullptr)
+                *static_cast<SQLINTEGER*>(out) = static_cast<SQLINTEGER>(records.size());
             return SQL_SUCCESS;
         case SQL_DIAG_RETURNCODE:
             if (out != nullptr) *static_cast<SQLRETURN*>(out) = h->diag.ReturnCode();
@@ -79,12 +86,17 @@ SQLRETURN SQL_API SQLGetDiagField(SQLSMALLINT type, SQLHANDLE handle, SQLSMALLIN
     if (static_cast<std::size_t>(number) > records.size()) return SQL_NO_DATA;
     const DiagRecord& record = records[static_cast<std::size_t>(number) - 1];
     switch (field) {  // record fields
-        case SQL_DIAG_SQLSTATE: return StringField(record.sqlstate, out, max, length);
-        case SQL_DIAG_MESSAGE_TEXT: return StringField(record.message, out, max, length);
-        case SQL_DIAG_CLASS_ORIGIN: return StringField(ClassOrigin(record.sqlstate, false), out, max, length);
-        case SQL_DIAG_SUBCLASS_ORIGIN: return StringField(ClassOrigin(record.sqlstate, true), out, max, length);
+        case SQL_DIAG_SQLSTATE:
+            return StringField(record.sqlstate, out, max, length);
+        case SQL_DIAG_MESSAGE_TEXT:
+            return StringField(record.message, out, max, length);
+        case SQL_DIAG_CLASS_ORIGIN:
+            return StringField(ClassOrigin(record.sqlstate, false), out, max, length);
+        case SQL_DIAG_SUBCLASS_ORIGIN:
+            return StringField(ClassOrigin(record.sqlstate, true), out, max, length);
         case SQL_DIAG_CONNECTION_NAME:
-        case SQL_DIAG_SERVER_NAME: return StringField("", out, max, length);
+        case SQL_DIAG_SERVER_NAME:
+            return StringField("", out, max, length);
         case SQL_DIAG_NATIVE:
             if (out != nullptr) *static_cast<SQLINTEGER*>(out) = record.native_error;
             return SQL_SUCCESS;

@@ -41,16 +41,25 @@ bool Move(Statement& stmt, SQLSMALLINT orientation, SQLLEN raw_offset) {
             if (stmt.pos == Pos::kBefore) return false;
             target = stmt.pos == Pos::kAfter ? ReachableRows(stmt) - 1 : current - 1;
             break;
-        case SQL_FETCH_FIRST: target = 0; break;
-        case SQL_FETCH_LAST: target = ReachableRows(stmt) - 1; break;
+        case SQL_FETCH_FIRST:
+            target = 0;
+            break;
+        case SQL_FETCH_LAST:
+            target = ReachableRows(stmt) - 1;
+            break;
         case SQL_FETCH_ABSOLUTE:
-            if (offset == 0) target = -1;
-            else target = offset > 0 ? offset - 1 : ReachableRows(stmt) + offset;
+            if (offset == 0)
+                target = -1;
+            else
+                target = offset > 0 ? offset - 1 : ReachableRows(stmt) + offset;
             break;
         case SQL_FETCH_RELATIVE:
-            if (stmt.pos == Pos::kBefore) target = offset - 1;
-            else if (stmt.pos == Pos::kAfter) target = ReachableRows(stmt) + offset;
-            else target = current + offset;
+            if (stmt.pos == Pos::kBefore)
+                target = offset - 1;
+            else if (stmt.pos == Pos::kAfter)
+                target = ReachableRows(stmt) + offset;
+            else
+                target = current + offset;
             break;
         default:
             throw OdbcError("HY106", "Fetch type out of range");
@@ -82,16 +91,19 @@ SQLRETURN FillBindings(Statement& stmt) {
         if (!stmt.bindings[i]) continue;
         const Binding& b = *stmt.bindings[i];
         auto shifted = [shift](auto* p) {
-            return p == nullptr ? p : reinterpret_cast<decltype(p)>(reinterpret_cast<char*>(p) + shift);
+            return p == nullptr ? p
+                                : reinterpret_cast<decltype(p)>(reinterpret_cast<char*>(p) + shift);
         };
         CellTarget target{b.c_type, shifted(static_cast<char*>(b.target)), b.buffer_length,
                           shifted(b.indicator)};
         const Delivery d = DeliverCell(stmt.result->Cell(stmt.row, static_cast<int>(i)),
                                        columns[i].sql_type, target, nullptr, ColumnName(stmt, i));
         if (d == Delivery::kTruncated)
-            rc = RecordWarning(stmt, "01004", "String data, right truncated in column '" + columns[i].name + "'");
+            rc = RecordWarning(stmt, "01004",
+                               "String data, right truncated in column '" + columns[i].name + "'");
         else if (d == Delivery::kFractionTruncated)
-            rc = RecordWarning(stmt, "01S07", "Fractional truncation in column '" + columns[i].name + "'");
+            rc = RecordWarning(stmt, "01S07",
+                               "Fractional truncation in column '" + columns[i].name + "'");
     }
     return rc;
 }
@@ -126,13 +138,17 @@ SQLRETURN GetData(Statement& stmt, SQLUSMALLINT number, SQLSMALLINT c_type, SQLP
     }
     if (stmt.getdata_done) return SQL_NO_DATA;
     CellTarget target{c_type, buffer, buffer_length, indicator};
-    const Delivery d = DeliverCell(stmt.result->Cell(stmt.row, number - 1), columns[number - 1].sql_type,
-                                   target, &stmt.getdata_offset, columns[number - 1].name);
+    const Delivery d =
+        DeliverCell(stmt.result->Cell(stmt.row, number - 1), columns[number - 1].sql_type, target,
+                    &stmt.getdata_offset, columns[number - 1].name);
     if (d == Delivery::kTruncated)
-        return RecordWarning(stmt, "01004", "String data, right truncated in column '" + columns[number - 1].name + "'");
+        return RecordWarning(
+            stmt, "01004",
+            "String data, right truncated in column '" + columns[number - 1].name + "'");
     stmt.getdata_done = true;
     if (d == Delivery::kFractionTruncated)
-        return RecordWarning(stmt, "01S07", "Fractional truncation in column '" + columns[number - 1].name + "'");
+        return RecordWarning(stmt, "01S07",
+                             "Fractional truncation in column '" + columns[number - 1].name + "'");
     return SQL_SUCCESS;
 }
 
@@ -143,7 +159,8 @@ extern "C" {
 SQLRETURN SQL_API SQLBindCol(SQLHSTMT handle, SQLUSMALLINT number, SQLSMALLINT c_type,
                              SQLPOINTER target, SQLLEN buffer_length, SQLLEN* indicator) {
     return Guard<Statement>(handle, HandleKind::kStmt, [&](Statement& stmt) -> SQLRETURN {
-        if (number < 1) throw OdbcError("07009", "Invalid descriptor index 0: bookmarks are not supported");
+        if (number < 1)
+            throw OdbcError("07009", "Invalid descriptor index 0: bookmarks are not supported");
         if (buffer_length < 0) throw OdbcError("HY090", "Invalid string or buffer length");
         if (stmt.bindings.size() < number) stmt.bindings.resize(number);
         if (target == nullptr && indicator == nullptr)
@@ -155,8 +172,9 @@ SQLRETURN SQL_API SQLBindCol(SQLHSTMT handle, SQLUSMALLINT number, SQLSMALLINT c
 }
 
 SQLRETURN SQL_API SQLFetch(SQLHSTMT handle) {
-    return Guard<Statement>(handle, HandleKind::kStmt,
-                            [](Statement& stmt) -> SQLRETURN { return Fetch(stmt, SQL_FETCH_NEXT, 0); });
+    return Guard<Statement>(handle, HandleKind::kStmt, [](Statement& stmt) -> SQLRETURN {
+        return Fetch(stmt, SQL_FETCH_NEXT, 0);
+    });
 }
 
 SQLRETURN SQL_API SQLFetchScroll(SQLHSTMT handle, SQLSMALLINT orientation, SQLLEN offset) {

@@ -38,11 +38,13 @@ SQLRETURN SQL_API SQLAllocHandle(SQLSMALLINT type, SQLHANDLE input, SQLHANDLE* o
                 return SQL_ERROR;
             }
         case SQL_HANDLE_DBC:
-            return Guard<Environment>(input, HandleKind::kEnv,
-                                      [&](Environment& env) -> SQLRETURN { return AllocConnection(env, output); });
+            return Guard<Environment>(input, HandleKind::kEnv, [&](Environment& env) -> SQLRETURN {
+                return AllocConnection(env, output);
+            });
         case SQL_HANDLE_STMT:
-            return Guard<Connection>(input, HandleKind::kDbc,
-                                     [&](Connection& dbc) -> SQLRETURN { return AllocStatement(dbc, output); });
+            return Guard<Connection>(input, HandleKind::kDbc, [&](Connection& dbc) -> SQLRETURN {
+                return AllocStatement(dbc, output);
+            });
         case SQL_HANDLE_DESC:
             return Guard<Connection>(input, HandleKind::kDbc, [&](Connection& dbc) -> SQLRETURN {
                 return RecordError(dbc, "HYC00", "Explicit descriptors are not supported");
@@ -99,13 +101,17 @@ SQLRETURN SQL_API SQLSetEnvAttr(SQLHENV handle, SQLINTEGER attribute, SQLPOINTER
     });
 }
 
-SQLRETURN SQL_API SQLGetEnvAttr(SQLHENV handle, SQLINTEGER attribute, SQLPOINTER value,
-                                SQLINTEGER, SQLINTEGER* length) {
+SQLRETURN SQL_API SQLGetEnvAttr(SQLHENV handle, SQLINTEGER attribute, SQLPOINTER value, SQLINTEGER,
+                                SQLINTEGER* length) {
     return Guard<Environment>(handle, HandleKind::kEnv, [&](Environment& env) -> SQLRETURN {
         SQLINTEGER out;
         switch (attribute) {
-            case SQL_ATTR_ODBC_VERSION: out = env.odbc_version; break;
-            case SQL_ATTR_OUTPUT_NTS: out = SQL_TRUE; break;
+            case SQL_ATTR_ODBC_VERSION:
+                out = env.odbc_version;
+                break;
+            case SQL_ATTR_OUTPUT_NTS:
+                out = SQL_TRUE;
+                break;
             default:
                 return RecordError(env, "HY092", "Invalid attribute " + std::to_string(attribute));
         }

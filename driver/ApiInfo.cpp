@@ -12,15 +12,18 @@ using namespace kdbf;
 namespace {
 
 constexpr SQLUSMALLINT kFunctions[] = {
-    SQL_API_SQLALLOCHANDLE, SQL_API_SQLFREEHANDLE, SQL_API_SQLSETENVATTR, SQL_API_SQLGETENVATTR,
-    SQL_API_SQLCONNECT, SQL_API_SQLDRIVERCONNECT, SQL_API_SQLDISCONNECT,
-    SQL_API_SQLSETCONNECTATTR, SQL_API_SQLGETCONNECTATTR, SQL_API_SQLENDTRAN,
-    SQL_API_SQLGETINFO, SQL_API_SQLGETFUNCTIONS, SQL_API_SQLEXECDIRECT, SQL_API_SQLPREPARE,
-    SQL_API_SQLEXECUTE, SQL_API_SQLNUMPARAMS, SQL_API_SQLNUMRESULTCOLS, SQL_API_SQLDESCRIBECOL,
-    SQL_API_SQLCOLATTRIBUTE, SQL_API_SQLROWCOUNT, SQL_API_SQLMORERESULTS, SQL_API_SQLCLOSECURSOR,
-    SQL_API_SQLFREESTMT, SQL_API_SQLCANCEL, SQL_API_SQLSETSTMTATTR, SQL_API_SQLGETSTMTATTR,
-    SQL_API_SQLBINDCOL, SQL_API_SQLFETCH, SQL_API_SQLFETCHSCROLL, SQL_API_SQLGETDATA,
-    SQL_API_SQLGETDIAGREC, SQL_API_SQLGETDIAGFIELD, SQL_API_SQLTABLES, SQL_API_SQLCOLUMNS,
+    SQL_API_SQLALLOCHANDLE,  SQL_API_SQLFREEHANDLE,     SQL_API_SQLSETENVATTR,
+    SQL_API_SQLGETENVATTR,   SQL_API_SQLCONNECT,        SQL_API_SQLDRIVERCONNECT,
+    SQL_API_SQLDISCONNECT,   SQL_API_SQLSETCONNECTATTR, SQL_API_SQLGETCONNECTATTR,
+    SQL_API_SQLENDTRAN,      SQL_API_SQLGETINFO,        SQL_API_SQLGETFUNCTIONS,
+    SQL_API_SQLEXECDIRECT,   SQL_API_SQLPREPARE,        SQL_API_SQLEXECUTE,
+    SQL_API_SQLNUMPARAMS,    SQL_API_SQLNUMRESULTCOLS,  SQL_API_SQLDESCRIBECOL,
+    SQL_API_SQLCOLATTRIBUTE, SQL_API_SQLROWCOUNT,       SQL_API_SQLMORERESULTS,
+    SQL_API_SQLCLOSECURSOR,  SQL_API_SQLFREESTMT,       SQL_API_SQLCANCEL,
+    SQL_API_SQLSETSTMTATTR,  SQL_API_SQLGETSTMTATTR,    SQL_API_SQLBINDCOL,
+    SQL_API_SQLFETCH,        SQL_API_SQLFETCHSCROLL,    SQL_API_SQLGETDATA,
+    SQL_API_SQLGETDIAGREC,   SQL_API_SQLGETDIAGFIELD,   SQL_API_SQLTABLES,
+    SQL_API_SQLCOLUMNS,
 };
 
 bool Implemented(SQLUSMALLINT id) {
@@ -31,85 +34,170 @@ using InfoValue = std::variant<std::string, SQLUSMALLINT, SQLUINTEGER>;
 
 std::optional<InfoValue> Info(const Connection& dbc, SQLUSMALLINT type) {
     switch (type) {
-        case SQL_DRIVER_NAME: return std::string("libkestrixdbf.so");
-        case SQL_DRIVER_VER: return std::string("01.00.0002");
-        case SQL_DRIVER_ODBC_VER: return std::string("03.00");
-        case SQL_ODBC_VER: return std::string("03.00.0000");
-        case SQL_DBMS_NAME: return std::string("dBase");
-        case SQL_DBMS_VER: return std::string("03.00.0000");
-        case SQL_DATA_SOURCE_NAME: return dbc.dsn;
-        case SQL_SERVER_NAME: return std::string();
-        case SQL_DATABASE_NAME: return dbc.folder;
-        case SQL_USER_NAME: return std::string();
-        case SQL_DATA_SOURCE_READ_ONLY: return std::string("Y");
-        case SQL_ACCESSIBLE_TABLES: return std::string("Y");
-        case SQL_ACCESSIBLE_PROCEDURES: case SQL_PROCEDURES: return std::string("N");
-        case SQL_IDENTIFIER_QUOTE_CHAR: return std::string("[");  // closed by "]"
-        case SQL_CATALOG_NAME_SEPARATOR: case SQL_CATALOG_TERM: case SQL_SCHEMA_TERM:
-        case SQL_PROCEDURE_TERM: case SQL_SPECIAL_CHARACTERS: case SQL_KEYWORDS:
+        case SQL_DRIVER_NAME:
+            return std::string("libkestrixdbf.so");
+        case SQL_DRIVER_VER:
+            return std::string("01.00.0002");
+        case SQL_DRIVER_ODBC_VER:
+            return std::string("03.00");
+        case SQL_ODBC_VER:
+            return std::string("03.00.0000");
+        case SQL_DBMS_NAME:
+            return std::string("dBase");
+        case SQL_DBMS_VER:
+            return std::string("03.00.0000");
+        case SQL_DATA_SOURCE_NAME:
+            return dbc.dsn;
+        case SQL_SERVER_NAME:
             return std::string();
-        case SQL_CATALOG_NAME: case SQL_COLUMN_ALIAS: case SQL_EXPRESSIONS_IN_ORDERBY:
-        case SQL_LIKE_ESCAPE_CLAUSE: case SQL_MULT_RESULT_SETS: case SQL_MULTIPLE_ACTIVE_TXN:
-        case SQL_OUTER_JOINS: case SQL_ORDER_BY_COLUMNS_IN_SELECT: case SQL_NEED_LONG_DATA_LEN:
-        case SQL_ROW_UPDATES: case SQL_INTEGRITY: case SQL_DESCRIBE_PARAMETER:
+        case SQL_DATABASE_NAME:
+            return dbc.folder;
+        case SQL_USER_NAME:
+            return std::string();
+        case SQL_DATA_SOURCE_READ_ONLY:
+            return std::string("Y");
+        case SQL_ACCESSIBLE_TABLES:
+            return std::string("Y");
+        case SQL_ACCESSIBLE_PROCEDURES:
+        case SQL_PROCEDURES:
+            return std::string("N");
+        case SQL_IDENTIFIER_QUOTE_CHAR:
+            return std::string("[");  // closed by "]"
+        case SQL_CATALOG_NAME_SEPARATOR:
+        case SQL_CATALOG_TERM:
+        case SQL_SCHEMA_TERM:
+        case SQL_PROCEDURE_TERM:
+        case SQL_SPECIAL_CHARACTERS:
+        case SQL_KEYWORDS:
+            return std::string();
+        case SQL_CATALOG_NAME:
+        case SQL_COLUMN_ALIAS:
+        case SQL_EXPRESSIONS_IN_ORDERBY:
+        case SQL_LIKE_ESCAPE_CLAUSE:
+        case SQL_MULT_RESULT_SETS:
+        case SQL_MULTIPLE_ACTIVE_TXN:
+        case SQL_OUTER_JOINS:
+        case SQL_ORDER_BY_COLUMNS_IN_SELECT:
+        case SQL_NEED_LONG_DATA_LEN:
+        case SQL_ROW_UPDATES:
+        case SQL_INTEGRITY:
+        case SQL_DESCRIBE_PARAMETER:
         case SQL_MAX_ROW_SIZE_INCLUDES_LONG:
             return std::string("N");
-        case SQL_TABLE_TERM: return std::string("table");
-        case SQL_SEARCH_PATTERN_ESCAPE: return std::string("\\");
-        case SQL_COLLATION_SEQ: return std::string("ISO 8859-1");
-        case SQL_TXN_CAPABLE: return SQLUSMALLINT{SQL_TC_NONE};
-        case SQL_CURSOR_COMMIT_BEHAVIOR: case SQL_CURSOR_ROLLBACK_BEHAVIOR:
+        case SQL_TABLE_TERM:
+            return std::string("table");
+        case SQL_SEARCH_PATTERN_ESCAPE:
+            return std::string("\\");
+        case SQL_COLLATION_SEQ:
+            return std::string("ISO 8859-1");
+        case SQL_TXN_CAPABLE:
+            return SQLUSMALLINT{SQL_TC_NONE};
+        case SQL_CURSOR_COMMIT_BEHAVIOR:
+        case SQL_CURSOR_ROLLBACK_BEHAVIOR:
             return SQLUSMALLINT{SQL_CB_PRESERVE};
-        case SQL_MAX_CONCURRENT_ACTIVITIES: case SQL_MAX_DRIVER_CONNECTIONS:
-        case SQL_MAX_CATALOG_NAME_LEN: case SQL_MAX_SCHEMA_NAME_LEN: case SQL_MAX_CURSOR_NAME_LEN:
+        case SQL_MAX_CONCURRENT_ACTIVITIES:
+        case SQL_MAX_DRIVER_CONNECTIONS:
+        case SQL_MAX_CATALOG_NAME_LEN:
+        case SQL_MAX_SCHEMA_NAME_LEN:
+        case SQL_MAX_CURSOR_NAME_LEN:
             return SQLUSMALLINT{0};
-        case SQL_MAX_COLUMN_NAME_LEN: return SQLUSMALLINT{11};
-        case SQL_MAX_TABLE_NAME_LEN: return SQLUSMALLINT{255};
-        case SQL_MAX_COLUMNS_IN_SELECT: case SQL_MAX_COLUMNS_IN_TABLE: return SQLUSMALLINT{255};
-        case SQL_MAX_TABLES_IN_SELECT: return SQLUSMALLINT{1};
-        case SQL_IDENTIFIER_CASE: case SQL_QUOTED_IDENTIFIER_CASE:
+        case SQL_MAX_COLUMN_NAME_LEN:
+            return SQLUSMALLINT{11};
+        case SQL_MAX_TABLE_NAME_LEN:
+            return SQLUSMALLINT{255};
+        case SQL_MAX_COLUMNS_IN_SELECT:
+        case SQL_MAX_COLUMNS_IN_TABLE:
+            return SQLUSMALLINT{255};
+        case SQL_MAX_TABLES_IN_SELECT:
+            return SQLUSMALLINT{1};
+        case SQL_IDENTIFIER_CASE:
+        case SQL_QUOTED_IDENTIFIER_CASE:
             return SQLUSMALLINT{SQL_IC_MIXED};
-        case SQL_NULL_COLLATION: return SQLUSMALLINT{SQL_NC_LOW};
-        case SQL_CONCAT_NULL_BEHAVIOR: return SQLUSMALLINT{SQL_CB_NULL};
-        case SQL_CORRELATION_NAME: return SQLUSMALLINT{SQL_CN_NONE};
-        case SQL_NON_NULLABLE_COLUMNS: return SQLUSMALLINT{SQL_NNC_NULL};
-        case SQL_GROUP_BY: return SQLUSMALLINT{SQL_GB_NOT_SUPPORTED};
-        case SQL_FILE_USAGE: return SQLUSMALLINT{SQL_FILE_TABLE};
-        case SQL_CATALOG_LOCATION: return SQLUSMALLINT{0};
+        case SQL_NULL_COLLATION:
+            return SQLUSMALLINT{SQL_NC_LOW};
+        case SQL_CONCAT_NULL_BEHAVIOR:
+            return SQLUSMALLINT{SQL_CB_NULL};
+        case SQL_CORRELATION_NAME:
+            return SQLUSMALLINT{SQL_CN_NONE};
+        case SQL_NON_NULLABLE_COLUMNS:
+            return SQLUSMALLINT{SQL_NNC_NULL};
+        case SQL_GROUP_BY:
+            return SQLUSMALLINT{SQL_GB_NOT_SUPPORTED};
+        case SQL_FILE_USAGE:
+            return SQLUSMALLINT{SQL_FILE_TABLE};
+        case SQL_CATALOG_LOCATION:
+            return SQLUSMALLINT{0};
         case SQL_GETDATA_EXTENSIONS:
             return SQLUINTEGER{SQL_GD_ANY_COLUMN | SQL_GD_ANY_ORDER | SQL_GD_BOUND};
-        case SQL_SCROLL_OPTIONS: return SQLUINTEGER{SQL_SO_FORWARD_ONLY | SQL_SO_STATIC};
+        case SQL_SCROLL_OPTIONS:
+            return SQLUINTEGER{SQL_SO_FORWARD_ONLY | SQL_SO_STATIC};
         case SQL_STATIC_CURSOR_ATTRIBUTES1:
             return SQLUINTEGER{SQL_CA1_NEXT | SQL_CA1_ABSOLUTE | SQL_CA1_RELATIVE};
-        case SQL_FORWARD_ONLY_CURSOR_ATTRIBUTES1: return SQLUINTEGER{SQL_CA1_NEXT};
-        case SQL_STATIC_CURSOR_ATTRIBUTES2: case SQL_FORWARD_ONLY_CURSOR_ATTRIBUTES2:
+        case SQL_FORWARD_ONLY_CURSOR_ATTRIBUTES1:
+            return SQLUINTEGER{SQL_CA1_NEXT};
+        case SQL_STATIC_CURSOR_ATTRIBUTES2:
+        case SQL_FORWARD_ONLY_CURSOR_ATTRIBUTES2:
             return SQLUINTEGER{SQL_CA2_READ_ONLY_CONCURRENCY | SQL_CA2_MAX_ROWS_SELECT};
-        case SQL_DYNAMIC_CURSOR_ATTRIBUTES1: case SQL_DYNAMIC_CURSOR_ATTRIBUTES2:
-        case SQL_KEYSET_CURSOR_ATTRIBUTES1: case SQL_KEYSET_CURSOR_ATTRIBUTES2:
+        case SQL_DYNAMIC_CURSOR_ATTRIBUTES1:
+        case SQL_DYNAMIC_CURSOR_ATTRIBUTES2:
+        case SQL_KEYSET_CURSOR_ATTRIBUTES1:
+        case SQL_KEYSET_CURSOR_ATTRIBUTES2:
             return SQLUINTEGER{0};
-        case SQL_SCROLL_CONCURRENCY: return SQLUINTEGER{SQL_SCCO_READ_ONLY};
-        case SQL_CURSOR_SENSITIVITY: return SQLUINTEGER{SQL_INSENSITIVE};
-        case SQL_TXN_ISOLATION_OPTION: case SQL_DEFAULT_TXN_ISOLATION:
+        case SQL_SCROLL_CONCURRENCY:
+            return SQLUINTEGER{SQL_SCCO_READ_ONLY};
+        case SQL_CURSOR_SENSITIVITY:
+            return SQLUINTEGER{SQL_INSENSITIVE};
+        case SQL_TXN_ISOLATION_OPTION:
+        case SQL_DEFAULT_TXN_ISOLATION:
             return SQLUINTEGER{SQL_TXN_SERIALIZABLE};
-        case SQL_SQL_CONFORMANCE: return SQLUINTEGER{SQL_SC_SQL92_ENTRY};
-        case SQL_ODBC_INTERFACE_CONFORMANCE: return SQLUINTEGER{SQL_OIC_CORE};
-        case SQL_ASYNC_MODE: case SQL_PARAM_ARRAY_ROW_COUNTS: case SQL_PARAM_ARRAY_SELECTS:
-        case SQL_BATCH_SUPPORT: case SQL_BATCH_ROW_COUNT: case SQL_MAX_ASYNC_CONCURRENT_STATEMENTS:
-        case SQL_BOOKMARK_PERSISTENCE: case SQL_STRING_FUNCTIONS: case SQL_NUMERIC_FUNCTIONS:
-        case SQL_SYSTEM_FUNCTIONS: case SQL_TIMEDATE_FUNCTIONS: case SQL_CONVERT_FUNCTIONS:
-        case SQL_AGGREGATE_FUNCTIONS: case SQL_POS_OPERATIONS:
-        case SQL_STATIC_SENSITIVITY: case SQL_LOCK_TYPES: case SQL_SUBQUERIES: case SQL_UNION:
-        case SQL_DATETIME_LITERALS: case SQL_TIMEDATE_ADD_INTERVALS: case SQL_TIMEDATE_DIFF_INTERVALS:
-        case SQL_OJ_CAPABILITIES: case SQL_INFO_SCHEMA_VIEWS: case SQL_SCHEMA_USAGE:
-        case SQL_CATALOG_USAGE: case SQL_DDL_INDEX: case SQL_DROP_TABLE: case SQL_CREATE_TABLE:
-        case SQL_ALTER_TABLE: case SQL_INSERT_STATEMENT: case SQL_MAX_ROW_SIZE:
-        case SQL_MAX_STATEMENT_LEN: case SQL_MAX_CHAR_LITERAL_LEN: case SQL_MAX_BINARY_LITERAL_LEN:
+        case SQL_SQL_CONFORMANCE:
+            return SQLUINTEGER{SQL_SC_SQL92_ENTRY};
+        case SQL_ODBC_INTERFACE_CONFORMANCE:
+            return SQLUINTEGER{SQL_OIC_CORE};
+        case SQL_ASYNC_MODE:
+        case SQL_PARAM_ARRAY_ROW_COUNTS:
+        case SQL_PARAM_ARRAY_SELECTS:
+        case SQL_BATCH_SUPPORT:
+        case SQL_BATCH_ROW_COUNT:
+        case SQL_MAX_ASYNC_CONCURRENT_STATEMENTS:
+        case SQL_BOOKMARK_PERSISTENCE:
+        case SQL_STRING_FUNCTIONS:
+        case SQL_NUMERIC_FUNCTIONS:
+        case SQL_SYSTEM_FUNCTIONS:
+        case SQL_TIMEDATE_FUNCTIONS:
+        case SQL_CONVERT_FUNCTIONS:
+        case SQL_AGGREGATE_FUNCTIONS:
+        case SQL_POS_OPERATIONS:
+        case SQL_STATIC_SENSITIVITY:
+        case SQL_LOCK_TYPES:
+        case SQL_SUBQUERIES:
+        case SQL_UNION:
+        case SQL_DATETIME_LITERALS:
+        case SQL_TIMEDATE_ADD_INTERVALS:
+        case SQL_TIMEDATE_DIFF_INTERVALS:
+        case SQL_OJ_CAPABILITIES:
+        case SQL_INFO_SCHEMA_VIEWS:
+        case SQL_SCHEMA_USAGE:
+        case SQL_CATALOG_USAGE:
+        case SQL_DDL_INDEX:
+        case SQL_DROP_TABLE:
+        case SQL_CREATE_TABLE:
+        case SQL_ALTER_TABLE:
+        case SQL_INSERT_STATEMENT:
+        case SQL_MAX_ROW_SIZE:
+        case SQL_MAX_STATEMENT_LEN:
+        case SQL_MAX_CHAR_LITERAL_LEN:
+        case SQL_MAX_BINARY_LITERAL_LEN:
         case SQL_MAX_INDEX_SIZE:
             return SQLUINTEGER{0};
-        case SQL_CONVERT_CHAR: case SQL_CONVERT_VARCHAR: case SQL_CONVERT_DOUBLE:
-        case SQL_CONVERT_INTEGER: case SQL_CONVERT_SMALLINT:
+        case SQL_CONVERT_CHAR:
+        case SQL_CONVERT_VARCHAR:
+        case SQL_CONVERT_DOUBLE:
+        case SQL_CONVERT_INTEGER:
+        case SQL_CONVERT_SMALLINT:
             return SQLUINTEGER{0};
-        default: return std::nullopt;
+        default:
+            return std::nullopt;
     }
 }
 
@@ -121,7 +209,9 @@ SQLRETURN SQL_API SQLGetInfo(SQLHDBC handle, SQLUSMALLINT type, SQLPOINTER value
                              SQLSMALLINT buffer_length, SQLSMALLINT* length) {
     return Guard<Connection>(handle, HandleKind::kDbc, [&](Connection& dbc) -> SQLRETURN {
         std::optional<InfoValue> info = Info(dbc, type);
-        if (!info) throw OdbcError("HY096", "Information type " + std::to_string(type) + " is not supported");
+        if (!info)
+            throw OdbcError("HY096",
+                            "Information type " + std::to_string(type) + " is not supported");
         if (auto* text = std::get_if<std::string>(&*info)) {
             if (CopyOut(*text, static_cast<SQLCHAR*>(value), buffer_length, length))
                 return RecordWarning(dbc, "01004", "String data, right truncated");
@@ -142,7 +232,8 @@ SQLRETURN SQL_API SQLGetFunctions(SQLHDBC handle, SQLUSMALLINT id, SQLUSMALLINT*
         if (supported == nullptr) throw OdbcError("HY009", "Invalid use of null pointer");
         if (id == SQL_API_ODBC3_ALL_FUNCTIONS) {
             std::fill_n(supported, SQL_API_ODBC3_ALL_FUNCTIONS_SIZE, SQLUSMALLINT{0});
-            for (SQLUSMALLINT f : kFunctions) supported[f >> 4] |= static_cast<SQLUSMALLINT>(1 << (f & 0xF));
+            for (SQLUSMALLINT f : kFunctions)
+                supported[f >> 4] |= static_cast<SQLUSMALLINT>(1 << (f & 0xF));
         } else if (id == SQL_API_ALL_FUNCTIONS) {
             std::fill_n(supported, 100, SQLUSMALLINT{0});
             for (SQLUSMALLINT f : kFunctions)

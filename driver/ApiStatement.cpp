@@ -70,7 +70,8 @@ SQLRETURN SQL_API SQLPrepare(SQLHSTMT handle, SQLCHAR* text, SQLINTEGER length) 
 
 SQLRETURN SQL_API SQLExecute(SQLHSTMT handle) {
     return Guard<Statement>(handle, HandleKind::kStmt, [](Statement& stmt) -> SQLRETURN {
-        if (!stmt.has_prepared) throw OdbcError("HY010", "Function sequence error: nothing prepared");
+        if (!stmt.has_prepared)
+            throw OdbcError("HY010", "Function sequence error: nothing prepared");
         Execute(stmt, stmt.prepared);
         return SQL_SUCCESS;
     });
@@ -92,9 +93,8 @@ SQLRETURN SQL_API SQLNumResultCols(SQLHSTMT handle, SQLSMALLINT* count) {
 }
 
 SQLRETURN SQL_API SQLDescribeCol(SQLHSTMT handle, SQLUSMALLINT number, SQLCHAR* name,
-                                 SQLSMALLINT name_max, SQLSMALLINT* name_length,
-                                 SQLSMALLINT* type, SQLULEN* size, SQLSMALLINT* decimals,
-                                 SQLSMALLINT* nullable) {
+                                 SQLSMALLINT name_max, SQLSMALLINT* name_length, SQLSMALLINT* type,
+                                 SQLULEN* size, SQLSMALLINT* decimals, SQLSMALLINT* nullable) {
     return Guard<Statement>(handle, HandleKind::kStmt, [&](Statement& stmt) -> SQLRETURN {
         const ColumnInfo& column = ColumnOf(stmt, number);
         if (type != nullptr) *type = column.sql_type;
@@ -121,33 +121,76 @@ SQLRETURN SQL_API SQLColAttribute(SQLHSTMT handle, SQLUSMALLINT number, SQLUSMAL
         std::optional<std::string> string_value;
         SQLLEN value = 0;
         switch (field) {
-            case SQL_DESC_NAME: case SQL_DESC_LABEL: case SQL_DESC_BASE_COLUMN_NAME:
-                string_value = column.name; break;
-            case SQL_DESC_TABLE_NAME: case SQL_DESC_BASE_TABLE_NAME:
-                string_value = column.table; break;
-            case SQL_DESC_CATALOG_NAME: case SQL_DESC_SCHEMA_NAME: case SQL_DESC_LITERAL_PREFIX:
+            case SQL_DESC_NAME:
+            case SQL_DESC_LABEL:
+            case SQL_DESC_BASE_COLUMN_NAME:
+                string_value = column.name;
+                break;
+            case SQL_DESC_TABLE_NAME:
+            case SQL_DESC_BASE_TABLE_NAME:
+                string_value = column.table;
+                break;
+            case SQL_DESC_CATALOG_NAME:
+            case SQL_DESC_SCHEMA_NAME:
+            case SQL_DESC_LITERAL_PREFIX:
             case SQL_DESC_LITERAL_SUFFIX:
-                string_value = ""; break;
-            case SQL_DESC_TYPE_NAME: string_value = is_double ? "DOUBLE" : "CHAR"; break;
-            case SQL_DESC_LOCAL_TYPE_NAME: string_value = is_double ? "NUMERIC" : "CHARACTER"; break;
-            case SQL_DESC_TYPE: case SQL_DESC_CONCISE_TYPE:
-                value = column.sql_type; break;
-            case SQL_DESC_LENGTH: case SQL_DESC_PRECISION: case SQL_COLUMN_LENGTH:
+                string_value = "";
+                break;
+            case SQL_DESC_TYPE_NAME:
+                string_value = is_double ? "DOUBLE" : "CHAR";
+                break;
+            case SQL_DESC_LOCAL_TYPE_NAME:
+                string_value = is_double ? "NUMERIC" : "CHARACTER";
+                break;
+            case SQL_DESC_TYPE:
+            case SQL_DESC_CONCISE_TYPE:
+                value = column.sql_type;
+                break;
+            case SQL_DESC_LENGTH:
+            case SQL_DESC_PRECISION:
+            case SQL_COLUMN_LENGTH:
             case SQL_COLUMN_PRECISION:
-                value = static_cast<SQLLEN>(column.size); break;
-            case SQL_DESC_OCTET_LENGTH: value = is_double ? 8 : static_cast<SQLLEN>(column.size); break;
-            case SQL_DESC_DISPLAY_SIZE: value = is_double ? 24 : static_cast<SQLLEN>(column.size); break;
-            case SQL_DESC_SCALE: case SQL_COLUMN_SCALE: value = column.decimals; break;
-            case SQL_DESC_NULLABLE: case SQL_COLUMN_NULLABLE: value = column.nullable; break;
-            case SQL_DESC_NUM_PREC_RADIX: value = is_double ? 2 : 0; break;
-            case SQL_DESC_UNSIGNED: value = is_double ? SQL_FALSE : SQL_TRUE; break;
-            case SQL_DESC_SEARCHABLE: value = SQL_PRED_NONE; break;
-            case SQL_DESC_UPDATABLE: value = SQL_ATTR_READONLY; break;
-            case SQL_DESC_CASE_SENSITIVE: value = is_double ? SQL_FALSE : SQL_TRUE; break;
-            case SQL_DESC_FIXED_PREC_SCALE: case SQL_DESC_AUTO_UNIQUE_VALUE: value = SQL_FALSE; break;
-            case SQL_DESC_UNNAMED: value = SQL_NAMED; break;
+                value = static_cast<SQLLEN>(column.size);
+                break;
+            case SQL_DESC_OCTET_LENGTH:
+                value = is_double ? 8 : static_cast<SQLLEN>(column.size);
+                break;
+            case SQL_DESC_DISPLAY_SIZE:
+                value = is_double ? 24 : static_cast<SQLLEN>(column.size);
+                break;
+            case SQL_DESC_SCALE:
+            case SQL_COLUMN_SCALE:
+                value = column.decimals;
+                break;
+            case SQL_DESC_NULLABLE:
+            case SQL_COLUMN_NULLABLE:
+                value = column.nullable;
+                break;
+            case SQL_DESC_NUM_PREC_RADIX:
+                value = is_double ? 2 : 0;
+                break;
+            case SQL_DESC_UNSIGNED:
+                value = is_double ? SQL_FALSE : SQL_TRUE;
+                break;
+            case SQL_DESC_SEARCHABLE:
+                value = SQL_PRED_NONE;
+                break;
+            case SQL_DESC_UPDATABLE:
+                value = SQL_ATTR_READONLY;
+                break;
+            case SQL_DESC_CASE_SENSITIVE:
+                value = is_double ? SQL_FALSE : SQL_TRUE;
+                break;
+            case SQL_DESC_FIXED_PREC_SCALE:
+            case SQL_DESC_AUTO_UNIQUE_VALUE:
+                value = SQL_FALSE;
+                break;
+            case SQL_DESC_UNNAMED:
+                value = SQL_NAMED;
+                break;
             default:
-                throw OdbcError("HY091", "Invalid descriptor field identifier " + std::to_string(field));
+                throw OdbcError("HY091",
+                                "Invalid descriptor field identifier " + std::to_string(field));
         }
         if (!string_value) {
             if (numeric != nullptr) *numeric = value;
@@ -186,10 +229,16 @@ SQLRETURN SQL_API SQLCloseCursor(SQLHSTMT handle) {
 SQLRETURN SQL_API SQLFreeStmt(SQLHSTMT handle, SQLUSMALLINT option) {
     return Guard<Statement>(handle, HandleKind::kStmt, [&](Statement& stmt) -> SQLRETURN {
         switch (option) {
-            case SQL_CLOSE: CloseCursor(stmt); break;
-            case SQL_UNBIND: stmt.bindings.assign(stmt.bindings.size(), std::nullopt); break;
-            case SQL_RESET_PARAMS: break;
-            default: throw OdbcError("HY092", "Invalid option " + std::to_string(option));
+            case SQL_CLOSE:
+                CloseCursor(stmt);
+                break;
+            case SQL_UNBIND:
+                stmt.bindings.assign(stmt.bindings.size(), std::nullopt);
+                break;
+            case SQL_RESET_PARAMS:
+                break;
+            default:
+                throw OdbcError("HY092", "Invalid option " + std::to_string(option));
         }
         return SQL_SUCCESS;
     });
@@ -197,7 +246,8 @@ SQLRETURN SQL_API SQLFreeStmt(SQLHSTMT handle, SQLUSMALLINT option) {
 
 // Every call runs to its end before returning, so there is never anything to cancel.
 SQLRETURN SQL_API SQLCancel(SQLHSTMT handle) {
-    return Guard<Statement>(handle, HandleKind::kStmt, [](Statement&) -> SQLRETURN { return SQL_SUCCESS; });
+    return Guard<Statement>(handle, HandleKind::kStmt,
+                            [](Statement&) -> SQLRETURN { return SQL_SUCCESS; });
 }
 
 }  // extern "C"

@@ -28,7 +28,8 @@ Attributes ParseConnectionString(const std::string& text) {
         const std::size_t semi = text.find(';', pos);
         if (eq == std::string::npos || (semi != std::string::npos && semi < eq)) {
             if (!Trim(text.substr(pos, semi - pos)).empty())
-                throw std::invalid_argument("attribute without '=' near '" + text.substr(pos, 40) + "'");
+                throw std::invalid_argument("attribute without '=' near '" + text.substr(pos, 40) +
+                                            "'");
             if (semi == std::string::npos) break;
             pos = semi + 1;
             continue;

@@ -24,10 +24,14 @@ std::optional<double> ParseNumber(const std::string& text) {
 
 SQLSMALLINT DefaultCType(SQLSMALLINT sql_type) {
     switch (sql_type) {
-        case SQL_DOUBLE: return SQL_C_DOUBLE;
-        case SQL_SMALLINT: return SQL_C_SSHORT;
-        case SQL_INTEGER: return SQL_C_SLONG;
-        default: return SQL_C_CHAR;
+        case SQL_DOUBLE:
+            return SQL_C_DOUBLE;
+        case SQL_SMALLINT:
+            return SQL_C_SSHORT;
+        case SQL_INTEGER:
+            return SQL_C_SLONG;
+        default:
+            return SQL_C_CHAR;
     }
 }
 
@@ -50,8 +54,8 @@ Delivery DeliverInteger(const std::string& text, const CellTarget& target,
     const double low = static_cast<double>(std::numeric_limits<Int>::min());
     const double beyond = std::ldexp(1.0, std::numeric_limits<Int>::digits);
     if (whole < low || whole >= beyond)
-        throw OdbcError("22003", "Numeric value out of range: '" + text + "' in column '" +
-                                     column + "'");
+        throw OdbcError("22003",
+                        "Numeric value out of range: '" + text + "' in column '" + column + "'");
     const Int out = static_cast<Int>(whole);
     std::memcpy(target.buffer, &out, sizeof out);
     if (target.indicator != nullptr) *target.indicator = sizeof out;
@@ -90,8 +94,10 @@ Delivery DeliverCell(const std::optional<std::string>& cell, SQLSMALLINT sql_typ
                      const CellTarget& target, std::size_t* offset, const std::string& column) {
     if (!cell) {
         if (target.indicator == nullptr)
-            throw OdbcError("22002", "Indicator variable required but not supplied for the "
-                                     "NULL value of column '" + column + "'");
+            throw OdbcError("22002",
+                            "Indicator variable required but not supplied for the "
+                            "NULL value of column '" +
+                                column + "'");
         *target.indicator = SQL_NULL_DATA;
         return Delivery::kComplete;
     }
@@ -135,8 +141,8 @@ Delivery DeliverCell(const std::optional<std::string>& cell, SQLSMALLINT sql_typ
         case SQL_C_UTINYINT:
             return DeliverInteger<SQLCHAR>(*cell, target, column);
         default:
-            throw OdbcError("07006", "Restricted data type attribute violation: column '" +
-                                         column + "' cannot be delivered as C type " +
+            throw OdbcError("07006", "Restricted data type attribute violation: column '" + column +
+                                         "' cannot be delivered as C type " +
                                          std::to_string(target.c_type));
     }
 }

@@ -17,9 +17,9 @@ struct CellTarget {
 };
 
 enum class Delivery {
-    kComplete,            // the whole (remaining) value was written
-    kTruncated,           // text cut short: more is left for the next SQLGetData (01004)
-    kFractionTruncated,   // a number lost its fractional part (01S07)
+    kComplete,           // the whole (remaining) value was written
+    kTruncated,          // text cut short: more is left for the next SQLGetData (01004)
+    kFractionTruncated,  // a number lost its fractional part (01S07)
 };
 
 // Writes `cell` of a column of `sql_type` (SQL_DOUBLE, SQL_CHAR, SQL_SMALLINT or

@@ -4,9 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <strings.h>
 #include <cerrno>
 #include <cstring>
-#include <strings.h>
 
 namespace kdbf {
 namespace {
@@ -19,14 +19,22 @@ constexpr char kHeaderEnd = 0x0D;
     throw DbfError("File '" + path + "' is not a readable dBase table: " + what);
 }
 
-unsigned Byte(const std::string& s, std::size_t i) { return static_cast<unsigned char>(s[i]); }
+unsigned Byte(const std::string& s, std::size_t i) {
+    return static_cast<unsigned char>(s[i]);
+}
 
 // Version bytes of the dBase III family and of its direct successors, whose record
 // layout is the same; anything else is more likely a different kind of file.
 bool IsKnownVersion(unsigned version) {
     switch (version) {
-        case 0x03: case 0x04: case 0x05: case 0x30: case 0x31:
-        case 0x83: case 0x8B: case 0xF5:
+        case 0x03:
+        case 0x04:
+        case 0x05:
+        case 0x30:
+        case 0x31:
+        case 0x83:
+        case 0x8B:
+        case 0xF5:
             return true;
         default:
             return false;
@@ -50,8 +58,7 @@ bool ReadAt(int fd, std::uint64_t offset, char* buffer, std::size_t size) {
 
 void DbfTable::ParseHeader(const std::string& path, const std::string& header,
                            std::uint64_t file_size, std::vector<DbfField>* fields,
-                           std::uint32_t* record_count, int* header_length,
-                           int* record_length) {
+                           std::uint32_t* record_count, int* header_length, int* record_length) {
     if (header.size() < kFileHeaderSize) Fail(path, "the file is too short for a header");
     if (!IsKnownVersion(Byte(header, 0))) Fail(path, "unknown version byte");
     const std::uint32_t count = Byte(header, 4) | Byte(header, 5) << 8 | Byte(header, 6) << 16 |
@@ -66,8 +73,7 @@ void DbfTable::ParseHeader(const std::string& path, const std::string& header,
     fields->clear();
     int offset = 0;
     int pos = kFileHeaderSize;
-    for (; pos + kDescriptorSize <= head_len && header[pos] != kHeaderEnd;
-         pos += kDescriptorSize) {
+    for (; pos + kDescriptorSize <= head_len && header[pos] != kHeaderEnd; pos += kDescriptorSize) {
         DbfField field;
         const char* name = header.data() + pos;
         field.name.assign(name, strnlen(name, 11));
@@ -84,8 +90,8 @@ void DbfTable::ParseHeader(const std::string& path, const std::string& header,
         Fail(path, "the field descriptors are not terminated");
     if (fields->empty()) Fail(path, "the table has no fields");
     if (offset + 1 != rec_len)
-        Fail(path, "the record length " + std::to_string(rec_len) +
-                       " does not match its fields (" + std::to_string(offset + 1) + ")");
+        Fail(path, "the record length " + std::to_string(rec_len) + " does not match its fields (" +
+                       std::to_string(offset + 1) + ")");
     const std::uint64_t needed =
         static_cast<std::uint64_t>(head_len) + static_cast<std::uint64_t>(count) * rec_len;
     if (file_size < needed)
@@ -98,15 +104,15 @@ void DbfTable::ParseHeader(const std::string& path, const std::string& header,
 
 std::unique_ptr<DbfTable> DbfTable::Open(const std::string& path) {
     int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        throw DbfError("Cannot open file '" + path + "': " + std::strerror(errno));
+    if (fd < 0) throw DbfError("Cannot open file '" + path + "': " + std::strerror(errno));
     std::unique_ptr<DbfTable> table(new DbfTable(path, fd));
     struct stat st {};
     if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) Fail(path, "not a regular file");
     const auto file_size = static_cast<std::uint64_t>(st.st_size);
 
     std::string header(kFileHeaderSize, '\0');
-    if (!ReadAt(fd, 0, header.data(), header.size())) Fail(path, "the file is too short for a header");
+    if (!ReadAt(fd, 0, header.data(), header.size()))
+        Fail(path, "the file is too short for a header");
     const std::size_t head_len = Byte(header, 8) | Byte(header, 9) << 8;
     if (head_len > header.size()) {
         header.resize(head_len);
@@ -136,19 +142,22 @@ void DbfTable::Load(std::uint32_t record) {
         throw DbfError("Record " + std::to_string(record + 1) + " of '" + path_ +
                        "' does not exist");
     loaded_ = -1;
-    const std::uint64_t offset =
-        static_cast<std::uint64_t>(header_length_) + static_cast<std::uint64_t>(record) * record_length_;
+    const std::uint64_t offset = static_cast<std::uint64_t>(header_length_) +
+                                 static_cast<std::uint64_t>(record) * record_length_;
     if (!ReadAt(fd_, offset, record_.data(), record_.size()))
         throw DbfError("Cannot read record " + std::to_string(record + 1) + " of '" + path_ +
                        "': the file ends early or cannot be read");
     loaded_ = record;
 }
 
-bool DbfTable::IsDeleted() const { return loaded_ >= 0 && record_[0] == '*'; }
+bool DbfTable::IsDeleted() const {
+    return loaded_ >= 0 && record_[0] == '*';
+}
 
 std::string DbfTable::RawText(int field) const {
     const DbfField& f = fields_.at(static_cast<std::size_t>(field));
-    return record_.substr(static_cast<std::size_t>(1 + f.offset), static_cast<std::size_t>(f.width));
+    return record_.substr(static_cast<std::size_t>(1 + f.offset),
+                          static_cast<std::size_t>(f.width));
 }
 
 std::string TrimFieldText(const std::string& raw, char type) {

@@ -38,8 +38,7 @@ public:
     // Open and directly by the tests and the fuzzer. Throws DbfError.
     static void ParseHeader(const std::string& path, const std::string& header_bytes,
                             std::uint64_t file_size, std::vector<DbfField>* fields,
-                            std::uint32_t* record_count, int* header_length,
-                            int* record_length);
+                            std::uint32_t* record_count, int* header_length, int* record_length);
 
     ~DbfTable();
     DbfTable(const DbfTable&) = delete;

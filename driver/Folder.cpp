@@ -11,7 +11,9 @@
 namespace kdbf {
 namespace {
 
-std::string DirOf(const std::string& folder) { return folder.empty() ? "." : folder; }
+std::string DirOf(const std::string& folder) {
+    return folder.empty() ? "." : folder;
+}
 
 std::string JoinPath(const std::string& folder, const std::string& name) {
     if (folder.empty()) return name;

@@ -30,13 +30,11 @@ bool CopyOutImpl(const std::string& text, char* buffer, SQLLEN buffer_length, Le
 
 }  // namespace
 
-bool CopyOut(const std::string& text, SQLCHAR* buffer, SQLLEN buffer_length,
-             SQLSMALLINT* length) {
+bool CopyOut(const std::string& text, SQLCHAR* buffer, SQLLEN buffer_length, SQLSMALLINT* length) {
     return CopyOutImpl(text, reinterpret_cast<char*>(buffer), buffer_length, length);
 }
 
-bool CopyOut(const std::string& text, SQLPOINTER buffer, SQLLEN buffer_length,
-             SQLINTEGER* length) {
+bool CopyOut(const std::string& text, SQLPOINTER buffer, SQLLEN buffer_length, SQLINTEGER* length) {
     return CopyOutImpl(text, static_cast<char*>(buffer), buffer_length, length);
 }
 

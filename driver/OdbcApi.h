@@ -4,7 +4,7 @@
 #pragma once
 
 #pragma GCC visibility push(default)
+#include <odbcinst.h>
 #include <sql.h>
 #include <sqlext.h>
-#include <odbcinst.h>
 #pragma GCC visibility pop

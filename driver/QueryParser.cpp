@@ -1,7 +1,7 @@
 #include "driver/QueryParser.h"
 
-#include <cctype>
 #include <strings.h>
+#include <cctype>
 
 namespace kdbf {
 namespace {
@@ -39,8 +39,7 @@ private:
     char Peek() const { return pos_ < text_.size() ? text_[pos_] : '\0'; }
 
     void SkipSpace() {
-        while (pos_ < text_.size() && std::isspace(static_cast<unsigned char>(text_[pos_])))
-            ++pos_;
+        while (pos_ < text_.size() && std::isspace(static_cast<unsigned char>(text_[pos_]))) ++pos_;
     }
 
     [[noreturn]] void Fail(const std::string& what) const {
@@ -121,6 +120,8 @@ private:
 
 }  // namespace
 
-SelectQuery ParseSelect(const std::string& text) { return Parser(text).Parse(); }
+SelectQuery ParseSelect(const std::string& text) {
+    return Parser(text).Parse();
+}
 
 }  // namespace kdbf

@@ -112,8 +112,8 @@ std::unique_ptr<ResultSet> MakeTableResult(std::unique_ptr<DbfTable> table,
     return std::make_unique<TableResult>(std::move(table), std::move(fields), name);
 }
 
-std::unique_ptr<ResultSet> MakeListResult(std::vector<ColumnInfo> columns,
-                                          std::vector<std::vector<std::optional<std::string>>> rows) {
+std::unique_ptr<ResultSet> MakeListResult(
+    std::vector<ColumnInfo> columns, std::vector<std::vector<std::optional<std::string>>> rows) {
     return std::make_unique<ListResult>(std::move(columns), std::move(rows));
 }
 

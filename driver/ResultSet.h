@@ -43,8 +43,8 @@ std::unique_ptr<ResultSet> MakeTableResult(std::unique_ptr<DbfTable> table,
                                            const SelectQuery& query, const std::string& name);
 
 // A fixed list of rows.
-std::unique_ptr<ResultSet> MakeListResult(std::vector<ColumnInfo> columns,
-                                          std::vector<std::vector<std::optional<std::string>>> rows);
+std::unique_ptr<ResultSet> MakeListResult(
+    std::vector<ColumnInfo> columns, std::vector<std::vector<std::optional<std::string>>> rows);
 
 // How a table field appears as an ODBC column.
 ColumnInfo DescribeField(const DbfField& field, const std::string& table);

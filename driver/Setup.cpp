@@ -8,7 +8,6 @@
 #include <string>
 #include <utility>
 #include <vector>
-#include <string>
 
 using Pairs = std::vector<std::pair<std::string, std::string>>;
 
@@ -46,7 +45,8 @@ bool WriteValues(const std::string& dsn, const Pairs& pairs) {
 
 bool DataSourceExists(const std::string& dsn) {
     char driver[512] = {};
-    return SQLGetPrivateProfileString(dsn.c_str(), "Driver", "", driver, sizeof driver, "odbc.ini") > 0;
+    return SQLGetPrivateProfileString(dsn.c_str(), "Driver", "", driver, sizeof driver,
+                                      "odbc.ini") > 0;
 }
 
 }  // namespace
@@ -56,11 +56,13 @@ extern "C" BOOL INSTAPI ConfigDSN(HWND, WORD request, LPCSTR driver, LPCSTR attr
         Pairs pairs;
         std::string bad;
         if (!ParseAttributeList(attributes, &pairs, &bad))
-            return Post(ODBC_ERROR_INVALID_KEYWORD_VALUE, "Attribute '" + bad + "' is not of the form KEY=value");
+            return Post(ODBC_ERROR_INVALID_KEYWORD_VALUE,
+                        "Attribute '" + bad + "' is not of the form KEY=value");
         std::string dsn;
         for (const auto& [key, value] : pairs)
             if (strcasecmp(key.c_str(), "DSN") == 0 && dsn.empty()) dsn = value;
-        if (dsn.empty()) return Post(ODBC_ERROR_INVALID_KEYWORD_VALUE, "No data source name (DSN=) given");
+        if (dsn.empty())
+            return Post(ODBC_ERROR_INVALID_KEYWORD_VALUE, "No data source name (DSN=) given");
         if (!SQLValidDSN(dsn.c_str()))
             return Post(ODBC_ERROR_INVALID_DSN, "Data source name '" + dsn + "' is not valid");
         switch (request) {
@@ -69,7 +71,8 @@ extern "C" BOOL INSTAPI ConfigDSN(HWND, WORD request, LPCSTR driver, LPCSTR attr
                 if (driver == nullptr || *driver == '\0')
                     return Post(ODBC_ERROR_INVALID_NAME, "No driver description given");
                 if (!SQLWriteDSNToIni(dsn.c_str(), driver))
-                    return Post(ODBC_ERROR_REQUEST_FAILED, "Cannot write data source '" + dsn + "' to odbc.ini");
+                    return Post(ODBC_ERROR_REQUEST_FAILED,
+                                "Cannot write data source '" + dsn + "' to odbc.ini");
                 return WriteValues(dsn, pairs);
             case ODBC_CONFIG_DSN:
                 if (!DataSourceExists(dsn))
@@ -79,10 +82,12 @@ extern "C" BOOL INSTAPI ConfigDSN(HWND, WORD request, LPCSTR driver, LPCSTR attr
                 if (!DataSourceExists(dsn))
                     return Post(ODBC_ERROR_INVALID_DSN, "Data source '" + dsn + "' does not exist");
                 if (!SQLRemoveDSNFromIni(dsn.c_str()))
-                    return Post(ODBC_ERROR_REQUEST_FAILED, "Cannot remove data source '" + dsn + "'");
+                    return Post(ODBC_ERROR_REQUEST_FAILED,
+                                "Cannot remove data source '" + dsn + "'");
                 return true;
             default:
-                return Post(ODBC_ERROR_INVALID_REQUEST_TYPE, "Request " + std::to_string(request) + " is not supported");
+                return Post(ODBC_ERROR_INVALID_REQUEST_TYPE,
+                            "Request " + std::to_string(request) + " is not supported");
         }
     } catch (...) {
         return Post(ODBC_ERROR_OUT_OF_MEM, "Out of memory");

@@ -27,7 +27,8 @@ SQLHSTMT COdbcClient::Statement(SQLULEN nCursorType) {
     m_hStmt = SQL_NULL_HSTMT;
     SQLAllocHandle(SQL_HANDLE_STMT, m_hDbc, &m_hStmt);
     SQLSetStmtAttr(m_hStmt, SQL_ATTR_CURSOR_TYPE, reinterpret_cast<SQLPOINTER>(nCursorType), 0);
-    SQLSetStmtAttr(m_hStmt, SQL_ATTR_CONCURRENCY, reinterpret_cast<SQLPOINTER>(SQL_CONCUR_READ_ONLY), 0);
+    SQLSetStmtAttr(m_hStmt, SQL_ATTR_CONCURRENCY,
+                   reinterpret_cast<SQLPOINTER>(SQL_CONCUR_READ_ONLY), 0);
     return m_hStmt;
 }
 
@@ -54,7 +55,8 @@ std::string COdbcClient::Error(SQLSMALLINT nType, SQLHANDLE handle) const {
     SQLCHAR szMessage[1024] = {};
     SQLINTEGER nNative = 0;
     SQLSMALLINT nLength = 0;
-    SQLRETURN rc = SQLGetDiagRec(nType, handle, 1, szState, &nNative, szMessage, sizeof szMessage, &nLength);
+    SQLRETURN rc =
+        SQLGetDiagRec(nType, handle, 1, szState, &nNative, szMessage, sizeof szMessage, &nLength);
     if (!SQL_SUCCEEDED(rc)) return "no diagnostic";
     return std::string((char*)szState) + ": " + (char*)szMessage;
 }

@@ -28,12 +28,14 @@ void MakeHugeTable(const std::string& strPath) {
 void ConvertOnce(benchmark::State& state, const std::string& strFolder) {
     for (auto _ : state) {
         COdbcClient client;
-        if (!client.Connect("DSN=zlmrt_conv;DEFAULTDIR=" + strFolder + "/")) state.SkipWithError("connect");
+        if (!client.Connect("DSN=zlmrt_conv;DEFAULTDIR=" + strFolder + "/"))
+            state.SkipWithError("connect");
         if (client.Exec(ProgramQuery("rnddat")) != SQL_SUCCESS) state.SkipWithError("open");
         client.BindPrices();
         int nCount = 0;
         SQLFetchScroll(client.Stmt(), SQL_FETCH_FIRST, 0);
-        while (nCount <= 200 && SQLFetchScroll(client.Stmt(), SQL_FETCH_NEXT, 0) != SQL_NO_DATA) ++nCount;
+        while (nCount <= 200 && SQLFetchScroll(client.Stmt(), SQL_FETCH_NEXT, 0) != SQL_NO_DATA)
+            ++nCount;
         SQLFetchScroll(client.Stmt(), SQL_FETCH_FIRST, 0);
         double dSum = 0;
         for (int r = 0; r < 150; ++r) {
@@ -45,8 +47,12 @@ void ConvertOnce(benchmark::State& state, const std::string& strFolder) {
     }
 }
 
-void BM_Right150RecordTable(benchmark::State& state) { ConvertOnce(state, g_pSmall->Path()); }
-void BM_Sparse2GBTable(benchmark::State& state) { ConvertOnce(state, g_pHuge->Path()); }
+void BM_Right150RecordTable(benchmark::State& state) {
+    ConvertOnce(state, g_pSmall->Path());
+}
+void BM_Sparse2GBTable(benchmark::State& state) {
+    ConvertOnce(state, g_pHuge->Path());
+}
 
 BENCHMARK(BM_Right150RecordTable)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Sparse2GBTable)->Unit(benchmark::kMicrosecond);

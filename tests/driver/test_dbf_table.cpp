@@ -109,7 +109,8 @@ TEST_F(DbfTableTest, DamagedHeadersAreRefusedWithTheirReason) {
 
 TEST_F(DbfTableTest, RecordsCutOffAtTheEndAreRefusedAtOpen) {
     const std::string good = ReadFile(WriteTable(4));
-    const std::size_t header = static_cast<unsigned char>(good[8]) | static_cast<unsigned char>(good[9]) << 8;
+    const std::size_t header =
+        static_cast<unsigned char>(good[8]) | static_cast<unsigned char>(good[9]) << 8;
     // Cut into the last record: the header promises more than the file holds.
     EXPECT_NE(OpenError(good.substr(0, header + 3 * 133 + 10)).find("4 records need"),
               std::string::npos);

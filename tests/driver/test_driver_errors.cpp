@@ -33,7 +33,8 @@ TEST_F(DriverErrorTest, QueriesNamingMissingThingsOrOutsideTheDialect) {
     ASSERT_TRUE(Connect());
     EXPECT_EQ(ExecError(ProgramQuery("peardat")),
               "42S02: [kestrix][dBase driver]Table 'peardat' not found: no file 'peardat.dbf' in "
-              "folder '" + m_data.Path() + "/'");
+              "folder '" +
+                  m_data.Path() + "/'");
     EXPECT_EQ(ExecError("SELECT [rnddat].[F1],[rnddat].[FC]  FROM [rnddat]"),
               "42S22: [kestrix][dBase driver]Column 'FC' not found in table 'rnddat' (file '" +
                   m_data.File("rnddat.dbf") + "')");
@@ -81,8 +82,10 @@ TEST_F(DriverErrorTest, DamagedTablesAreRefusedNamingTheFile) {
     ASSERT_TRUE(Connect());
     const std::string strError = ExecError(ProgramQuery("rnddat"));
     EXPECT_EQ(strError.substr(0, 5), "HY000");
-    EXPECT_NE(strError.find("File '" + m_data.File("rnddat.dbf") + "' is not a readable dBase table"),
-              std::string::npos) << strError;
+    EXPECT_NE(
+        strError.find("File '" + m_data.File("rnddat.dbf") + "' is not a readable dBase table"),
+        std::string::npos)
+        << strError;
 }
 
 TEST_F(DriverErrorTest, DiagnosticsStayUntilTheNextCallOnTheHandle) {
@@ -93,9 +96,11 @@ TEST_F(DriverErrorTest, DiagnosticsStayUntilTheNextCallOnTheHandle) {
     EXPECT_EQ(nRecords, 1);
     EXPECT_EQ(m_client.StmtError().substr(0, 5), "42000");  // read twice: still there
     SQLCHAR szState[6];
-    SQLGetDiagField(SQL_HANDLE_STMT, m_client.Stmt(), 1, SQL_DIAG_SQLSTATE, szState, sizeof szState, nullptr);
+    SQLGetDiagField(SQL_HANDLE_STMT, m_client.Stmt(), 1, SQL_DIAG_SQLSTATE, szState, sizeof szState,
+                    nullptr);
     EXPECT_STREQ((char*)szState, "42000");
-    EXPECT_EQ(SQLExecDirect(m_client.Stmt(), (SQLCHAR*)"SELECT * FROM rnddat", SQL_NTS), SQL_SUCCESS);
+    EXPECT_EQ(SQLExecDirect(m_client.Stmt(), (SQLCHAR*)"SELECT * FROM rnddat", SQL_NTS),
+              SQL_SUCCESS);
     EXPECT_EQ(m_client.StmtError(), "no diagnostic");
 }
 

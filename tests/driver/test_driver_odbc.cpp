@@ -17,7 +17,9 @@ namespace {
 
 class DriverTest : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(m_sandbox.RegisterDataSource()) << m_sandbox.InstallerError(); }
+    void SetUp() override {
+        ASSERT_TRUE(m_sandbox.RegisterDataSource()) << m_sandbox.InstallerError();
+    }
 
     bool ConnectTo(const std::string& strFolder) {
         return m_client.Connect("DSN=zlmrt_conv;DEFAULTDIR=" + strFolder + "/");
@@ -93,8 +95,8 @@ TEST_F(DriverTest, UpperCaseFileNamesAndExtraColumnsReadNormally) {
     columns.push_back({"REMARK", 'C', 20, 0});
     std::vector<CPriceRow> rows = {CPriceRow(13)};
     for (int f = 1; f <= 11; ++f) rows[0][f] = PriceValue(1, f);
-    ASSERT_TRUE(WriteDbf(m_data.File("RNDDAT.DBF"), columns, rows, {{"Round", "", "", "", "", "",
-                                                                     "", "", "", "", "", "", "x"}}));
+    ASSERT_TRUE(WriteDbf(m_data.File("RNDDAT.DBF"), columns, rows,
+                         {{"Round", "", "", "", "", "", "", "", "", "", "", "", "x"}}));
     ASSERT_TRUE(ConnectTo(m_data.Path()));
     ASSERT_EQ(m_client.Exec(ProgramQuery("rnddat")), SQL_SUCCESS) << m_client.StmtError();
     m_client.BindPrices();
@@ -107,19 +109,23 @@ TEST_F(DriverTest, UpperCaseFileNamesAndExtraColumnsReadNormally) {
     SQLCHAR szName[32];
     SQLSMALLINT nNameLength, nType, nDecimals, nNullable;
     SQLULEN nSize;
-    SQLDescribeCol(m_client.Stmt(), 1, szName, sizeof szName, &nNameLength, &nType, &nSize, &nDecimals, &nNullable);
+    SQLDescribeCol(m_client.Stmt(), 1, szName, sizeof szName, &nNameLength, &nType, &nSize,
+                   &nDecimals, &nNullable);
     EXPECT_STREQ((char*)szName, "NAME");
     EXPECT_EQ(nType, SQL_CHAR);
-    SQLDescribeCol(m_client.Stmt(), 2, szName, sizeof szName, &nNameLength, &nType, &nSize, &nDecimals, &nNullable);
+    SQLDescribeCol(m_client.Stmt(), 2, szName, sizeof szName, &nNameLength, &nType, &nSize,
+                   &nDecimals, &nNullable);
     EXPECT_EQ(nType, SQL_DOUBLE);
     EXPECT_EQ(nDecimals, 3);
     ASSERT_EQ(SQLFetch(m_client.Stmt()), SQL_SUCCESS);
     char szText[8];
     SQLLEN nIndicator = 0;
-    EXPECT_EQ(SQLGetData(m_client.Stmt(), 1, SQL_C_CHAR, szText, sizeof szText, &nIndicator), SQL_SUCCESS);
+    EXPECT_EQ(SQLGetData(m_client.Stmt(), 1, SQL_C_CHAR, szText, sizeof szText, &nIndicator),
+              SQL_SUCCESS);
     EXPECT_STREQ(szText, "Round");
     SQLINTEGER nWhole = 0;
-    EXPECT_EQ(SQLGetData(m_client.Stmt(), 2, SQL_C_SLONG, &nWhole, 0, &nIndicator), SQL_SUCCESS_WITH_INFO);
+    EXPECT_EQ(SQLGetData(m_client.Stmt(), 2, SQL_C_SLONG, &nWhole, 0, &nIndicator),
+              SQL_SUCCESS_WITH_INFO);
     EXPECT_EQ(nWhole, static_cast<SQLINTEGER>(PriceValue(1, 1)));
     EXPECT_EQ(SQLFetch(m_client.Stmt()), SQL_NO_DATA);
 }
@@ -128,7 +134,8 @@ TEST_F(DriverTest, BraceQuotedFolderMayHoldSemicolonsAndBraces) {
     const std::string strFolder = m_data.File("prices;2004}old");
     ASSERT_EQ(mkdir(strFolder.c_str(), 0700), 0);
     ASSERT_TRUE(WritePriceTable(strFolder + "/peardat.dbf", 2));
-    ASSERT_TRUE(m_client.Connect("DSN=zlmrt_conv;DEFAULTDIR={" + m_data.Path() + "/prices;2004}}old/}"))
+    ASSERT_TRUE(
+        m_client.Connect("DSN=zlmrt_conv;DEFAULTDIR={" + m_data.Path() + "/prices;2004}}old/}"))
         << m_client.DbcError();
     ASSERT_EQ(m_client.Exec(ProgramQuery("peardat")), SQL_SUCCESS) << m_client.StmtError();
     m_client.BindPrices();
@@ -178,7 +185,8 @@ TEST_F(DriverTest, CatalogFunctionsListTheFolder) {
     EXPECT_EQ(tables, (std::vector<std::string>{"PEARDAT", "rnddat"}));
 
     hStmt = m_client.Statement(SQL_CURSOR_FORWARD_ONLY);
-    ASSERT_EQ(SQLColumns(hStmt, nullptr, 0, nullptr, 0, (SQLCHAR*)"rnd%", SQL_NTS, (SQLCHAR*)"F_", SQL_NTS),
+    ASSERT_EQ(SQLColumns(hStmt, nullptr, 0, nullptr, 0, (SQLCHAR*)"rnd%", SQL_NTS, (SQLCHAR*)"F_",
+                         SQL_NTS),
               SQL_SUCCESS);
     int nRows = 0;
     SQLSMALLINT nType = 0;

@@ -21,19 +21,23 @@ TEST(DriverSetupTest, RegistrationCreatesAndThenReplacesTheUserDataSource) {
 
 TEST(DriverSetupTest, ChangingAndRemovingWorkOnExistingDataSourcesOnly) {
     COdbcSandbox sandbox;
-    EXPECT_FALSE(SQLConfigDataSource(nullptr, ODBC_CONFIG_DSN, kDriverDescription, "DSN=zlmrt_conv\0\0"));
+    EXPECT_FALSE(
+        SQLConfigDataSource(nullptr, ODBC_CONFIG_DSN, kDriverDescription, "DSN=zlmrt_conv\0\0"));
     EXPECT_EQ(sandbox.InstallerError(), "9: Data source 'zlmrt_conv' does not exist");
     ASSERT_TRUE(sandbox.RegisterDataSource());
     EXPECT_TRUE(SQLConfigDataSource(nullptr, ODBC_CONFIG_DSN, kDriverDescription,
                                     "DSN=zlmrt_conv\0DEFAULTDIR=/srv/prices/\0\0"));
-    EXPECT_NE(ReadFile(sandbox.Dir() + "/user-odbc.ini").find("DEFAULTDIR=/srv/prices/"), std::string::npos);
-    EXPECT_TRUE(SQLConfigDataSource(nullptr, ODBC_REMOVE_DSN, kDriverDescription, "DSN=zlmrt_conv\0\0"));
+    EXPECT_NE(ReadFile(sandbox.Dir() + "/user-odbc.ini").find("DEFAULTDIR=/srv/prices/"),
+              std::string::npos);
+    EXPECT_TRUE(
+        SQLConfigDataSource(nullptr, ODBC_REMOVE_DSN, kDriverDescription, "DSN=zlmrt_conv\0\0"));
     EXPECT_EQ(ReadFile(sandbox.Dir() + "/user-odbc.ini").find("zlmrt_conv"), std::string::npos);
 }
 
 TEST(DriverSetupTest, MalformedAttributeListsAreRefusedSayingWhy) {
     COdbcSandbox sandbox;
-    EXPECT_FALSE(SQLConfigDataSource(nullptr, ODBC_ADD_DSN, kDriverDescription, "Description=x\0\0"));
+    EXPECT_FALSE(
+        SQLConfigDataSource(nullptr, ODBC_ADD_DSN, kDriverDescription, "Description=x\0\0"));
     EXPECT_EQ(sandbox.InstallerError(), "8: No data source name (DSN=) given");
     EXPECT_FALSE(SQLConfigDataSource(nullptr, ODBC_ADD_DSN, kDriverDescription, "DSN=a\0oops\0\0"));
     EXPECT_EQ(sandbox.InstallerError(), "8: Attribute 'oops' is not of the form KEY=value");

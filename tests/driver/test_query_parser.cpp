@@ -52,7 +52,8 @@ TEST(QueryParserTest, DoubledClosingBracketStandsForOne) {
 
 TEST(QueryParserTest, RefusesAnythingElseQuotingWhereItStopped) {
     EXPECT_EQ(ErrorOf("DELETE FROM t"), "Syntax error, expected SELECT near 'DELETE FROM t'");
-    EXPECT_NE(ErrorOf("SELECT F1 FROM t WHERE F1 > 2").find("near 'WHERE F1 > 2'"), std::string::npos);
+    EXPECT_NE(ErrorOf("SELECT F1 FROM t WHERE F1 > 2").find("near 'WHERE F1 > 2'"),
+              std::string::npos);
     EXPECT_NE(ErrorOf("SELECT F1 FROM").find("end of statement"), std::string::npos);
     EXPECT_NE(ErrorOf("SELECT F1, FROM t").find("expected a column name"), std::string::npos);
     EXPECT_NE(ErrorOf("SELECT [F1 FROM t").find("unterminated bracket near '[F1 FROM t'"),
