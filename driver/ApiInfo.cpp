@@ -32,7 +32,7 @@ bool Implemented(SQLUSMALLINT id) {
 
 using InfoValue = std::variant<std::string, SQLUSMALLINT, SQLUINTEGER>;
 
-std::optional<InfoValue> Info(const Connection& dbc, SQLUSMALLINT type) {
+std::optional<InfoValue> TextInfo(const Connection& dbc, SQLUSMALLINT type) {
     switch (type) {
         case SQL_DRIVER_NAME:
             return std::string("libkestrixdbf.so");
@@ -62,7 +62,7 @@ std::optional<InfoValue> Info(const Connection& dbc, SQLUSMALLINT type) {
         case SQL_PROCEDURES:
             return std::string("N");
         case SQL_IDENTIFIER_QUOTE_CHAR:
-            return std::string("[");  // closed by "]"
+            return std::string("[");
         case SQL_CATALOG_NAME_SEPARATOR:
         case SQL_CATALOG_TERM:
         case SQL_SCHEMA_TERM:
@@ -90,6 +90,13 @@ std::optional<InfoValue> Info(const Connection& dbc, SQLUSMALLINT type) {
             return std::string("\\");
         case SQL_COLLATION_SEQ:
             return std::string("ISO 8859-1");
+        default:
+            return std::nullopt;
+    }
+}
+
+std::optional<InfoValue> SmallInfo(SQLUSMALLINT type) {
+    switch (type) {
         case SQL_TXN_CAPABLE:
             return SQLUSMALLINT{SQL_TC_NONE};
         case SQL_CURSOR_COMMIT_BEHAVIOR:
@@ -127,6 +134,13 @@ std::optional<InfoValue> Info(const Connection& dbc, SQLUSMALLINT type) {
             return SQLUSMALLINT{SQL_FILE_TABLE};
         case SQL_CATALOG_LOCATION:
             return SQLUSMALLINT{0};
+        default:
+            return std::nullopt;
+    }
+}
+
+std::optional<InfoValue> WordInfo(SQLUSMALLINT type) {
+    switch (type) {
         case SQL_GETDATA_EXTENSIONS:
             return SQLUINTEGER{SQL_GD_ANY_COLUMN | SQL_GD_ANY_ORDER | SQL_GD_BOUND};
         case SQL_SCROLL_OPTIONS:
@@ -199,6 +213,12 @@ std::optional<InfoValue> Info(const Connection& dbc, SQLUSMALLINT type) {
         default:
             return std::nullopt;
     }
+}
+
+std::optional<InfoValue> Info(const Connection& dbc, SQLUSMALLINT type) {
+    if (auto value = TextInfo(dbc, type)) return value;
+    if (auto value = SmallInfo(type)) return value;
+    return WordInfo(type);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 #include "driver/OdbcApi.h"
 
 #include <algorithm>
+#include <variant>
 
 #include "driver/Folder.h"
 #include "driver/Handles.h"
@@ -42,12 +43,72 @@ const ColumnInfo& ColumnOf(Statement& stmt, SQLUSMALLINT number) {
     return columns[number - 1];
 }
 
+// One field of a result column, as text or as a number.
+std::variant<std::string, SQLLEN> ColumnAttribute(const ColumnInfo& column, SQLUSMALLINT field) {
+    const bool is_double = column.sql_type == SQL_DOUBLE;
+    switch (field) {
+        case SQL_DESC_NAME:
+        case SQL_DESC_LABEL:
+        case SQL_DESC_BASE_COLUMN_NAME:
+            return std::string(column.name);
+        case SQL_DESC_TABLE_NAME:
+        case SQL_DESC_BASE_TABLE_NAME:
+            return std::string(column.table);
+        case SQL_DESC_CATALOG_NAME:
+        case SQL_DESC_SCHEMA_NAME:
+        case SQL_DESC_LITERAL_PREFIX:
+        case SQL_DESC_LITERAL_SUFFIX:
+            return std::string("");
+        case SQL_DESC_TYPE_NAME:
+            return std::string(is_double ? "DOUBLE" : "CHAR");
+        case SQL_DESC_LOCAL_TYPE_NAME:
+            return std::string(is_double ? "NUMERIC" : "CHARACTER");
+        case SQL_DESC_TYPE:
+        case SQL_DESC_CONCISE_TYPE:
+            return SQLLEN(column.sql_type);
+        case SQL_DESC_LENGTH:
+        case SQL_DESC_PRECISION:
+        case SQL_COLUMN_LENGTH:
+        case SQL_COLUMN_PRECISION:
+            return static_cast<SQLLEN>(column.size);
+        case SQL_DESC_OCTET_LENGTH:
+            return SQLLEN(is_double ? 8 : static_cast<SQLLEN>(column.size));
+        case SQL_DESC_DISPLAY_SIZE:
+            return SQLLEN(is_double ? 24 : static_cast<SQLLEN>(column.size));
+        case SQL_DESC_SCALE:
+        case SQL_COLUMN_SCALE:
+            return SQLLEN(column.decimals);
+        case SQL_DESC_NULLABLE:
+        case SQL_COLUMN_NULLABLE:
+            return SQLLEN(column.nullable);
+        case SQL_DESC_NUM_PREC_RADIX:
+            return SQLLEN(is_double ? 10 : 0);
+        case SQL_DESC_UNSIGNED:
+            return SQLLEN(is_double ? SQL_FALSE : SQL_TRUE);
+        case SQL_DESC_SEARCHABLE:
+            return SQLLEN(SQL_PRED_NONE);
+        case SQL_DESC_UPDATABLE:
+            return SQLLEN(SQL_ATTR_READONLY);
+        case SQL_DESC_CASE_SENSITIVE:
+            return SQLLEN(is_double ? SQL_FALSE : SQL_TRUE);
+        case SQL_DESC_FIXED_PREC_SCALE:
+        case SQL_DESC_AUTO_UNIQUE_VALUE:
+            return SQLLEN(SQL_FALSE);
+        case SQL_DESC_UNNAMED:
+            return SQLLEN(SQL_NAMED);
+        default:
+            throw OdbcError("HY091",
+                            "Invalid descriptor field identifier " + std::to_string(field));
+    }
+}
+
 }  // namespace
 
 extern "C" {
 
 SQLRETURN SQL_API SQLExecDirect(SQLHSTMT handle, SQLCHAR* text, SQLINTEGER length) {
     return Guard<Statement>(handle, HandleKind::kStmt, [&](Statement& stmt) -> SQLRETURN {
+        stmt.has_prepared = false;  // a direct execution replaces a prepared statement
         Execute(stmt, InText(text, length));
         return SQL_SUCCESS;
     });
@@ -117,86 +178,13 @@ SQLRETURN SQL_API SQLColAttribute(SQLHSTMT handle, SQLUSMALLINT number, SQLUSMAL
             return SQL_SUCCESS;
         }
         const ColumnInfo& column = ColumnOf(stmt, number);
-        const bool is_double = column.sql_type == SQL_DOUBLE;
-        std::optional<std::string> string_value;
-        SQLLEN value = 0;
-        switch (field) {
-            case SQL_DESC_NAME:
-            case SQL_DESC_LABEL:
-            case SQL_DESC_BASE_COLUMN_NAME:
-                string_value = column.name;
-                break;
-            case SQL_DESC_TABLE_NAME:
-            case SQL_DESC_BASE_TABLE_NAME:
-                string_value = column.table;
-                break;
-            case SQL_DESC_CATALOG_NAME:
-            case SQL_DESC_SCHEMA_NAME:
-            case SQL_DESC_LITERAL_PREFIX:
-            case SQL_DESC_LITERAL_SUFFIX:
-                string_value = "";
-                break;
-            case SQL_DESC_TYPE_NAME:
-                string_value = is_double ? "DOUBLE" : "CHAR";
-                break;
-            case SQL_DESC_LOCAL_TYPE_NAME:
-                string_value = is_double ? "NUMERIC" : "CHARACTER";
-                break;
-            case SQL_DESC_TYPE:
-            case SQL_DESC_CONCISE_TYPE:
-                value = column.sql_type;
-                break;
-            case SQL_DESC_LENGTH:
-            case SQL_DESC_PRECISION:
-            case SQL_COLUMN_LENGTH:
-            case SQL_COLUMN_PRECISION:
-                value = static_cast<SQLLEN>(column.size);
-                break;
-            case SQL_DESC_OCTET_LENGTH:
-                value = is_double ? 8 : static_cast<SQLLEN>(column.size);
-                break;
-            case SQL_DESC_DISPLAY_SIZE:
-                value = is_double ? 24 : static_cast<SQLLEN>(column.size);
-                break;
-            case SQL_DESC_SCALE:
-            case SQL_COLUMN_SCALE:
-                value = column.decimals;
-                break;
-            case SQL_DESC_NULLABLE:
-            case SQL_COLUMN_NULLABLE:
-                value = column.nullable;
-                break;
-            case SQL_DESC_NUM_PREC_RADIX:
-                value = is_double ? 2 : 0;
-                break;
-            case SQL_DESC_UNSIGNED:
-                value = is_double ? SQL_FALSE : SQL_TRUE;
-                break;
-            case SQL_DESC_SEARCHABLE:
-                value = SQL_PRED_NONE;
-                break;
-            case SQL_DESC_UPDATABLE:
-                value = SQL_ATTR_READONLY;
-                break;
-            case SQL_DESC_CASE_SENSITIVE:
-                value = is_double ? SQL_FALSE : SQL_TRUE;
-                break;
-            case SQL_DESC_FIXED_PREC_SCALE:
-            case SQL_DESC_AUTO_UNIQUE_VALUE:
-                value = SQL_FALSE;
-                break;
-            case SQL_DESC_UNNAMED:
-                value = SQL_NAMED;
-                break;
-            default:
-                throw OdbcError("HY091",
-                                "Invalid descriptor field identifier " + std::to_string(field));
-        }
-        if (!string_value) {
-            if (numeric != nullptr) *numeric = value;
+        const auto attribute = ColumnAttribute(column, field);
+        if (const auto* value = std::get_if<SQLLEN>(&attribute)) {
+            if (numeric != nullptr) *numeric = *value;
             return SQL_SUCCESS;
         }
-        if (CopyOut(*string_value, static_cast<SQLCHAR*>(text), text_max, text_length))
+        if (CopyOut(std::get<std::string>(attribute), static_cast<SQLCHAR*>(text), text_max,
+                    text_length))
             return RecordWarning(stmt, "01004", "String data, right truncated");
         return SQL_SUCCESS;
     });
