@@ -23,9 +23,7 @@ run_tests build
 echo "== sanitizer build"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKESTRIX_SANITIZE=ON
 cmake --build build-asan -j "$JOBS"
-# Leak checking stays off: the driver manager and GTK keep process-lifetime allocations
-# that are not ours to free.
-ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 \
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     run_tests build-asan
 
