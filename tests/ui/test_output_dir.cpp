@@ -11,54 +11,45 @@
 #include "ui/Settings.h"
 
 namespace fs = std::filesystem;
+using namespace std::string_literals;
 
-TEST(CompanionSystemDir, AddsSystemToThePathValue) {
-    EXPECT_EQ(CompanionSystemDir(kRegSz, std::string("C:\\Apps\\Kovatrel\0", 17)),
-              "C:\\Apps\\Kovatrel\\System");
-    EXPECT_EQ(CompanionSystemDir(kRegSz, std::string("C:\\Apps\\Kovatrel\\\0", 18)),
-              "C:\\Apps\\Kovatrel\\\\System");
-    EXPECT_EQ(CompanionSystemDir(kRegSz, std::string("\0", 1)), "\\System");
+TEST(CompanionSystemDir, AppendsSystemToTheFirstTextOfAStringValueThatFitsTheBuffer) {
+    const std::string str259(259, 'a');  // with its terminator, exactly the 260-byte buffer
+    EXPECT_EQ(CompanionSystemDir(kRegSz, "C:\\Apps\\K\0"s), "C:\\Apps\\K\\System");
+    EXPECT_EQ(CompanionSystemDir(kRegSz, "C:\\Apps\\K\\\0"s), "C:\\Apps\\K\\\\System");
+    EXPECT_EQ(CompanionSystemDir(kRegSz, "\0"s), "\\System");
     EXPECT_EQ(CompanionSystemDir(kRegSz, ""), "\\System");
-}
-
-TEST(CompanionSystemDir, ExpandAndMultiStringTypesTakeTheFirstTextUnexpanded) {
-    EXPECT_EQ(CompanionSystemDir(kRegExpandSz, std::string("%ProgramFiles%\\K\0", 17)),
-              "%ProgramFiles%\\K\\System");
-    EXPECT_EQ(CompanionSystemDir(kRegMultiSz, std::string("D:\\K\0E:\\L\0\0", 11)),
-              "D:\\K\\System");
-}
-
-TEST(CompanionSystemDir, OtherTypesAndOverlongValuesAreIgnored) {
-    EXPECT_EQ(CompanionSystemDir(kRegDword, std::string("\x01\0\0\0", 4)), "");
+    EXPECT_EQ(CompanionSystemDir(kRegExpandSz, "%SystemDrive%\\K\0"s), "%SystemDrive%\\K\\System");
+    EXPECT_EQ(CompanionSystemDir(kRegMultiSz, "D:\\K\0E:\\L\0\0"s), "D:\\K\\System");
+    EXPECT_EQ(CompanionSystemDir(kRegDword, "\x01\0\0\0"s), "");
     EXPECT_EQ(CompanionSystemDir(kRegBinary, "C:\\K"), "");
-    // 259 characters and the terminator fill the 260-byte buffer exactly; one more is too long.
-    std::string str259(259, 'a');
     EXPECT_EQ(CompanionSystemDir(kRegSz, str259 + '\0'), str259 + "\\System");
     EXPECT_EQ(CompanionSystemDir(kRegSz, str259 + "a" + '\0'), "");
 }
 
-// A fabricated Wine prefix and a home of its own, with the current directory in the
-// test's temporary folder.
+// A fabricated Wine prefix at ~/.wine with drive C: linked; the current folder is "cwd".
 class OutputDirRule : public ::testing::Test {
 protected:
     void SetUp() override {
-        fs::create_directories(m_dir.File("prefix/drive_c/Apps/Kovatrel/System"));
-        fs::create_directories(m_dir.File("prefix/dosdevices"));
-        fs::create_directory_symlink("../drive_c", m_dir.File("prefix/dosdevices/c:"));
+        fs::create_directories(m_dir.File("home/.wine/drive_c/Apps/Kovatrel/System"));
+        fs::create_directories(m_dir.File("home/.wine/dosdevices"));
+        fs::create_directory_symlink("../drive_c", m_dir.File("home/.wine/dosdevices/c:"));
         fs::create_directories(m_dir.File("cwd"));
         setenv("HOME", m_dir.File("home").c_str(), 1);
         setenv("XDG_CONFIG_HOME", m_dir.File("config").c_str(), 1);
-        setenv("WINEPREFIX", m_dir.File("prefix").c_str(), 1);
+        unsetenv("WINEPREFIX");
         ASSERT_EQ(chdir(m_dir.File("cwd").c_str()), 0);
     }
     void TearDown() override { EXPECT_EQ(chdir("/"), 0); }
 
+    // The companion's key in the letter case Wine may keep, after a decoy with a "Path" too.
     void WriteCompanionValue(const std::string& strValueLine) {
-        WriteFile(m_dir.File("prefix/system.reg"),
-                  "WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n"
-                  "[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\App Paths\\\\"
-                  "Kovatrel.exe] 1700000000\n" +
-                      strValueLine + "\n");
+        const std::string strKey =
+            "\n[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\App Paths\\\\";
+        WriteFile(m_dir.File("home/.wine/system.reg"),
+                  "WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n" + strKey +
+                      "Other.exe] 1700000000\n\"Path\"=\"D:\\\\Other\"\n" + strKey +
+                      "KOVATREL.EXE] 1700000001\n#time=1da1b2c3d4e5f60\n" + strValueLine + "\n");
     }
     std::string Canonical(const std::string& strName) {
         return fs::canonical(m_dir.File(strName)).string();
@@ -67,51 +58,25 @@ protected:
     CTempDir m_dir;
 };
 
-TEST_F(OutputDirRule, StoredFolderWinsAsStoredEvenWhenGone) {
-    WriteCompanionValue("\"Path\"=\"C:\\\\Apps\\\\Kovatrel\"");
-    WriteProfileString(kSectionGeneral, kEntryOutputDir, "/no/such/folder/");
-    EXPECT_EQ(DetermineOutputDirPath(), "/no/such/folder/");
-}
-
-TEST_F(OutputDirRule, CompanionInTheWinePrefixGivesItsSystemFolder) {
-    WriteCompanionValue("\"Path\"=\"C:\\\\Apps\\\\Kovatrel\"");
-    EXPECT_EQ(DetermineOutputDirPath(), Canonical("prefix/drive_c") + "/Apps/Kovatrel/System");
-}
-
-TEST_F(OutputDirRule, TrailingBackslashGivesADoubledSeparator) {
-    WriteCompanionValue("\"Path\"=str(2):\"C:\\\\Apps\\\\Kovatrel\\\\\"");
-    EXPECT_EQ(DetermineOutputDirPath(), Canonical("prefix/drive_c") + "/Apps/Kovatrel//System");
-}
-
-TEST_F(OutputDirRule, DefaultPrefixIsDotWineInHome) {
-    unsetenv("WINEPREFIX");
-    fs::create_directories(m_dir.File("home"));
-    fs::rename(m_dir.File("prefix"), m_dir.File("home/.wine"));
-    WriteFile(m_dir.File("home/.wine/system.reg"),
-              "[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\App Paths\\\\Kovatrel.exe]\n"
-              "\"Path\"=\"c:\\\\Apps\\\\Kovatrel\"\n");
-    EXPECT_EQ(DetermineOutputDirPath(),
-              fs::canonical(m_dir.File("home/.wine/drive_c")).string() + "/Apps/Kovatrel/System");
-}
-
-TEST_F(OutputDirRule, FallsThroughToTheCurrentDirectory) {
+TEST_F(OutputDirRule, StoredFolderElseCompanionSystemFolderElseCurrentDirectory) {
     EXPECT_EQ(DetermineOutputDirPath(), Canonical("cwd"));  // no system.reg at all
-    WriteCompanionValue("\"Path\"=dword:00000001");
+    for (const std::string& strValue :
+         {"dword:00000001"s, "\"" + std::string(260, 'a') + "\"", "\"Q:\\\\Kovatrel\""s, "\"\""s,
+          "\"C:\\\\unterminated"s, "hex(2):43,00,3a"s, "str(2"s}) {
+        WriteCompanionValue("\"Path\"=" + strValue);
+        EXPECT_EQ(DetermineOutputDirPath(), Canonical("cwd")) << strValue;
+    }
+    std::string strDriveC = Canonical("home/.wine/drive_c");
+    WriteCompanionValue("\"Path\"=\"C:\\\\Apps\\\\Kovatrel\"");
+    EXPECT_EQ(DetermineOutputDirPath(), strDriveC + "/Apps/Kovatrel/System");
+    WriteCompanionValue("\"path\"=str(2):\"c:\\\\Kovatr\\x00e9l \\\"Pro\\\"\"");
+    EXPECT_EQ(DetermineOutputDirPath(), strDriveC + "/Kovatr\xC3\xA9l \"Pro\"/System");
+    // UTF-16 "C:\A\" NUL "B" NUL NUL over two lines: the first text, the separator doubled.
+    WriteCompanionValue(
+        "\"Path\"=hex(7):43,00,3a,00,5c,00,41,00,5c,00,00,00,\\\n  42,00,00,00,00,00");
+    EXPECT_EQ(DetermineOutputDirPath(), strDriveC + "/A//System");
+    setenv("WINEPREFIX", m_dir.File("other-prefix").c_str(), 1);  // comes before ~/.wine
     EXPECT_EQ(DetermineOutputDirPath(), Canonical("cwd"));
-    WriteCompanionValue("\"Path\"=\"" + std::string(260, 'a') + "\"");
-    EXPECT_EQ(DetermineOutputDirPath(), Canonical("cwd"));
-    // A drive the prefix does not link, and a path without a drive, cannot be mapped.
-    WriteCompanionValue("\"Path\"=\"Q:\\\\Kovatrel\"");
-    EXPECT_EQ(DetermineOutputDirPath(), Canonical("cwd"));
-    WriteCompanionValue("\"Path\"=\"\"");
-    EXPECT_EQ(DetermineOutputDirPath(), Canonical("cwd"));
-}
-
-TEST(MapWinePath, MapsThroughTheDriveLink) {
-    CTempDir dir;
-    fs::create_directories(dir.File("p/dosdevices"));
-    fs::create_directory_symlink("/", dir.File("p/dosdevices/z:"));
-    EXPECT_EQ(MapWinePath(dir.File("p"), "Z:\\srv\\out"), "/srv/out");
-    EXPECT_EQ(MapWinePath(dir.File("p"), "z:"), "/");
-    EXPECT_EQ(MapWinePath(dir.File("p"), "\\\\server\\share"), "");
+    WriteProfileString(kSectionGeneral, kEntryOutputDir, "/no/such/folder/");
+    EXPECT_EQ(DetermineOutputDirPath(), "/no/such/folder/");  // as stored, even when gone
 }
