@@ -40,7 +40,7 @@ namespace {
 double NumberOf(const std::string& text, const std::string& column) {
     std::optional<double> value = ParseNumber(text);
     if (!value)
-        throw OdbcError("22018", "Invalid character value for cast specification: '" + text +
+        throw OdbcError("22018", "Invalid character value for conversion to a number: '" + text +
                                      "' in column '" + column + "' is not a number");
     return *value;
 }

@@ -1,38 +1,91 @@
-// A small ODBC client for tests that go through the real driver manager: one
-// environment and connection, statements opened on demand, and the text of the last
-// diagnostic as "SQLSTATE: message".
+// A small ODBC client for tests through the real driver manager: one connection, one
+// statement at a time, prices bound as doubles, diagnostics as "SQLSTATE: message".
 #pragma once
 
 #include <sql.h>
 #include <sqlext.h>
+#include <unistd.h>
 
-#include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "tests/support/DbfWriter.h"
+#include "tests/support/TempDir.h"
+
 class COdbcClient {
 public:
-    COdbcClient();
-    ~COdbcClient();
+    COdbcClient() {
+        SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &m_hEnv);
+        SQLSetEnvAttr(m_hEnv, SQL_ATTR_ODBC_VERSION, (SQLPOINTER)SQL_OV_ODBC3, 0);
+        SQLAllocHandle(SQL_HANDLE_DBC, m_hEnv, &m_hDbc);
+    }
+    ~COdbcClient() {  // releases any statement still open through the disconnection
+        Disconnect();
+        SQLFreeHandle(SQL_HANDLE_DBC, m_hDbc);
+        SQLFreeHandle(SQL_HANDLE_ENV, m_hEnv);
+    }
     COdbcClient(const COdbcClient&) = delete;
     COdbcClient& operator=(const COdbcClient&) = delete;
 
-    // SQLDriverConnect with SQL_DRIVER_NOPROMPT; false on failure (see Error()).
-    bool Connect(const std::string& strConnection);
-    // A fresh statement with the given cursor type; closes the previous one.
-    SQLHSTMT Statement(SQLULEN nCursorType = SQL_CURSOR_STATIC);
-    // SQLExecDirect on a fresh statement; the return code.
-    SQLRETURN Exec(const std::string& strQuery, SQLULEN nCursorType = SQL_CURSOR_STATIC);
-    // Binds F1..FB as doubles (columns 1..11) with indicators.
-    void BindPrices();
-    // The bound prices of the current row, nullopt where NULL.
-    std::vector<std::optional<double>> Prices() const;
+    // SQLDriverConnect with SQL_DRIVER_NOPROMPT; false on failure (see DbcError()).
+    bool Connect(const std::string& strIn) {
+        return SQL_SUCCEEDED(SQLDriverConnect(m_hDbc, nullptr, (SQLCHAR*)strIn.c_str(), SQL_NTS,
+                                              nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT));
+    }
+    bool ConnectTo(const std::string& strFolder) {
+        return Connect("DSN=zlmrt_conv;DEFAULTDIR=" + strFolder + "/");
+    }
+    bool Disconnect() {  // leaving the statement open; whether it succeeded
+        SQLFreeStmt(m_hStmt, SQL_CLOSE);
+        m_hStmt = SQL_NULL_HSTMT;
+        return SQLDisconnect(m_hDbc) == SQL_SUCCESS;
+    }
 
-    // "SQLSTATE: message" of the first diagnostic record of `handle` (or the statement).
-    std::string Error(SQLSMALLINT nType, SQLHANDLE handle) const;
+    // A fresh read-only statement of that cursor type, columns 1..11 bound as doubles.
+    SQLHSTMT Statement(SQLULEN nCursorType = SQL_CURSOR_STATIC) {
+        if (m_hStmt != SQL_NULL_HSTMT) SQLFreeHandle(SQL_HANDLE_STMT, m_hStmt);
+        SQLAllocHandle(SQL_HANDLE_STMT, m_hDbc, &m_hStmt);
+        SQLSetStmtAttr(m_hStmt, SQL_ATTR_CURSOR_TYPE, (SQLPOINTER)nCursorType, 0);
+        SQLSetStmtAttr(m_hStmt, SQL_ATTR_CONCURRENCY, (SQLPOINTER)SQL_CONCUR_READ_ONLY, 0);
+        for (SQLUSMALLINT i = 0; i < 11; ++i)
+            SQLBindCol(m_hStmt, i + 1, SQL_C_DOUBLE, &m_adPrices[i], 0, &m_anIndicators[i]);
+        return m_hStmt;
+    }
+    SQLRETURN Exec(const std::string& strQuery, SQLULEN nCursorType = SQL_CURSOR_STATIC) {
+        return SQLExecDirect(Statement(nCursorType), (SQLCHAR*)strQuery.c_str(), SQL_NTS);
+    }
+    // SQLFetchScroll; the bound prices, or nullopt at SQL_NO_DATA. Throws on an error.
+    std::optional<CPriceRow> Fetch(SQLSMALLINT nOrientation = SQL_FETCH_NEXT, SQLLEN nOffset = 0) {
+        const SQLRETURN rc = SQLFetchScroll(m_hStmt, nOrientation, nOffset);
+        if (rc == SQL_NO_DATA) return std::nullopt;
+        if (rc != SQL_SUCCESS) throw std::runtime_error("fetch: " + StmtError());
+        CPriceRow prices(11);
+        for (int i = 0; i < 11; ++i)
+            if (m_anIndicators[i] != SQL_NULL_DATA) prices[i] = m_adPrices[i];
+        return prices;
+    }
+    // Unbinds, then column `nColumn` as text of every remaining row.
+    std::vector<std::string> ReadColumn(SQLUSMALLINT nColumn) {
+        SQLFreeStmt(m_hStmt, SQL_UNBIND);
+        std::vector<std::string> values;
+        char szValue[64];
+        SQLLEN nInd = 0;
+        while (SQLFetch(m_hStmt) == SQL_SUCCESS &&
+               SQL_SUCCEEDED(SQLGetData(m_hStmt, nColumn, SQL_C_CHAR, szValue, 64, &nInd)))
+            values.push_back(szValue);
+        return values;
+    }
+
+    static std::string Error(SQLSMALLINT nType, SQLHANDLE handle) {
+        SQLCHAR szState[6] = {}, szText[1024] = {};
+        if (!SQL_SUCCEEDED(
+                SQLGetDiagRec(nType, handle, 1, szState, nullptr, szText, 1024, nullptr)))
+            return "no diagnostic";
+        return std::string((char*)szState) + ": " + (char*)szText;
+    }
     std::string StmtError() const { return Error(SQL_HANDLE_STMT, m_hStmt); }
     std::string DbcError() const { return Error(SQL_HANDLE_DBC, m_hDbc); }
-
     SQLHDBC Dbc() const { return m_hDbc; }
     SQLHSTMT Stmt() const { return m_hStmt; }
 
@@ -40,10 +93,31 @@ private:
     SQLHENV m_hEnv = SQL_NULL_HENV;
     SQLHDBC m_hDbc = SQL_NULL_HDBC;
     SQLHSTMT m_hStmt = SQL_NULL_HSTMT;
-    bool m_bConnected = false;
     double m_adPrices[11] = {};
     SQLLEN m_anIndicators[11] = {};
 };
 
 // The program's query for `strTable`: every price column qualified, two blanks before FROM.
-std::string ProgramQuery(const std::string& strTable);
+inline std::string ProgramQuery(const std::string& strTable) {
+    std::string strQuery = "SELECT ";
+    for (const char* pszColumn : {"F1", "F2", "F3", "F4", "F5", "F6", "F7", "F8", "F9", "FA", "FB"})
+        strQuery += (strQuery.size() > 7 ? ",[" : "[") + strTable + "].[" + pszColumn + "]";
+    return strQuery + "  FROM [" + strTable + "]";
+}
+
+// Record `nRecord` of a table written by WritePriceTable.
+inline CPriceRow PriceRecord(int nRecord) {
+    CPriceRow prices;
+    for (int f = 1; f <= 11; ++f) prices.push_back(PriceValue(nRecord, f));
+    return prices;
+}
+
+// A 2 GB table, made sparse: 201 real records, then holes up to the 16 million announced.
+inline bool WriteHugePriceTable(const std::string& strPath) {
+    if (!WritePriceTable(strPath, 201)) return false;
+    std::string bytes = ReadFile(strPath);
+    const std::uint32_t nRecords = 16'000'000;  // of 133 bytes each
+    for (int i = 0; i < 4; ++i) bytes[4 + i] = static_cast<char>(nRecords >> (8 * i));
+    WriteFile(strPath, bytes);
+    return truncate(strPath.c_str(), 2'200'000'000LL) == 0;
+}

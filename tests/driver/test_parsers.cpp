@@ -1,67 +1,64 @@
-// The SELECT dialect: the program's own query text, the forms tools send, and
-// messages that quote what was not understood.
+// The two text parsers: the SELECT dialect (the program's own query, the forms tools send,
+// messages that quote what was not understood) and connection strings with braces.
 #include <gtest/gtest.h>
 
+#include "driver/ConnectionString.h"
 #include "driver/QueryParser.h"
+#include "tests/driver/OdbcClient.h"
 
+using kdbf::ParseConnectionString;
 using kdbf::ParseSelect;
-using kdbf::SyntaxError;
 
 namespace {
 
-std::string ErrorOf(const std::string& text) {
-    try {
-        ParseSelect(text);
-    } catch (const SyntaxError& e) {
-        return e.what();
-    }
-    return "";
+// "table: [all] tab.col col ..." for comparing a whole parse at once.
+std::string Shape(const kdbf::SelectQuery& query) {
+    std::string strShape = query.table + ":" + (query.all_columns ? " *" : "");
+    for (const auto& c : query.columns) strShape += " " + c.table + "." + c.column;
+    return strShape;
 }
 
-TEST(QueryParserTest, ReadsTheProgramsQueryWithTwoBlanksBeforeFrom) {
-    const auto query = ParseSelect(
-        "SELECT [rnddat].[F1],[rnddat].[F2],[rnddat].[F3],[rnddat].[F4],[rnddat].[F5],"
-        "[rnddat].[F6],[rnddat].[F7],[rnddat].[F8],[rnddat].[F9],[rnddat].[FA],[rnddat].[FB]"
-        "  FROM [rnddat]");
-    EXPECT_EQ(query.table, "rnddat");
-    ASSERT_EQ(query.columns.size(), 11u);
-    EXPECT_EQ(query.columns[0].table, "rnddat");
-    EXPECT_EQ(query.columns[0].column, "F1");
-    EXPECT_EQ(query.columns[10].column, "FB");
-    EXPECT_FALSE(query.all_columns);
-}
-
-TEST(QueryParserTest, AcceptsEveryColumnAndTableFormInAnyCaseAndSpacing) {
-    const auto query = ParseSelect("select\n\tt.F1 , [F2],F3,[t].[F4]\r\n from   t  ");
-    EXPECT_EQ(query.table, "t");
-    ASSERT_EQ(query.columns.size(), 4u);
-    EXPECT_EQ(query.columns[0].table, "t");
-    EXPECT_EQ(query.columns[1].table, "");
-    EXPECT_EQ(query.columns[1].column, "F2");
-    EXPECT_EQ(query.columns[3].column, "F4");
-    EXPECT_TRUE(ParseSelect("SeLeCt * FrOm [x]").all_columns);
-}
-
-TEST(QueryParserTest, DoubledClosingBracketStandsForOne) {
-    const auto query = ParseSelect("SELECT [a]]b].[c]]] FROM [a]]b]");
-    EXPECT_EQ(query.table, "a]b");
-    EXPECT_EQ(query.columns[0].table, "a]b");
-    EXPECT_EQ(query.columns[0].column, "c]");
-    EXPECT_EQ(ParseSelect("SELECT * FROM [my prices; 2004]").table, "my prices; 2004");
+TEST(QueryParserTest, ReadsTheProgramsQueryAndEveryFormInAnyCaseAndSpacing) {
+    EXPECT_EQ(Shape(ParseSelect(ProgramQuery("rnddat"))),
+              "rnddat: rnddat.F1 rnddat.F2 rnddat.F3 rnddat.F4 rnddat.F5 rnddat.F6 rnddat.F7 "
+              "rnddat.F8 rnddat.F9 rnddat.FA rnddat.FB");
+    EXPECT_EQ(Shape(ParseSelect("select\n\tt.F1 , [F2],F3,[t].[F4]\r\n from   t  ")),
+              "t: t.F1 .F2 .F3 t.F4");
+    EXPECT_EQ(Shape(ParseSelect("SeLeCt * FrOm [x]")), "x: *");
+    EXPECT_EQ(Shape(ParseSelect("SELECT [a]]b].[c]]] FROM [a]]b]")), "a]b: a]b.c]");
+    EXPECT_EQ(Shape(ParseSelect("SELECT * FROM [my prices; 2004]")), "my prices; 2004: *");
 }
 
 TEST(QueryParserTest, RefusesAnythingElseQuotingWhereItStopped) {
-    EXPECT_EQ(ErrorOf("DELETE FROM t"), "Syntax error, expected SELECT near 'DELETE FROM t'");
-    EXPECT_NE(ErrorOf("SELECT F1 FROM t WHERE F1 > 2").find("near 'WHERE F1 > 2'"),
-              std::string::npos);
-    EXPECT_NE(ErrorOf("SELECT F1 FROM").find("end of statement"), std::string::npos);
-    EXPECT_NE(ErrorOf("SELECT F1, FROM t").find("expected a column name"), std::string::npos);
-    EXPECT_NE(ErrorOf("SELECT [F1 FROM t").find("unterminated bracket near '[F1 FROM t'"),
-              std::string::npos);
-    EXPECT_NE(ErrorOf("SELECT F1 FROM a, b").find("near ', b'"), std::string::npos);
-    EXPECT_NE(ErrorOf("SELECT [] FROM t").find("empty name"), std::string::npos);
-    EXPECT_NE(ErrorOf("SELECT x.F1 FROM t").find("other than 't'"), std::string::npos);
-    EXPECT_NE(ErrorOf(""), "");
+    const std::pair<const char*, const char*> cases[] = {
+        {"DELETE FROM t", "Syntax error, expected SELECT near 'DELETE FROM t'"},
+        {"SELECT F1 FROM t WHERE F1 > 2", "near 'WHERE F1 > 2'"},
+        {"SELECT F1 FROM", "end of statement"},
+        {"SELECT F1, FROM t", "expected a column name"},
+        {"SELECT [F1 FROM t", "unterminated bracket near '[F1 FROM t'"},
+        {"SELECT F1 FROM a, b", "near ', b'"},
+        {"SELECT [] FROM t", "empty name"},
+        {"SELECT x.F1 FROM t", "other than 't'"},
+        {"", "Syntax error"},
+    };
+    for (const auto& [pszQuery, pszError] : cases) {
+        try {
+            ParseSelect(pszQuery);
+            ADD_FAILURE() << "accepted: " << pszQuery;
+        } catch (const kdbf::SyntaxError& e) {
+            EXPECT_NE(std::string(e.what()).find(pszError), std::string::npos) << e.what();
+        }
+    }
+}
+
+TEST(ConnectionStringTest, ReadsBracedValuesKeepingTheFirstOfEachKeyAndRefusesMalformedOnes) {
+    EXPECT_EQ(ParseConnectionString(";;DSN=a;defaultdir={/a;b}}c/};Fil = dBase III;DSN=b;DESC="),
+              (kdbf::Attributes{
+                  {"DSN", "a"}, {"DEFAULTDIR", "/a;b}c/"}, {"FIL", "dBase III"}, {"DESC", ""}}));
+    for (std::string value : {"/plain/", "/a;b/", "/x}y{z/", " lead", ""})
+        EXPECT_EQ(ParseConnectionString(kdbf::FormatAttribute("K", value))["K"], value);
+    for (const char* pszText : {"DEFAULTDIR={/open", "DEFAULTDIR={/a}x;", "justtext", "=value"})
+        EXPECT_THROW(ParseConnectionString(pszText), std::invalid_argument) << pszText;
 }
 
 }  // namespace
