@@ -1,34 +1,26 @@
-// The cut selection dialog driven as a user would: start-up choice, Browse, Change and OK,
-// with real tables converted through the unixODBC driver manager and our driver.
-#include <sys/stat.h>
-#include <unistd.h>
-
+// The main window driven as a user would, converting through unixODBC and our driver.
+#include <cstdlib>
 #include <filesystem>
 
-#include <gtest/gtest.h>
 #include <wx/checkbox.h>
-#include <wx/msgdlg.h>
 #include <wx/textctrl.h>
 
-#include "app/AboutBoxDlg.h"
 #include "app/OdbcEnvironment.h"
 #include "log/ErrorLogDlg.h"
-#include "res/Strings.h"
+#include "log/RunLog.h"
 #include "res/Templates.h"
 #include "tests/gui/GuiTestSupport.h"
 #include "tests/support/DbfWriter.h"
 #include "tests/support/OdbcSandbox.h"
-#include "tests/support/TempDir.h"
 #include "ui/CutSelectionDlg.h"
-#include "ui/Settings.h"
-#include "ui/WxText.h"
-
-namespace tpl = cutsel_template;
+#include "ui/WxMessageBox.h"
 
 namespace {
 
-class CFailingInstaller : public IOdbcInstaller {
-public:
+namespace tpl = cutsel_template;
+const char* const kTables[kCutCount] = {"rnddat.dbf", "peardat.dbf", "mqdat.dbf", "emdat.dbf"};
+
+struct CFailingInstaller : IOdbcInstaller {
     bool DriverManagerPresent() override { return true; }
     bool ConfigDataSource(int, const std::string&, const std::string&) override { return false; }
     int InstallerError(int, uint32_t& nCode, std::string& strMessage, int) override {
@@ -38,55 +30,40 @@ public:
     }
 };
 
-size_t CountOf(const std::string& strText, const std::string& strPart) {
-    size_t n = 0;
-    for (size_t pos = strText.find(strPart); pos != std::string::npos;
-         pos = strText.find(strPart, pos + 1))
-        ++n;
-    return n;
-}
-
 class CutSelectionDlgTest : public ::testing::Test {
 protected:
-    CutSelectionDlgTest() {
-        // Never the working directory: price lists go to a folder of the test's own.
-        WriteProfileString(kSectionGeneral, kEntryOutputDir, m_out.Path());
-    }
+    // Never the working directory: price lists go to a folder of the test's own.
+    CutSelectionDlgTest() { WriteProfileString(kSectionGeneral, kEntryOutputDir, m_out.Path()); }
 
-    // Writes standard tables (or any name, with Brilliant's 150 records) into m_tables.
-    void WriteTables(std::initializer_list<const char*> names) {
-        for (const char* pszName : names) {
-            int nRecords = std::string(pszName) == "peardat.dbf" ||
-                                   std::string(pszName) == "mqdat.dbf" ||
-                                   std::string(pszName) == "emdat.dbf"
-                               ? 130
-                               : 150;
-            ASSERT_TRUE(WritePriceTable(m_tables.File(pszName), nRecords)) << pszName;
-        }
+    // The standard tables not named in `strSkip`: Brilliant's of 150 records, others 130.
+    void WriteTables(const std::string& strSkip = "") {
+        for (int i = 0; i < kCutCount; ++i)
+            if (strSkip.find(kTables[i]) == std::string::npos)
+                ASSERT_TRUE(WritePriceTable(m_tables.File(kTables[i]), i == 0 ? 150 : 130));
     }
-    void WriteAllTables() { WriteTables({"rnddat.dbf", "peardat.dbf", "mqdat.dbf", "emdat.dbf"}); }
-
     // Opens the window as start-up does, answering the start-up file dialog with `chosen`.
-    bool Start(std::optional<std::string> chosen, IOdbcInstaller* pInstaller = nullptr) {
+    bool Start(std::optional<std::string> chosen,
+               IOdbcInstaller& installer = PlatformOdbcInstaller()) {
         m_pDlg = std::make_unique<CCutSelectionDlg>(nullptr, &m_chooser);
         m_pDlg->m_strLogPath = m_logDir.File("kestrix.log");
-        m_chooser.AnswerFile(std::move(chosen));
-        return m_pDlg->InitialiseWindow(pInstaller ? *pInstaller : PlatformOdbcInstaller());
+        m_chooser.m_answers.push_back(std::move(chosen));
+        return m_pDlg->InitialiseWindow(installer);
     }
-
     void Click(int nId) {
         wxCommandEvent event(wxEVT_BUTTON, nId);
         m_pDlg->ProcessWindowEvent(event);
     }
-    wxCheckBox* LoadBox(int nRow) {
-        return static_cast<wxCheckBox*>(m_pDlg->FindWindow(tpl::IDC_LOAD + 2 * nRow));
-    }
-    wxTextCtrl* FileEdit(int nRow) {
-        return static_cast<wxTextCtrl*>(m_pDlg->FindWindow(tpl::IDC_FILE + 2 * nRow));
-    }
-    std::string OutputDirShown() {
-        return FromWx(
-            static_cast<wxTextCtrl*>(m_pDlg->FindWindow(tpl::IDC_OUTPUT_DIR))->GetValue());
+    wxTextCtrl* Edit(int nId) { return static_cast<wxTextCtrl*>(m_pDlg->FindWindow(nId)); }
+    std::string Text(int nId) { return FromWx(Edit(nId)->GetValue()); }
+    // The load boxes as "1010" (rows 0 and 2 ticked), after setting them so if `strSet`.
+    std::string Ticks(const std::string& strSet = "") {
+        std::string strTicks;
+        for (int i = 0; i < kCutCount; ++i) {
+            auto* pBox = static_cast<wxCheckBox*>(m_pDlg->FindWindow(tpl::IDC_LOAD + 2 * i));
+            if (!strSet.empty()) pBox->SetValue(strSet[i] == '1');
+            strTicks += pBox->GetValue() ? '1' : '0';
+        }
+        return strTicks;
     }
     std::string LogFile() { return ReadFile(m_logDir.File("kestrix.log")); }
 
@@ -98,230 +75,141 @@ protected:
 };
 
 TEST_F(CutSelectionDlgTest, StandardNameInAnyCaseGivesTheFourStandardTablesTicked) {
-    WriteAllTables();
-    WriteTables({"PEARDAT.DBF"});
+    WriteTables();
+    WriteProfileString(kSectionGeneral, kEntryInputDir, "/somewhere/else/");
     ASSERT_TRUE(Start(m_tables.File("PEARDAT.DBF")));
 
-    ASSERT_EQ(m_chooser.m_fileQuestions.size(), 1u);
-    EXPECT_EQ(m_chooser.m_fileQuestions[0].strTitle, "Select DBF file with Zelmarot data");
-    EXPECT_EQ(m_chooser.m_fileQuestions[0].strInitial, "Rnddat.dbf");
-    const char* names[] = {"rnddat.dbf", "peardat.dbf", "mqdat.dbf", "emdat.dbf"};
-    for (int i = 0; i < kCutCount; ++i) {
-        EXPECT_EQ(FromWx(FileEdit(i)->GetValue()), m_tables.File(names[i]));
-        EXPECT_TRUE(LoadBox(i)->GetValue()) << names[i];
-    }
+    EXPECT_EQ(m_chooser.m_asked[0],
+              "file Select DBF file with Zelmarot data @ /somewhere/else/Rnddat.dbf");
+    for (int i = 0; i < kCutCount; ++i)
+        EXPECT_EQ(Text(tpl::IDC_FILE + 2 * i), m_tables.File(kTables[i]));
+    EXPECT_EQ(Ticks(), "1111");
     EXPECT_EQ(GetProfileString(kSectionGeneral, kEntryInputDir), m_tables.Path() + "/");
-    EXPECT_EQ(OutputDirShown(), m_out.Path());
-}
-
-TEST_F(CutSelectionDlgTest, RememberedInputFolderIsWhereTheStartUpDialogOpens) {
-    WriteAllTables();
-    WriteProfileString(kSectionGeneral, kEntryInputDir, "/somewhere/else/");
-    ASSERT_TRUE(Start(m_tables.File("emdat.dbf")));
-    EXPECT_EQ(m_chooser.m_fileQuestions[0].strInitial, "/somewhere/else/Rnddat.dbf");
+    EXPECT_EQ(Text(tpl::IDC_OUTPUT_DIR), m_out.Path());
 }
 
 TEST_F(CutSelectionDlgTest, OtherNameIsTheBrilliantTableAndMissingTablesGive103Then107) {
-    WriteTables({"prices-2024.dbf", "peardat.dbf", "emdat.dbf"});
-    ASSERT_EQ(mkdir(m_tables.File("mqdat.dbf").c_str(), 0755), 0);  // a folder cannot be read
+    WriteTables("mqdat.dbf emdat.dbf");
+    ASSERT_TRUE(WritePriceTable(m_tables.File("prices-2024.dbf"), 150));
+    ASSERT_TRUE(std::filesystem::create_directory(m_tables.File("mqdat.dbf")));  // unreadable
+    // No remembered output folder, and a current directory that no longer exists.
     WriteProfileString(kSectionGeneral, kEntryOutputDir, "");
-    // No remembered output folder and no current directory to fall back on.
     CTempDir gone;
-    std::string strGone = gone.File("gone");
-    ASSERT_EQ(mkdir(strGone.c_str(), 0755), 0);
-    char szOldDir[4096];
-    ASSERT_NE(getcwd(szOldDir, sizeof szOldDir), nullptr);
-    ASSERT_EQ(chdir(strGone.c_str()), 0);
-    ASSERT_EQ(rmdir(strGone.c_str()), 0);
+    std::filesystem::path oldDir = std::filesystem::current_path();
+    std::filesystem::current_path(gone.Path());
+    std::filesystem::remove(gone.Path());
 
     m_dialogs.ExpectMessage(IDS_NOT_ALL_FILES, wxICON_INFORMATION, wxID_OK);
     m_dialogs.ExpectMessage(IDS_NO_OUTPUT_DIR, wxICON_INFORMATION, wxID_OK);
     bool bStarted = Start(m_tables.File("prices-2024.dbf"));
-    ASSERT_EQ(chdir(szOldDir), 0);
-
+    std::filesystem::current_path(oldDir);
     EXPECT_TRUE(bStarted) << "the window opens whatever was reported";
-    EXPECT_EQ(m_pDlg->m_strFile[0], m_tables.File("prices-2024.dbf"));
-    EXPECT_EQ(m_pDlg->m_strFile[2], m_tables.File("mqdat.dbf"));
-    bool expected[] = {true, true, false, true};
-    for (int i = 0; i < kCutCount; ++i) EXPECT_EQ(LoadBox(i)->GetValue(), expected[i]) << i;
-    EXPECT_EQ(OutputDirShown(), "");
+    EXPECT_EQ(Text(tpl::IDC_FILE), m_tables.File("prices-2024.dbf"));
+    EXPECT_EQ(Ticks(), "1100");
+    EXPECT_EQ(Text(tpl::IDC_OUTPUT_DIR), "");
 }
 
-TEST_F(CutSelectionDlgTest, CancellingTheStartUpDialogEndsQuietlyAndRemembersNothing) {
+TEST_F(CutSelectionDlgTest, CancelledStartUpOrFailedOdbcCheckNeverOffersTheWindow) {
     WriteProfileString(kSectionGeneral, kEntryInputDir, "/kept/");
     EXPECT_FALSE(Start(std::nullopt));
     EXPECT_EQ(m_pDlg->GetReturnCode(), wxID_CANCEL);
     EXPECT_EQ(GetProfileString(kSectionGeneral, kEntryInputDir), "/kept/");
     EXPECT_FALSE(FileExists(m_logDir.File("kestrix.log")));
-}
 
-TEST_F(CutSelectionDlgTest, FailedOdbcCheckTellsTheUserWritesTheLogAndNeverAsksForATable) {
     CFailingInstaller installer;
     m_dialogs.ExpectMessage(IDS_ODBC_LOAD_FAILED, wxICON_ERROR, wxID_OK);
-    m_pDlg = std::make_unique<CCutSelectionDlg>(nullptr, &m_chooser);
-    m_pDlg->m_strLogPath = m_logDir.File("kestrix.log");
-    EXPECT_FALSE(m_pDlg->InitialiseWindow(installer));
+    EXPECT_FALSE(Start(std::nullopt, installer));
     EXPECT_EQ(m_pDlg->GetReturnCode(), wxID_CANCEL);
-    EXPECT_TRUE(m_chooser.m_fileQuestions.empty());
+    EXPECT_EQ(m_chooser.m_asked.size(), 1u) << "no table asked for after the failed check";
     EXPECT_EQ(LogFile(),
               "Error initializing ODBC, error code 13, description follows:\r\n"
               "\tCould not load the setup library\r\n");
 }
 
-TEST_F(CutSelectionDlgTest, BrowseChangesItsRowAndKeepsEditsInTheOthers) {
-    WriteAllTables();
+TEST_F(CutSelectionDlgTest, BrowseKeepsOtherRowsAndOkWithNothingTickedAsksUntilCancel) {
+    WriteTables();
     ASSERT_TRUE(Start(m_tables.File("rnddat.dbf")));
-    FileEdit(0)->ChangeValue("/typed/by/hand.dbf");
-    LoadBox(2)->SetValue(false);
-    LoadBox(1)->SetValue(false);
-
-    m_chooser.AnswerFile(std::nullopt);  // a cancelled Browse changes nothing
+    Edit(tpl::IDC_FILE)->ChangeValue("/typed/by/hand.dbf");
+    Ticks("1001");
+    m_chooser.m_answers.insert(m_chooser.m_answers.end(), {std::nullopt, "/new/pear.dbf"});
+    Click(tpl::IDC_BROWSE + 1);  // cancelled: nothing changes
+    EXPECT_EQ(Ticks(), "1001");
     Click(tpl::IDC_BROWSE + 1);
-    EXPECT_FALSE(LoadBox(1)->GetValue());
-    EXPECT_EQ(FromWx(FileEdit(0)->GetValue()), "/typed/by/hand.dbf");
+    EXPECT_EQ(m_chooser.m_asked.back(),
+              "file Select DBF file for Pear cut @ " + m_tables.File("peardat.dbf"));
+    EXPECT_EQ(Text(tpl::IDC_FILE + 2), "/new/pear.dbf");
+    EXPECT_EQ(Text(tpl::IDC_FILE), "/typed/by/hand.dbf");
+    EXPECT_EQ(Ticks(), "1101");
 
-    m_chooser.AnswerFile("/new/pear.dbf");
-    Click(tpl::IDC_BROWSE + 1);
-    ASSERT_EQ(m_chooser.m_fileQuestions.size(), 3u);
-    EXPECT_EQ(m_chooser.m_fileQuestions[2].strTitle, "Select DBF file for Pear cut");
-    EXPECT_EQ(m_chooser.m_fileQuestions[2].strInitial, m_tables.File("peardat.dbf"));
-    EXPECT_EQ(FromWx(FileEdit(1)->GetValue()), "/new/pear.dbf");
-    EXPECT_TRUE(LoadBox(1)->GetValue());
-    EXPECT_EQ(FromWx(FileEdit(0)->GetValue()), "/typed/by/hand.dbf");
-    EXPECT_FALSE(LoadBox(2)->GetValue());
-    EXPECT_EQ(GetProfileString(kSectionGeneral, kEntryInputDir), m_tables.Path() + "/");
-}
-
-TEST_F(CutSelectionDlgTest, ChangeOpensAtTheOutputFolderAndCancelKeepsIt) {
-    WriteAllTables();
-    ASSERT_TRUE(Start(m_tables.File("rnddat.dbf")));
-    FileEdit(3)->ChangeValue("/typed.dbf");
-
-    m_chooser.AnswerFolder(std::nullopt);
-    Click(tpl::IDC_CHANGE_OUTPUT);
-    EXPECT_EQ(OutputDirShown(), m_out.Path());
-
-    m_chooser.AnswerFolder("/chosen/folder");
-    Click(tpl::IDC_CHANGE_OUTPUT);
-    ASSERT_EQ(m_chooser.m_folderQuestions.size(), 2u);
-    EXPECT_EQ(m_chooser.m_folderQuestions[1].strTitle, LoadString(IDS_SELECT_OUTPUT_DIR));
-    EXPECT_EQ(m_chooser.m_folderQuestions[1].strInitial, m_out.Path());
-    EXPECT_EQ(OutputDirShown(), "/chosen/folder");
-    EXPECT_EQ(FromWx(FileEdit(3)->GetValue()), "/typed.dbf");
-    // Remembered only once a conversion writes there.
-    EXPECT_EQ(GetProfileString(kSectionGeneral, kEntryOutputDir), m_out.Path());
-}
-
-TEST_F(CutSelectionDlgTest, OkWithNothingTickedAsksAndOnlyCancelEndsTheWindow) {
-    WriteAllTables();
-    ASSERT_TRUE(Start(m_tables.File("rnddat.dbf")));
-    for (int i = 0; i < kCutCount; ++i) LoadBox(i)->SetValue(false);
+    Ticks("0000");
     m_pDlg->AppendLog("left from before\r\n");
-
     m_dialogs.ExpectMessage(IDS_NO_CUT_SELECTED, wxICON_EXCLAMATION, wxID_OK);
     Click(wxID_OK);
     EXPECT_EQ(m_pDlg->GetReturnCode(), 0) << "OK keeps the window open";
     EXPECT_EQ(m_pDlg->m_log.m_strLog, "") << "the attempt still empties the run log";
     EXPECT_FALSE(FileExists(m_logDir.File("kestrix.log")));
-
     m_dialogs.ExpectMessage(IDS_NO_CUT_SELECTED, wxICON_EXCLAMATION, wxID_CANCEL);
     Click(wxID_OK);
     EXPECT_EQ(m_pDlg->GetReturnCode(), wxID_CANCEL);
 }
 
-TEST_F(CutSelectionDlgTest, SuccessfulOkConvertsEveryTickedCutAndEndsWithOk) {
-    WriteAllTables();
-    ASSERT_TRUE(Start(m_tables.File("rnddat.dbf")));
-    LoadBox(2)->SetValue(false);
-
-    m_dialogs.ExpectMessage(IDS_CONVERSION_DONE, wxICON_INFORMATION, wxID_OK);
-    Click(wxID_OK);
-    EXPECT_EQ(m_pDlg->GetReturnCode(), wxID_OK);
-    EXPECT_TRUE(FileExists(m_out.File("TrvBrill.txt")));
-    EXPECT_TRUE(FileExists(m_out.File("TrvPear.txt")));
-    EXPECT_FALSE(FileExists(m_out.File("TrvMarq.txt")));
-    EXPECT_TRUE(FileExists(m_out.File("TrvEm.txt")));
-    EXPECT_EQ(LogFile(), m_pDlg->m_log.m_strLog);
-    EXPECT_EQ(CountOf(LogFile(), "---------------\r\n"), 3u);
-}
-
-TEST_F(CutSelectionDlgTest, FailingCutInTheMiddleShowsTheErrorLogOfThisAttemptOnly) {
-    WriteTables({"rnddat.dbf", "mqdat.dbf", "emdat.dbf"});  // no Pear table
+TEST_F(CutSelectionDlgTest, FailingCutShowsThisAttemptsLogAndOneYesToReplaceHoldsForAll) {
+    WriteTables("peardat.dbf");
+    WriteFile(m_out.File("TrvBrill.txt"), "old brilliant\r\n");
+    WriteFile(m_out.File("TrvMarq.txt"), "old marquise\r\n");
     m_dialogs.ExpectMessage(IDS_NOT_ALL_FILES, wxICON_INFORMATION, wxID_OK);
     ASSERT_TRUE(Start(m_tables.File("rnddat.dbf")));
-    LoadBox(1)->SetValue(true);  // ticked by hand although its table is missing
-    LoadBox(3)->SetValue(false);
-
-    for (int nAttempt = 0; nAttempt < 2; ++nAttempt) {
-        if (nAttempt == 1) {
-            // The first attempt's files exist now: each converted cut asks to replace.
-            m_dialogs.ExpectDialog<wxMessageDialog>("message 122 for Brilliant", wxID_NO);
-            m_dialogs.ExpectDialog<wxMessageDialog>("message 122 for Marquise", wxID_NO);
-        }
-        std::string strShown;
+    Ticks("1110");  // Pear ticked by hand although its table is missing
+    m_dialogs.Expect<wxMessageDialog>("message 122 for Brilliant", wxID_YES);
+    std::string strShown, strPrevious;
+    for (int nAttempt = 0; nAttempt < 2; ++nAttempt) {  // no more questions after that Yes
+        SCOPED_TRACE(nAttempt);
         m_dialogs.ExpectMessage(IDS_CONVERSION_FAILED, wxICON_ERROR, wxID_OK);
-        m_dialogs.ExpectDialog<CErrorLogDlg>("Error log window", wxID_OK, [&](CErrorLogDlg& dlg) {
+        m_dialogs.Expect<CErrorLogDlg>("Error log window", wxID_OK, [&](CErrorLogDlg& dlg) {
             EXPECT_EQ(dlg.GetParent(), m_pDlg.get());
             strShown = dlg.m_strText;
         });
         Click(wxID_OK);
         EXPECT_EQ(m_pDlg->GetReturnCode(), 0) << "the window stays open";
-        EXPECT_EQ(strShown, m_pDlg->m_log.m_strLog);
         EXPECT_EQ(LogFile(), strShown);
-        EXPECT_EQ(CountOf(strShown, "---------------\r\n"), 3u) << "three cuts of this attempt";
-        EXPECT_NE(strShown.find("Marquise"), std::string::npos) << "later cuts still run";
+        if (nAttempt) EXPECT_EQ(strShown.find(strPrevious), std::string::npos) << "only this one's";
+        strPrevious = strShown;
     }
-    EXPECT_TRUE(FileExists(m_out.File("TrvMarq.txt")));
-    bool expected[] = {true, true, true, false};
-    for (int i = 0; i < kCutCount; ++i) EXPECT_EQ(LoadBox(i)->GetValue(), expected[i]) << i;
+    EXPECT_EQ(ReadFile(m_out.File("TrvBrill1.bak")), "old brilliant\r\n");
+    EXPECT_EQ(ReadFile(m_out.File("TrvMarq1.bak")), "old marquise\r\n");
+    // Marquise was converted after the failing cut, then backed up by the second attempt.
+    EXPECT_EQ(ReadFile(m_out.File("TrvMarq.bak")), ReadFile(m_out.File("TrvMarq.txt")));
+    EXPECT_FALSE(FileExists(m_out.File("TrvEm.txt"))) << "an unticked cut is not converted";
+    EXPECT_EQ(Ticks(), "1110");
 }
 
-}  // namespace
-
-namespace {
-
-size_t FileCount(const std::string& strDir) {
-    size_t n = 0;
-    for ([[maybe_unused]] auto& entry : std::filesystem::directory_iterator(strDir)) ++n;
-    return n;
+TEST(MessageBox, EscapeOrTheCloseBoxGivesOneOfTheBoxsOwnAnswers) {  // wx: wxID_CANCEL
+    EXPECT_EQ(MessageBoxAnswer(MB_OK, wxID_CANCEL), IDOK);
+    EXPECT_EQ(MessageBoxAnswer(MB_YESNO, wxID_CANCEL), IDNO);
+    EXPECT_EQ(MessageBoxAnswer(MB_OKCANCEL, wxID_CANCEL), IDCANCEL);
+    EXPECT_EQ(MessageBoxAnswer(MB_YESNOCANCEL, wxID_CANCEL), IDCANCEL);
 }
 
-TEST_F(CutSelectionDlgTest, YesToReplaceIsRememberedForLaterCutsAndLaterAttempts) {
-    WriteTables({"rnddat.dbf", "peardat.dbf", "emdat.dbf"});  // no Marquise: keeps it open
-    WriteFile(m_out.File("TrvBrill.txt"), "old brilliant\r\n");
-    WriteFile(m_out.File("TrvPear.txt"), "old pear\r\n");
-    m_dialogs.ExpectMessage(IDS_NOT_ALL_FILES, wxICON_INFORMATION, wxID_OK);
-    ASSERT_TRUE(Start(m_tables.File("rnddat.dbf")));
-    LoadBox(2)->SetValue(true);
-    LoadBox(3)->SetValue(false);
-
-    m_dialogs.ExpectDialog<wxMessageDialog>("message 122", wxID_YES, [](wxMessageDialog& box) {
-        EXPECT_NE(FromWx(box.GetMessage()).find("Brilliant cut"), std::string::npos);
+// Checked here, then again in a renamed copy of this executable.
+TEST(MessageBox, CaptionAndSettingsFileFollowTheExecutableName) {
+    const char* pszRenamed = std::getenv("KESTRIX_EXPECTED_APPNAME");
+    std::string strName = pszRenamed ? pszRenamed : "kestrix_gui_tests";
+    CDialogScript dialogs;
+    dialogs.Expect<wxMessageDialog>("a box", wxID_OK, [&](wxMessageDialog& box) {
+        EXPECT_EQ(FromWx(box.GetCaption()), strName);
     });
-    m_dialogs.ExpectMessage(IDS_CONVERSION_FAILED, wxICON_ERROR, wxID_OK);
-    m_dialogs.ExpectDialog<CErrorLogDlg>("Error log window", wxID_OK);
-    Click(wxID_OK);
-    EXPECT_EQ(ReadFile(m_out.File("TrvBrill.bak")), "old brilliant\r\n");
-    EXPECT_EQ(ReadFile(m_out.File("TrvPear.bak")), "old pear\r\n");
-    size_t nFilesAfterFirst = FileCount(m_out.Path());
+    EXPECT_EQ(CWxMessageBox(nullptr).MessageBox("text", MB_OK), IDOK);
+    WriteProfileString(kSectionGeneral, kEntryInputDir, "/in/");
+    EXPECT_TRUE(FileExists(std::string(std::getenv("XDG_CONFIG_HOME")) +
+                           "/Tarvesk Software/kestrix/" + strName + ".ini"));
+    if (pszRenamed) return;
 
-    // No question this time: both files are replaced and backed up again.
-    m_dialogs.ExpectMessage(IDS_CONVERSION_FAILED, wxICON_ERROR, wxID_OK);
-    m_dialogs.ExpectDialog<CErrorLogDlg>("Error log window", wxID_OK);
-    Click(wxID_OK);
-    EXPECT_GT(FileCount(m_out.Path()), nFilesAfterFirst) << "older backups moved aside";
-    EXPECT_TRUE(m_pDlg->m_converter.m_bBackupConfirmed);
-}
-
-TEST_F(CutSelectionDlgTest, AboutItemOfTheContextMenuOpensTheAboutBox) {
-    WriteAllTables();
-    ASSERT_TRUE(Start(m_tables.File("rnddat.dbf")));
-    m_dialogs.ExpectDialog<CAboutBoxDlg>("About box", wxID_OK, [&](CAboutBoxDlg& dlg) {
-        EXPECT_EQ(FromWx(dlg.GetTitle()), "About kestrix");
-    });
-    wxCommandEvent event(wxEVT_MENU, IDM_ABOUTBOX);
-    m_pDlg->ProcessWindowEvent(event);
-    EXPECT_EQ(m_pDlg->GetReturnCode(), 0);
+    CTempDir dir;
+    std::filesystem::copy_file(ExecutablePath(), dir.File("pricer"));
+    std::string strCommand = "KESTRIX_EXPECTED_APPNAME=pricer '" + dir.File("pricer") +
+                             "' --gtest_filter='*.CaptionAndSettings*' >'" + dir.File("out.txt") +
+                             "' 2>&1";
+    EXPECT_EQ(std::system(strCommand.c_str()), 0) << ReadFile(dir.File("out.txt"));
 }
 
 }  // namespace

@@ -1,81 +1,85 @@
-// Driving the window program without a person: wxWidgets started once per test process,
-// every modal dialog answered from a script, and the file and folder choosers faked.
+// Driving the window program without a person: modal dialogs and file choosers scripted.
 #pragma once
 
 #include <deque>
 #include <functional>
-#include <optional>
-#include <string>
+#include <vector>
 
+#include <gtest/gtest.h>
 #include <wx/modalhook.h>
+#include <wx/msgdlg.h>
 
+#include "res/Strings.h"
+#include "tests/support/TempDir.h"
 #include "ui/FileChooser.h"
+#include "ui/Settings.h"
+#include "ui/WxText.h"
 
-class wxDialog;
-class wxMessageDialog;
-
-// Answers modal dialogs in the order they are expected. A dialog nobody expected is a
-// test failure and is cancelled instead of shown; an expected dialog that never came is
-// a failure when the script is destroyed. So no test can hang on a real window.
+// Answers modal dialogs in the expected order. An unexpected one fails the test and is
+// cancelled, not shown; one that never came fails it at the end. So no test can hang.
 class CDialogScript : public wxModalDialogHook {
 public:
-    CDialogScript();
-    ~CDialogScript() override;
-
-    // Expects any dialog; `answer` checks it and returns its wx result.
-    void Expect(std::string strWhat, std::function<int(wxDialog&)> answer);
-
-    // Expects a message box with string `nStringId` as its text, the application name as
-    // caption and `nIcon` (wxICON_*) among its styles; answers `nResult`.
-    void ExpectMessage(int nStringId, long nIcon, int nResult);
+    CDialogScript() { Register(); }
+    ~CDialogScript() override {
+        Unregister();
+        for (auto& step : m_steps) ADD_FAILURE() << "expected dialog never came: " << step.first;
+    }
 
     // Expects a dialog of type T; `check` sees it before it is answered with `nResult`.
     template <class T>
-    void ExpectDialog(const char* pszWhat, int nResult, std::function<void(T&)> check = {}) {
-        Expect(pszWhat, [=](wxDialog& dlg) {
+    void Expect(const std::string& strWhat, int nResult, std::function<void(T&)> check = {}) {
+        m_steps.emplace_back(strWhat, [=](wxDialog& dlg) {
             T* pTyped = dynamic_cast<T*>(&dlg);
-            if (!pTyped) {
-                Fail(std::string("expected ") + pszWhat + ", got " + Describe(dlg));
-                return static_cast<int>(wxID_CANCEL);
-            }
-            if (check) check(*pTyped);
-            return nResult;
+            if (pTyped && check) check(*pTyped);
+            return pTyped ? nResult : Unexpected(strWhat, dlg);
         });
     }
-
-    static std::string Describe(wxDialog& dlg);
-    static void Fail(const std::string& strWhat);
+    // Expects message box `nStringId`: its text, the application name as caption, `nIcon`.
+    void ExpectMessage(int nStringId, long nIcon, int nResult) {
+        auto check = [=](wxMessageDialog& box) {
+            EXPECT_EQ(FromWx(box.GetMessage()), LoadString(nStringId));
+            EXPECT_EQ(FromWx(box.GetCaption()), AppName());
+            EXPECT_TRUE(box.GetMessageDialogStyle() & nIcon) << "icon of " << nStringId;
+        };
+        Expect<wxMessageDialog>("message " + std::to_string(nStringId), nResult, check);
+    }
 
 protected:
-    int Enter(wxDialog* pDialog) override;
+    int Enter(wxDialog* pDialog) override {
+        if (m_steps.empty()) return Unexpected("no dialog", *pDialog);
+        auto answer = std::move(m_steps.front().second);
+        m_steps.pop_front();
+        return answer(*pDialog);
+    }
     void Exit(wxDialog*) override {}
 
 private:
-    struct SStep {
-        std::string strWhat;
-        std::function<int(wxDialog&)> answer;
-    };
-    std::deque<SStep> m_steps;
+    static int Unexpected(const std::string& strExpected, wxDialog& dlg) {
+        auto* pBox = dynamic_cast<wxMessageDialog*>(&dlg);
+        ADD_FAILURE() << "expected " << strExpected << ", got \""
+                      << FromWx(pBox ? pBox->GetMessage() : dlg.GetTitle()) << "\"";
+        return wxID_CANCEL;
+    }
+    std::deque<std::pair<std::string, std::function<int(wxDialog&)>>> m_steps;
 };
 
-// Answers file and folder questions from a script and records what was asked.
-class CScriptedChooser : public IFileChooser {
-public:
-    struct SQuestion {
-        std::string strTitle;
-        std::string strInitial;
-    };
-
-    void AnswerFile(std::optional<std::string> answer) { m_files.push_back(std::move(answer)); }
-    void AnswerFolder(std::optional<std::string> answer) { m_folders.push_back(std::move(answer)); }
-
+// Answers file and folder questions from m_answers, recording them in m_asked as
+// "file <title> @ <initial path>" or "folder <title> @ <initial folder>".
+struct CScriptedChooser : IFileChooser {
     std::optional<std::string> ChooseFile(const std::string& strTitle,
-                                          const std::string& strInitialPath) override;
+                                          const std::string& strInitial) override {
+        return Answer("file " + strTitle + " @ " + strInitial);
+    }
     std::optional<std::string> ChooseFolder(const std::string& strTitle,
-                                            const std::string& strInitialDir) override;
+                                            const std::string& strInitial) override {
+        return Answer("folder " + strTitle + " @ " + strInitial);
+    }
+    std::optional<std::string> Answer(const std::string& strQuestion) {
+        m_asked.push_back(strQuestion);
+        EXPECT_LE(m_asked.size(), m_answers.size()) << "unexpected " << strQuestion;
+        return m_asked.size() <= m_answers.size() ? m_answers[m_asked.size() - 1] : std::nullopt;
+    }
 
-    std::deque<SQuestion> m_fileQuestions, m_folderQuestions;
-
-private:
-    std::deque<std::optional<std::string>> m_files, m_folders;
+    std::vector<std::optional<std::string>> m_answers;  // the n-th answers the n-th question
+    std::vector<std::string> m_asked;
 };
