@@ -1,111 +1,142 @@
-// The price-list writer: whole files against an independent model, and the details that
-// the companion application is strict about.
+// The price-list writer: whole files against an independent model of the format, and the
+// details that the companion application is strict about.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <utime.h>
 
+#include <algorithm>
 #include <clocale>
 #include <cmath>
-#include <ctime>
+#include <filesystem>
 #include <sstream>
 
 #include "convert/FileError.h"
 #include "convert/PriceList.h"
-#include "tests/convert/ExpectedPriceList.h"
 #include "tests/convert/PriceTableFixture.h"
-
-namespace {
 
 constexpr std::time_t kMarch5th2004 = 1078488000;  // 2004-03-05 12:00 UTC
 
-std::vector<std::string> Lines(const std::string& strFile) {
-    std::vector<std::string> lines;
-    size_t nStart = 0, nEnd;
-    while ((nEnd = strFile.find("\r\n", nStart)) != std::string::npos) {
-        lines.push_back(strFile.substr(nStart, nEnd - nStart));
-        nStart = nEnd + 2;
+// The mass ranges of the layouts' tables, from and to.
+const char* const kSmallBrilliant = "0.01 0.03 0.04 0.07 0.08 0.14 0.15 0.17 0.18 0.22 0.23 0.29";
+const char* const kSmallOther = "0.01 0.22 0.23 0.29";
+const char* const kLarge =
+    "0.30 0.37 0.38 0.45 0.46 0.49 0.50 0.69 0.70 0.89 0.90 0.99 1.00 1.49 1.50 1.99 2.00 2.99 "
+    "3.00 3.99 4.00 4.99 5.00 5.99 6.00 1000.00";
+
+// One table of the numbered table, whose record r, field f holds r * 4 + f * 0.25.
+static std::string ExpectedTable(bool bSmall, const std::string& strMass, int nFirst) {
+    std::string s = std::string("\r\nFormat: clarity ") + (bSmall ? "8       5" : "11      10") +
+                    "\r\nMass:   " + strMass + "\r\nMagnify:        1\r\n";
+    s += bSmall ? "        IF-VVS2 VS1-VS2 SI1     SI2     SI3     I1      I2      I3\r\n"
+                : "        IF      VVS1    VVS2    VS1     VS2     SI1     SI2     SI3     I1      "
+                  "I2      I3\r\n";
+    const std::string strLabels = bSmall ? "D-F     G-H     I-J     K-L     M-N     "
+                                         : "D       E       F       G       H       I       "
+                                           "J       K       L       M       ";
+    for (int r = 0; r < (bSmall ? 5 : 10); ++r) {
+        std::string strRow = strLabels.substr(r * 8, 8);
+        for (int f = 1; f <= (bSmall ? 8 : 11); ++f) {
+            std::string strCell = std::to_string((nFirst + r) * 400 + f * 25);
+            strRow += (f > 1 ? "   " : "") + strCell + std::string(5 - strCell.size(), ' ');
+        }
+        s += strRow + "\r\n";
     }
+    return s;
+}
+
+// The whole file of the numbered table; an empty `strDate` leaves the date comment out.
+static std::string ExpectedFile(const std::string& strCut, const std::string& strPath,
+                                const std::string& strDate, bool bNineteen) {
+    std::string s =
+        "; Price list for " + strCut + " diamonds\r\n; Generated from \"" + strPath + "\" file\r\n";
+    if (!strDate.empty()) s += "; The original file's date was " + strDate + "\r\n";
+    s += bNineteen ? "\r\nTables: 19\r\n" : "\r\nTables: 15\r\n";
+    std::istringstream small(bNineteen ? kSmallBrilliant : kSmallOther), large(kLarge);
+    int nFirst = 1;
+    for (std::string strFrom, strTo; small >> strFrom >> strTo; nFirst += 5)
+        s += ExpectedTable(true, strFrom + "    " + strTo, nFirst);
+    for (std::string strFrom, strTo; large >> strFrom >> strTo; nFirst += 10)  // 6.00: rows again
+        s += ExpectedTable(false, strFrom + "    " + strTo,
+                           strFrom == "6.00" ? nFirst - 10 : nFirst);
+    return s;
+}
+
+static std::vector<std::string> Lines(std::string strFile) {  // each without its CR LF
+    std::vector<std::string> lines;
+    for (size_t n; (n = strFile.find("\r\n")) != std::string::npos; strFile.erase(0, n + 2))
+        lines.push_back(strFile.substr(0, n));
     return lines;
 }
 
-double Numbered(int nRecord, int nField) {
-    return PriceValue(nRecord, nField);
-}
-
-}  // namespace
-
 class PriceListTest : public PriceTableFixture {
 protected:
-    void SetUp() override {
-        PriceTableFixture::SetUp();
+    void SetModified(const std::string& strPath) {
         setenv("TZ", "UTC", 1);
         tzset();
-    }
-
-    void SetModified(const std::string& strPath, std::time_t nTime) {
-        struct utimbuf times = {nTime, nTime};
+        struct utimbuf times = {kMarch5th2004, kMarch5th2004};
         ASSERT_EQ(utime(strPath.c_str(), &times), 0);
     }
-
-    // Writes the price list of table `strTable` as if read from `strInputPath`, and
-    // returns the file's bytes.
+    // The price list of `strTable`, written as if read from `strInputPath`.
     std::string Convert(const std::string& strTable, const std::string& strCut,
                         const std::string& strInputPath, bool bNineteen) {
-        CPapRecord& rs = OpenTable(strTable);
         COutputFile file;
         file.Open(m_dir.File("out.txt"));
-        WritePriceList(file, strCut, strInputPath, bNineteen, rs);
+        WritePriceList(file, strCut, strInputPath, bNineteen, OpenTable(strTable));
         file.Close();
         return ReadFile(m_dir.File("out.txt"));
     }
 };
 
-TEST_F(PriceListTest, BrilliantFileMatchesTheNineteenTableLayout) {
-    WriteNumberedTable("rnddat", 150);
-    std::string strInput = m_dir.File("rnddat.dbf");
-    SetModified(strInput, kMarch5th2004);
-    std::string strFile = Convert("rnddat", "Brilliant", strInput, true);
-    EXPECT_EQ(strFile, ExpectedPriceList("Brilliant", strInput, "March 05, 2004", true, Numbered));
-    EXPECT_EQ(Lines(strFile).size(), 260u);
-}
-
-TEST_F(PriceListTest, PearFileMatchesTheFifteenTableLayout) {
-    WriteNumberedTable("peardat", 130);
-    std::string strInput = m_dir.File("peardat.dbf");
-    SetModified(strInput, kMarch5th2004);
-    std::string strFile = Convert("peardat", "Pear", strInput, false);
-    EXPECT_EQ(strFile, ExpectedPriceList("Pear", strInput, "March 05, 2004", false, Numbered));
-    EXPECT_EQ(Lines(strFile).size(), 220u);
-}
-
-TEST_F(PriceListTest, AnUnreadableInputFileLeavesTheDateCommentOut) {
-    WriteNumberedTable("rnddat", 150);
-    WriteNumberedTable("mqdat", 130);
-    const std::string strMissing = m_dir.File("gone/rnddat.dbf");
-    std::string strBrilliant = Convert("rnddat", "Brilliant", strMissing, true);
-    EXPECT_EQ(strBrilliant, ExpectedPriceList("Brilliant", strMissing, "", true, Numbered));
-    EXPECT_EQ(Lines(strBrilliant).size(), 259u);
-    EXPECT_EQ(Lines(Convert("mqdat", "Marquise", strMissing, false)).size(), 219u);
+// Under a German locale where one can be had, to show that neither date nor numbers follow it.
+TEST_F(PriceListTest, WholeFilesMatchTheModelWithAndWithoutTheDateComment) {
+    ASSERT_TRUE(WritePriceTable(m_dir.File("rnddat.dbf"), 150));  // before the locale changes
+    ASSERT_TRUE(WritePriceTable(m_dir.File("peardat.dbf"), 130));
+    const std::string strLocaledef =
+        "localedef -i de_DE -f UTF-8 '" + m_dir.File("de_DE.UTF-8") + "' >/dev/null 2>&1";
+    if (!setlocale(LC_ALL, "de_DE.UTF-8") && std::system(strLocaledef.c_str()) == 0) {
+        setenv("LOCPATH", m_dir.Path().c_str(), 1);  // built into the test's folder
+        setlocale(LC_ALL, "de_DE.UTF-8");
+    }
+    for (bool bNineteen : {true, false}) {
+        const std::string strTable = bNineteen ? "rnddat" : "peardat";
+        const std::string strCut = bNineteen ? "Brilliant" : "Pear";
+        const size_t nLines = bNineteen ? 260 : 220;
+        SCOPED_TRACE(strCut);
+        const std::string strInput = m_dir.File(strTable + ".dbf");
+        SetModified(strInput);
+        std::string strFile = Convert(strTable, strCut, strInput, bNineteen);
+        EXPECT_EQ(strFile, ExpectedFile(strCut, strInput, "March 05, 2004", bNineteen));
+        EXPECT_EQ(Lines(strFile).size(), nLines);
+        // Every CR and LF pairs up into a line end; no tab anywhere.
+        EXPECT_EQ(std::count(strFile.begin(), strFile.end(), '\r'), nLines);
+        EXPECT_EQ(std::count(strFile.begin(), strFile.end(), '\n'), nLines);
+        EXPECT_EQ(strFile.find('\t'), std::string::npos);
+        const std::string strMissing = m_dir.File("gone.dbf");  // no date to read
+        strFile = Convert(strTable, strCut, strMissing, bNineteen);
+        EXPECT_EQ(strFile, ExpectedFile(strCut, strMissing, "", bNineteen));
+        const std::vector<std::string> lines = Lines(strFile);
+        ASSERT_EQ(lines.size(), nLines - 1);
+        // The open-ended table repeats the one before it but for its mass line.
+        std::vector<std::string> before(lines.end() - 30, lines.end() - 15);
+        EXPECT_EQ(before[2], "Mass:   5.00    5.99");
+        before[2] = "Mass:   6.00    1000.00";
+        EXPECT_EQ(std::vector<std::string>(lines.end() - 15, lines.end()), before);
+    }
+    setlocale(LC_ALL, "C");
 }
 
 TEST_F(PriceListTest, WorkedExampleAppearsByteForByte) {
-    CPriceRow first = {30, 25, 21, 18, 15, 12, 9.5, 7, 1, 1, 1};
     std::vector<CPriceRow> rows(130, CPriceRow(11, 1.0));
-    rows[0] = first;
-    WriteTable("peardat", rows);
-    // The input path is only text to the writer and a name to stat: make a file of that
-    // very name in the test's own folder, and look it up from there.
+    rows[0] = {30, 25, 21, 18, 15, 12, 9.5, 7, 1, 1, 1};
+    ASSERT_TRUE(WriteDbf(m_dir.File("peardat.dbf"), PriceColumns(), rows));
+    // The path is text to the writer and a name to stat: a file of that name in m_dir.
     const std::string strInput = "C:\\Prices\\peardat.dbf";
-    char szOldDir[4096];
-    ASSERT_NE(getcwd(szOldDir, sizeof szOldDir), nullptr);
-    ASSERT_EQ(chdir(m_dir.Path().c_str()), 0);
+    const std::filesystem::path oldDir = std::filesystem::current_path();
+    std::filesystem::current_path(m_dir.Path());
     WriteFile(strInput, "x");
-    SetModified(strInput, kMarch5th2004);
+    SetModified(strInput);
     std::string strFile = Convert("peardat", "Pear", strInput, false);
-    ASSERT_EQ(chdir(szOldDir), 0);
-
-    const std::string strExpected =
+    std::filesystem::current_path(oldDir);
+    EXPECT_TRUE(strFile.starts_with(
         "; Price list for Pear diamonds\r\n"
         "; Generated from \"C:\\Prices\\peardat.dbf\" file\r\n"
         "; The original file's date was March 05, 2004\r\n"
@@ -117,129 +148,44 @@ TEST_F(PriceListTest, WorkedExampleAppearsByteForByte) {
         "Magnify:        1\r\n"
         "        IF-VVS2 VS1-VS2 SI1     SI2     SI3     I1      I2      I3\r\n"
         "D-F     3000    2500    2100    1800    1500    1200    950     700  \r\n"
-        "G-H     100     100     100     100     100     100     100     100  \r\n";
-    EXPECT_EQ(strFile.substr(0, strExpected.size()), strExpected);
+        "G-H     100     100     100     100     100     100     100     100  \r\n"))
+        << strFile.substr(0, 800);
 }
 
-TEST_F(PriceListTest, OpenEndedTableRepeatsThePreviousOneButForItsMassLine) {
-    WriteNumberedTable("rnddat", 150);
-    std::vector<std::string> lines = Lines(Convert("rnddat", "Brilliant", "none", true));
-    ASSERT_EQ(lines.size(), 259u);
-    const size_t nBlock = 15;  // empty, format, mass, magnify, header, ten rows
-    for (size_t i = 0; i < nBlock; ++i) {
-        const std::string& strLast = lines[lines.size() - nBlock + i];
-        const std::string& strBefore = lines[lines.size() - 2 * nBlock + i];
-        if (i == 2) {
-            EXPECT_EQ(strBefore, "Mass:   5.00    5.99");
-            EXPECT_EQ(strLast, "Mass:   6.00    1000.00");
-        } else {
-            EXPECT_EQ(strLast, strBefore) << "line " << i << " of the block";
-        }
-    }
-}
-
-TEST_F(PriceListTest, CellsRoundHalvesUpAndWriteEmptyFieldsAsZero) {
+TEST_F(PriceListTest, CellsRoundHalvesUpWriteEmptyAsZeroAndLongValuesWhole) {
     std::vector<CPriceRow> rows(130, CPriceRow(11, 1.0));
     rows[0] = {12.5, 42.125, -0.125, std::nullopt, 0, 9.5, 7, 1, 1, 1, 1};
     rows[1] = {1000, -100, 1, 1, 1, 1, 1, 1, 1, 1, 1};
-    rows[2] = {25000000, -25000000, 1, 1, 1, 1, 1, 1, 1, 1, 1};
-    // Wider columns than the publisher's, to hold prices beyond 32 bits once times 100.
-    std::vector<SDbfColumn> columns = PriceColumns();
-    for (SDbfColumn& column : columns) column.nWidth = 16;
-    ASSERT_TRUE(WriteDbf(m_dir.File("emdat.dbf"), columns, rows));
+    rows[2] = {25000000, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1};
+    ASSERT_TRUE(WriteDbf(m_dir.File("emdat.dbf"), PriceColumns(), rows));
     std::vector<std::string> lines = Lines(Convert("emdat", "Emerald", "none", false));
     ASSERT_GT(lines.size(), 11u);
     EXPECT_EQ(lines[9], "D-F     1250    4213    -12     0       0       950     700     100  ");
     // Six characters and more are written whole and push the later fields right.
     EXPECT_EQ(lines[10], "G-H     100000   -10000   100     100     100     100     100     100  ");
-    // Beyond 32 bits: the exact whole number, not a wrapped one.
     EXPECT_EQ(lines[11],
-              "I-J     2500000000   -2500000000   100     100     100     100     100     100  ");
-}
-
-TEST_F(PriceListTest, LinesEndInCrLfAndOnlyRowsEndInBlanks) {
-    WriteNumberedTable("rnddat", 150);
-    std::string strFile = Convert("rnddat", "Brilliant", "none", true);
-    EXPECT_EQ(strFile.find('\t'), std::string::npos);
-    ASSERT_GE(strFile.size(), 4u);
-    EXPECT_EQ(strFile.substr(strFile.size() - 2), "\r\n");
-    EXPECT_NE(strFile.substr(strFile.size() - 4), "\r\n\r\n");
-    for (size_t i = 0; i < strFile.size(); ++i) {
-        if (strFile[i] == '\n') {
-            ASSERT_TRUE(i > 0 && strFile[i - 1] == '\r') << "offset " << i;
-        } else if (strFile[i] == '\r') {
-            ASSERT_TRUE(i + 1 < strFile.size() && strFile[i + 1] == '\n') << "offset " << i;
-        }
-    }
-    int nPadded = 0;
-    for (const std::string& strLine : Lines(strFile)) {
-        if (strLine.empty() || strLine.back() != ' ') continue;
-        ++nPadded;
-        std::string strLabel = strLine.substr(0, strLine.find(' '));
-        EXPECT_TRUE(strLabel.size() == 1 || strLabel.size() == 3) << strLine;
-        EXPECT_TRUE(strLabel[0] >= 'D' && strLabel[0] <= 'M') << strLine;
-    }
-    EXPECT_GT(nPadded, 0);  // short last values do leave blanks
-}
-
-TEST_F(PriceListTest, DateAndNumbersIgnoreTheUsersLocale) {
-    WriteNumberedTable("peardat", 130);
-    std::string strInput = m_dir.File("peardat.dbf");
-    SetModified(strInput, kMarch5th2004);
-    const std::string strExpected =
-        ExpectedPriceList("Pear", strInput, "March 05, 2004", false, Numbered);
-    // A German locale, built into the test's folder when the system has none.
-    if (!setlocale(LC_ALL, "de_DE.UTF-8")) {
-        std::string strCommand =
-            "localedef -i de_DE -f UTF-8 '" + m_dir.File("de_DE.UTF-8") + "' >/dev/null 2>&1";
-        if (std::system(strCommand.c_str()) == 0) {
-            setenv("LOCPATH", m_dir.Path().c_str(), 1);
-            setlocale(LC_ALL, "de_DE.UTF-8");
-        }
-    }
-    if (std::string(setlocale(LC_ALL, nullptr)) != "de_DE.UTF-8")
-        GTEST_SKIP() << "no German locale available";
-    std::string strFile = Convert("peardat", "Pear", strInput, false);
-    setlocale(LC_ALL, "C");
-    EXPECT_EQ(strFile, strExpected);
+              "I-J     2500000000   100     100     100     100     100     100     100  ");
 }
 
 TEST_F(PriceListTest, AFailedWriteIsReportedAsDiskFullWithTheOutputPath) {
-    WriteNumberedTable("rnddat", 150);
-    CPapRecord& rs = OpenTable("rnddat");
+    ASSERT_TRUE(WritePriceTable(m_dir.File("rnddat.dbf"), 150));
     COutputFile file;
     file.Open("/dev/full");
-    try {
-        WritePriceList(file, "Brilliant", "none", true, rs);
-        FAIL() << "wrote to a full disk";
-    } catch (const CFileException& e) {
-        EXPECT_EQ(e.m_cause, CFileException::diskFull);
-        EXPECT_EQ(e.GetErrorMessage(), "Disk full while accessing /dev/full.");
-    }
+    EXPECT_EQ(ErrorOf([&] { WritePriceList(file, "Brilliant", "", true, OpenTable("rnddat")); }),
+              "Disk full while accessing /dev/full.");
 }
 
-TEST(CellText, RoundsHalvesUpAndWritesOutOfRangeValuesWhole) {
-    EXPECT_EQ(CellText(12.5), "1250");
-    EXPECT_EQ(CellText(42.125), "4213");
-    EXPECT_EQ(CellText(-0.125), "-12");
-    EXPECT_EQ(CellText(0.0), "0");
-    EXPECT_EQ(CellText(21474836.47), "2147483647");
-    EXPECT_EQ(CellText(-21474836.48), "-2147483648");
-    EXPECT_EQ(CellText(21474836.48), "2147483648");
-    EXPECT_EQ(CellText(1e20), "10000000000000000000000");
-    EXPECT_EQ(CellText(INFINITY), "0");
-    EXPECT_EQ(CellText(NAN), "0");
-    EXPECT_EQ(CellText(1e307), "0");  // times 100 is no longer finite
-}
-
-TEST(DateText, UsesEnglishMonthsAndATwoDigitDay) {
-    setenv("TZ", "UTC", 1);
-    tzset();
-    EXPECT_EQ(DateText(kMarch5th2004), "March 05, 2004");
-    EXPECT_EQ(DateText(0), "January 01, 1970");
-    EXPECT_EQ(DateText(1703980800), "December 31, 2023");
-    // Local time decides the day: an hour east of UTC, midnight has passed.
-    setenv("TZ", "UTC-1", 1);
+TEST(CellAndDateText, DefinedOutputBeyond32BitsAndEnglishDatesInLocalTime) {
+    // Beyond 32 bits the exact whole number; where times 100 is not finite, 0.
+    const std::pair<double, const char*> cases[] = {{21474836.47, "2147483647"},
+                                                    {21474836.48, "2147483648"},
+                                                    {-21474836.49, "-2147483649"},
+                                                    {1e20, "10000000000000000000000"},
+                                                    {INFINITY, "0"},
+                                                    {NAN, "0"},
+                                                    {1e307, "0"}};
+    for (auto [dValue, pszText] : cases) EXPECT_EQ(CellText(dValue), pszText) << dValue;
+    setenv("TZ", "UTC-1", 1);  // an hour east of UTC: past midnight
     tzset();
     EXPECT_EQ(DateText(1703980800 + 23 * 3600), "January 01, 2024");
 }
