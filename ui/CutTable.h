@@ -30,7 +30,8 @@ std::string FolderOf(const std::string& strPath);
 
 // The four input paths for a table chosen at start-up. A standard table name in any
 // letter case gives the four standard names in its folder; any other file is taken as
-// the Brilliant table, the other three get the standard names in its folder.
+// the Brilliant table, the other three get the standard names in its folder. A standard
+// name is spelt as the folder holds it ("RNDDAT.DBF") when only the letter case differs.
 std::array<std::string, kCutCount> CutPathsFromChoice(const std::string& strChosen);
 
 // Whether `strPath` names something that can be opened for reading now. A folder does
