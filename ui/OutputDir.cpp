@@ -72,8 +72,13 @@ std::string CompanionOutputDir() {
     if (!in) return {};
     std::ostringstream text;
     text << in.rdbuf();
+    // A 32-bit installer in a 64-bit prefix (Wine's default) writes below Wow6432Node,
+    // the view a 32-bit program reads; a 32-bit prefix has only the plain key.
+    const std::string strKey = LoadString(IDS_COMPANION_APP_KEY);
+    const std::string strKey32 = "Software\\Wow6432Node" + strKey.substr(strKey.find('\\'));
     SRegValue value;
-    if (!FindWineRegValue(text.str(), LoadString(IDS_COMPANION_APP_KEY), "Path", value))
+    if (!FindWineRegValue(text.str(), strKey, "Path", value) &&
+        !FindWineRegValue(text.str(), strKey32, "Path", value))
         return {};
     std::string strWinDir = CompanionSystemDir(value.nType, value.strData);
     return strWinDir.empty() ? std::string() : MapWinePath(strPrefix, strWinDir);

@@ -75,6 +75,12 @@ TEST_F(OutputDirRule, StoredFolderElseCompanionSystemFolderElseCurrentDirectory)
     WriteCompanionValue(
         "\"Path\"=hex(7):43,00,3a,00,5c,00,41,00,5c,00,00,00,\\\n  42,00,00,00,00,00");
     EXPECT_EQ(DetermineOutputDirPath(), strDriveC + "/A//System");
+    // A 32-bit installer in a 64-bit prefix registers below Wow6432Node.
+    WriteFile(m_dir.File("home/.wine/system.reg"),
+              "WINE REGISTRY Version 2\n#arch=win64\n\n[Software\\\\Wow6432Node\\\\Microsoft\\\\"
+              "Windows\\\\CurrentVersion\\\\App Paths\\\\Kovatrel.exe] 1700000002\n"
+              "\"Path\"=\"C:\\\\Apps\\\\Kovatrel\"\n");
+    EXPECT_EQ(DetermineOutputDirPath(), strDriveC + "/Apps/Kovatrel/System");
     setenv("WINEPREFIX", m_dir.File("other-prefix").c_str(), 1);  // comes before ~/.wine
     EXPECT_EQ(DetermineOutputDirPath(), Canonical("cwd"));
     WriteProfileString(kSectionGeneral, kEntryOutputDir, "/no/such/folder/");
