@@ -6,6 +6,7 @@
 // log to standard output; kestrix.log is written beside the executable as the window does.
 
 #include <array>
+#include <csignal>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -183,6 +184,11 @@ int Run(const SOptions& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
+#ifdef SIGXFSZ
+    // Past a file-size limit the default action kills the process mid-file, with no log
+    // and no message; ignored, the write fails and the run reports its disk-full error.
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
     std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
     SOptions options;
     std::string strError;

@@ -93,6 +93,19 @@ TEST_F(ConvertMain, ExistingModesAndTheOutputFolderRememberedPerExecutableName) 
     EXPECT_TRUE(FileExists(m_odbc.Dir() + "/.config/Tarvesk Software/kestrix/kestrix-convert.ini"));
 }
 
+// A file-size limit of 4 KiB stops the price list, not the converter.
+TEST_F(ConvertMain, AFileSizeLimitIsReportedAsDiskFull) {
+    SResult r = Run(R"(--output "$D/out" --cuts pear "$D/in/rnddat.dbf")", "kestrix-convert",
+                    R"(cd "$D/cwd" && ulimit -f 4)");
+    EXPECT_EQ(r.nStatus, 1) << r.strErr;
+    const std::string strDiskFull = "Disk full while accessing " + Out("TrvPear.txt") + ".";
+    EXPECT_NE(r.strOut.find("Unexpected error (description follows):\r\n\t" + strDiskFull),
+              std::string::npos)
+        << r.strOut;
+    EXPECT_EQ(r.strErr.rfind(strDiskFull + "\n", 0), 0u) << r.strErr;
+    EXPECT_EQ(Log(), r.strOut);
+}
+
 TEST_F(ConvertMain, UsageErrorsAndNoOutputFolderExitWith2) {
     for (const char* psz : {"", "--cuts ruby x.dbf", "--existing maybe x.dbf", "--output",
                             "--bogus x.dbf", "a.dbf b.dbf"}) {
