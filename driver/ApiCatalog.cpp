@@ -113,9 +113,12 @@ SQLRETURN SQL_API SQLColumns(SQLHSTMT handle, SQLCHAR*, SQLSMALLINT, SQLCHAR*, S
         std::vector<Row> rows;
         for (const std::string& name : ListTables(stmt.dbc->folder)) {
             if (!MatchesArg(table, table_length, name)) continue;
+            // The file may have gone since the folder was listed.
+            const std::optional<std::string> path = FindTableFile(stmt.dbc->folder, name);
+            if (!path) continue;
             std::unique_ptr<DbfTable> file;
             try {
-                file = DbfTable::Open(*FindTableFile(stmt.dbc->folder, name));
+                file = DbfTable::Open(*path);
             } catch (const DbfError&) {
                 continue;
             }

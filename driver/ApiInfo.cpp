@@ -62,7 +62,8 @@ std::optional<InfoValue> TextInfo(const Connection& dbc, SQLUSMALLINT type) {
         case SQL_PROCEDURES:
             return std::string("N");
         case SQL_IDENTIFIER_QUOTE_CHAR:
-            return std::string("[");
+            // Tools put it on both sides of a name, so it cannot be the bracket.
+            return std::string("\"");
         case SQL_CATALOG_NAME_SEPARATOR:
         case SQL_CATALOG_TERM:
         case SQL_SCHEMA_TERM:
@@ -108,9 +109,23 @@ std::optional<InfoValue> SmallInfo(SQLUSMALLINT type) {
         case SQL_MAX_SCHEMA_NAME_LEN:
         case SQL_MAX_CURSOR_NAME_LEN:
             return SQLUSMALLINT{0};
+        case SQL_MAX_USER_NAME_LEN:
+        case SQL_MAX_PROCEDURE_NAME_LEN:
+        case SQL_MAX_COLUMNS_IN_GROUP_BY:
+        case SQL_MAX_COLUMNS_IN_ORDER_BY:
+        case SQL_MAX_COLUMNS_IN_INDEX:
+        case SQL_ACTIVE_ENVIRONMENTS:
+            return SQLUSMALLINT{0};
+        case SQL_ODBC_API_CONFORMANCE:
+            return SQLUSMALLINT{SQL_OAC_NONE};
+        case SQL_ODBC_SQL_CONFORMANCE:
+            return SQLUSMALLINT{SQL_OSC_MINIMUM};
+        case SQL_ODBC_SAG_CLI_CONFORMANCE:
+            return SQLUSMALLINT{SQL_OSCC_NOT_COMPLIANT};
         case SQL_MAX_COLUMN_NAME_LEN:
             return SQLUSMALLINT{11};
         case SQL_MAX_TABLE_NAME_LEN:
+        case SQL_MAX_IDENTIFIER_LEN:
             return SQLUSMALLINT{255};
         case SQL_MAX_COLUMNS_IN_SELECT:
         case SQL_MAX_COLUMNS_IN_TABLE:
@@ -145,6 +160,9 @@ std::optional<InfoValue> WordInfo(SQLUSMALLINT type) {
             return SQLUINTEGER{SQL_GD_ANY_COLUMN | SQL_GD_ANY_ORDER | SQL_GD_BOUND};
         case SQL_SCROLL_OPTIONS:
             return SQLUINTEGER{SQL_SO_FORWARD_ONLY | SQL_SO_STATIC};
+        case SQL_FETCH_DIRECTION:
+            return SQLUINTEGER{SQL_FD_FETCH_NEXT | SQL_FD_FETCH_FIRST | SQL_FD_FETCH_LAST |
+                               SQL_FD_FETCH_PRIOR | SQL_FD_FETCH_ABSOLUTE | SQL_FD_FETCH_RELATIVE};
         case SQL_STATIC_CURSOR_ATTRIBUTES1:
             return SQLUINTEGER{SQL_CA1_NEXT | SQL_CA1_ABSOLUTE | SQL_CA1_RELATIVE};
         case SQL_FORWARD_ONLY_CURSOR_ATTRIBUTES1:
@@ -203,12 +221,65 @@ std::optional<InfoValue> WordInfo(SQLUSMALLINT type) {
         case SQL_MAX_CHAR_LITERAL_LEN:
         case SQL_MAX_BINARY_LITERAL_LEN:
         case SQL_MAX_INDEX_SIZE:
+        case SQL_POSITIONED_STATEMENTS:
+        case SQL_STANDARD_CLI_CONFORMANCE:
+        case SQL_INDEX_KEYWORDS:
+        case SQL_ASYNC_DBC_FUNCTIONS:
+        case SQL_ASYNC_NOTIFICATION:
+        case SQL_DTC_TRANSITION_COST:
+        case SQL_SQL92_DATETIME_FUNCTIONS:
+        case SQL_SQL92_FOREIGN_KEY_DELETE_RULE:
+        case SQL_SQL92_FOREIGN_KEY_UPDATE_RULE:
+        case SQL_SQL92_GRANT:
+        case SQL_SQL92_NUMERIC_VALUE_FUNCTIONS:
+        case SQL_SQL92_PREDICATES:
+        case SQL_SQL92_RELATIONAL_JOIN_OPERATORS:
+        case SQL_SQL92_REVOKE:
+        case SQL_SQL92_ROW_VALUE_CONSTRUCTOR:
+        case SQL_SQL92_STRING_FUNCTIONS:
+        case SQL_SQL92_VALUE_EXPRESSIONS:
+        case SQL_ALTER_DOMAIN:
+        case SQL_CREATE_ASSERTION:
+        case SQL_CREATE_CHARACTER_SET:
+        case SQL_CREATE_COLLATION:
+        case SQL_CREATE_DOMAIN:
+        case SQL_CREATE_SCHEMA:
+        case SQL_CREATE_TRANSLATION:
+        case SQL_CREATE_VIEW:
+        case SQL_DROP_ASSERTION:
+        case SQL_DROP_CHARACTER_SET:
+        case SQL_DROP_COLLATION:
+        case SQL_DROP_DOMAIN:
+        case SQL_DROP_SCHEMA:
+        case SQL_DROP_TRANSLATION:
+        case SQL_DROP_VIEW:
             return SQLUINTEGER{0};
+        // No conversions inside SQL statements (CONVERT), for any pair of types.
+        case SQL_CONVERT_BIGINT:
+        case SQL_CONVERT_BINARY:
+        case SQL_CONVERT_BIT:
         case SQL_CONVERT_CHAR:
-        case SQL_CONVERT_VARCHAR:
+        case SQL_CONVERT_DATE:
+        case SQL_CONVERT_DECIMAL:
         case SQL_CONVERT_DOUBLE:
+        case SQL_CONVERT_FLOAT:
+        case SQL_CONVERT_GUID:
         case SQL_CONVERT_INTEGER:
+        case SQL_CONVERT_INTERVAL_DAY_TIME:
+        case SQL_CONVERT_INTERVAL_YEAR_MONTH:
+        case SQL_CONVERT_LONGVARBINARY:
+        case SQL_CONVERT_LONGVARCHAR:
+        case SQL_CONVERT_NUMERIC:
+        case SQL_CONVERT_REAL:
         case SQL_CONVERT_SMALLINT:
+        case SQL_CONVERT_TIME:
+        case SQL_CONVERT_TIMESTAMP:
+        case SQL_CONVERT_TINYINT:
+        case SQL_CONVERT_VARBINARY:
+        case SQL_CONVERT_VARCHAR:
+        case SQL_CONVERT_WCHAR:
+        case SQL_CONVERT_WLONGVARCHAR:
+        case SQL_CONVERT_WVARCHAR:
             return SQLUINTEGER{0};
         default:
             return std::nullopt;

@@ -12,8 +12,8 @@ using namespace kdbf;
 
 namespace {
 
-void Execute(Statement& stmt, const std::string& text) {
-    CloseCursor(stmt);
+// The result of `text` over the connection's folder, positioned before its first row.
+std::unique_ptr<ResultSet> OpenQuery(const Statement& stmt, const std::string& text) {
     SelectQuery query;
     try {
         query = ParseSelect(text);
@@ -31,13 +31,30 @@ void Execute(Statement& stmt, const std::string& text) {
     } catch (const DbfError& e) {
         throw OdbcError("HY000", e.what());
     }
-    stmt.result = MakeTableResult(std::move(table), query, query.table);
+    return MakeTableResult(std::move(table), query, query.table);
+}
+
+void Execute(Statement& stmt, const std::string& text) {
+    CloseCursor(stmt);
+    stmt.described.reset();
+    stmt.result = OpenQuery(stmt, text);
     stmt.bindings.resize(std::max(stmt.bindings.size(), stmt.result->Columns().size()));
 }
 
+// The columns of the open result or, for a statement prepared but not yet run, of the
+// result it will have: ODBC lets a client describe a prepared statement before running
+// it. Null when there is neither.
+const std::vector<ColumnInfo>* ResultColumns(Statement& stmt) {
+    if (stmt.result) return &stmt.result->Columns();
+    if (!stmt.has_prepared) return nullptr;
+    if (!stmt.described) stmt.described = OpenQuery(stmt, stmt.prepared);
+    return &stmt.described->Columns();
+}
+
 const ColumnInfo& ColumnOf(Statement& stmt, SQLUSMALLINT number) {
-    if (!stmt.result) throw OdbcError("24000", "Invalid cursor state: no result");
-    const auto& columns = stmt.result->Columns();
+    const std::vector<ColumnInfo>* result = ResultColumns(stmt);
+    if (result == nullptr) throw OdbcError("24000", "Invalid cursor state: no result");
+    const auto& columns = *result;
     if (number < 1 || number > columns.size())
         throw OdbcError("07009", "Invalid descriptor index " + std::to_string(number));
     return columns[number - 1];
@@ -68,10 +85,10 @@ std::variant<std::string, SQLLEN> ColumnAttribute(const ColumnInfo& column, SQLU
             return SQLLEN(column.sql_type);
         case SQL_DESC_LENGTH:
         case SQL_DESC_PRECISION:
-        case SQL_COLUMN_LENGTH:
         case SQL_COLUMN_PRECISION:
             return static_cast<SQLLEN>(column.size);
         case SQL_DESC_OCTET_LENGTH:
+        case SQL_COLUMN_LENGTH:  // ODBC 2 means the bytes a transfer in the default C type takes
             return SQLLEN(is_double ? 8 : static_cast<SQLLEN>(column.size));
         case SQL_DESC_DISPLAY_SIZE:
             return SQLLEN(is_double ? 24 : static_cast<SQLLEN>(column.size));
@@ -118,6 +135,7 @@ SQLRETURN SQL_API SQLPrepare(SQLHSTMT handle, SQLCHAR* text, SQLINTEGER length) 
     return Guard<Statement>(handle, HandleKind::kStmt, [&](Statement& stmt) -> SQLRETURN {
         CloseCursor(stmt);
         stmt.has_prepared = false;
+        stmt.described.reset();
         stmt.prepared = InText(text, length);
         try {
             ParseSelect(stmt.prepared);  // syntax errors belong to the prepare
@@ -147,8 +165,9 @@ SQLRETURN SQL_API SQLNumParams(SQLHSTMT handle, SQLSMALLINT* count) {
 
 SQLRETURN SQL_API SQLNumResultCols(SQLHSTMT handle, SQLSMALLINT* count) {
     return Guard<Statement>(handle, HandleKind::kStmt, [&](Statement& stmt) -> SQLRETURN {
+        const std::vector<ColumnInfo>* columns = ResultColumns(stmt);
         if (count != nullptr)
-            *count = stmt.result ? static_cast<SQLSMALLINT>(stmt.result->Columns().size()) : 0;
+            *count = columns != nullptr ? static_cast<SQLSMALLINT>(columns->size()) : 0;
         return SQL_SUCCESS;
     });
 }
@@ -173,8 +192,9 @@ SQLRETURN SQL_API SQLColAttribute(SQLHSTMT handle, SQLUSMALLINT number, SQLUSMAL
                                   SQLLEN* numeric) {
     return Guard<Statement>(handle, HandleKind::kStmt, [&](Statement& stmt) -> SQLRETURN {
         if (field == SQL_DESC_COUNT) {
+            const std::vector<ColumnInfo>* columns = ResultColumns(stmt);
             if (numeric != nullptr)
-                *numeric = stmt.result ? static_cast<SQLLEN>(stmt.result->Columns().size()) : 0;
+                *numeric = columns != nullptr ? static_cast<SQLLEN>(columns->size()) : 0;
             return SQL_SUCCESS;
         }
         const ColumnInfo& column = ColumnOf(stmt, number);

@@ -103,7 +103,9 @@ void DbfTable::ParseHeader(const std::string& path, const std::string& header,
 }
 
 std::unique_ptr<DbfTable> DbfTable::Open(const std::string& path) {
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so that a FIFO or a device named like a table cannot hang the open;
+    // it is refused as not a regular file below, and regular files ignore the flag.
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) throw DbfError("Cannot open file '" + path + "': " + std::strerror(errno));
     std::unique_ptr<DbfTable> table(new DbfTable(path, fd));
     struct stat st {};

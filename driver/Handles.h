@@ -67,6 +67,9 @@ struct Statement : Handle {
 
     std::string prepared;  // text of SQLPrepare, empty when nothing is prepared
     bool has_prepared = false;
+    // The prepared query's table opened only to describe its columns, for clients that
+    // ask before they execute; dropped when the statement runs or is replaced.
+    std::unique_ptr<ResultSet> described;
 
     // The open result, its position, and how far SQLGetData has read the current column.
     std::unique_ptr<ResultSet> result;

@@ -64,22 +64,23 @@ private:
         }
     }
 
-    // `[name]` with "]]" for "]", or a plain name.
+    // `[name]` with "]]" for "]", `"name"` with `""` for `"`, or a plain name.
     std::string Identifier(const char* what) {
         SkipSpace();
         std::string name;
-        if (Peek() == '[') {
+        if (Peek() == '[' || Peek() == '"') {
+            const char close = Peek() == '[' ? ']' : '"';
             std::size_t start = pos_++;
             for (;;) {
                 if (pos_ >= text_.size()) {
                     pos_ = start;
-                    Fail("unterminated bracket");
+                    Fail(close == ']' ? "unterminated bracket" : "unterminated quoted name");
                 }
                 char c = text_[pos_++];
-                if (c != ']') {
+                if (c != close) {
                     name += c;
-                } else if (Peek() == ']') {
-                    name += ']';
+                } else if (Peek() == close) {
+                    name += close;
                     ++pos_;
                 } else {
                     break;

@@ -4,7 +4,9 @@
 //   SELECT col [, col ...] FROM table
 //
 // where a column is `[table].[column]`, `table.column`, `[column]` or `column`, and
-// the table is `[name]` or `name`. Inside brackets "]]" stands for "]". Keywords are
+// the table is `[name]` or `name`. Inside brackets "]]" stands for "]". A name may also
+// be quoted the standard way, `"name"` with `""` for `"`: that is the quote character the
+// driver reports, so tools that quote names themselves use it. Keywords are
 // case-insensitive and white space may be any amount.
 #pragma once
 

@@ -1,6 +1,7 @@
 // The table reader on real files written with shapelib, and on copies damaged on
 // purpose: every damage gives a message naming the file, never a crash.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <functional>
@@ -34,6 +35,10 @@ TEST(DbfTableTest, ReadsRecordsUntilTheFileBreaksAndTrimsText) {
     ASSERT_EQ(truncate(strPath.c_str(), 200), 0);  // shortened after opening
     EXPECT_NE(ErrorOf([&] { table->Load(3); }).find("record 4"), std::string::npos);
     EXPECT_NE(ErrorOf([&] { DbfTable::Open(dir.Path()); }), "");
+    // A pipe named like a table must be refused, not wait for a writer forever.
+    ASSERT_EQ(mkfifo(dir.File("pipe.dbf").c_str(), 0600), 0);
+    EXPECT_NE(ErrorOf([&] { DbfTable::Open(dir.File("pipe.dbf")); }).find("not a regular file"),
+              std::string::npos);
     EXPECT_EQ(kdbf::TrimFieldText("  ab  ", 'C'), "  ab");
     EXPECT_EQ(kdbf::TrimFieldText(std::string("ab\0\0", 4), 'C'), "ab");
     EXPECT_EQ(kdbf::TrimFieldText("   12.500 ", 'N'), "12.500");

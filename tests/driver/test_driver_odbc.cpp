@@ -90,6 +90,16 @@ TEST_F(DriverTest, PreparedQueriesRunAgainFromTheStartAndForwardOnlyCursorsRefus
     ASSERT_TRUE(m_client.ConnectTo(m_data.Path()));
     SQLHSTMT hStmt = m_client.Statement(SQL_CURSOR_FORWARD_ONLY);
     ASSERT_EQ(SQLPrepare(hStmt, (SQLCHAR*)ProgramQuery("emdat").c_str(), SQL_NTS), SQL_SUCCESS);
+    // Described before it runs, as ODBC allows; ODBC 2's length is in bytes.
+    SQLSMALLINT nColumns = 0, nType = 0;
+    SQLLEN nLength = 0;
+    EXPECT_EQ(SQLNumResultCols(hStmt, &nColumns), SQL_SUCCESS);
+    EXPECT_EQ(nColumns, 11);
+    EXPECT_EQ(SQLDescribeCol(hStmt, 11, nullptr, 0, nullptr, &nType, nullptr, nullptr, nullptr),
+              SQL_SUCCESS);
+    EXPECT_EQ(nType, SQL_DOUBLE);
+    SQLColAttribute(hStmt, 1, SQL_COLUMN_LENGTH, nullptr, 0, nullptr, &nLength);
+    EXPECT_EQ(nLength, 8);
     for (int nRun = 0; nRun < 2; ++nRun) {
         ASSERT_EQ(SQLExecute(hStmt), SQL_SUCCESS) << m_client.StmtError();
         EXPECT_EQ(m_client.Fetch(), PriceRecord(1));
@@ -111,6 +121,14 @@ TEST_F(DriverTest, CatalogFunctionsListTheFolder) {
     SQLHSTMT hStmt = m_client.Statement();
     ASSERT_EQ(SQLColumns(hStmt, nullptr, 0, nullptr, 0, (SQLCHAR*)"rnd%", 4, (SQLCHAR*)"F_", 2), 0);
     EXPECT_EQ(m_client.ReadColumn(5), std::vector<std::string>(11, std::to_string(SQL_DOUBLE)));
+    // A tool quotes names with the quote character the driver reports, on both sides.
+    char szQuote[4] = {};
+    ASSERT_EQ(SQLGetInfo(m_client.Dbc(), SQL_IDENTIFIER_QUOTE_CHAR, szQuote, 4, nullptr), 0);
+    const std::string q = szQuote;
+    EXPECT_EQ(m_client.Exec("SELECT " + q + "F1" + q + " FROM " + q + "rnddat" + q), SQL_SUCCESS)
+        << m_client.StmtError();
+    SQLUSMALLINT nMaxName = 0;
+    EXPECT_EQ(SQLGetInfo(m_client.Dbc(), SQL_MAX_IDENTIFIER_LEN, &nMaxName, 0, nullptr), 0);
 }
 
 // Under AddressSanitizer this also shows any later use of the statement left open.

@@ -27,6 +27,7 @@ TEST(QueryParserTest, ReadsTheProgramsQueryAndEveryFormInAnyCaseAndSpacing) {
     EXPECT_EQ(Shape(ParseSelect("SeLeCt * FrOm [x]")), "x: *");
     EXPECT_EQ(Shape(ParseSelect("SELECT [a]]b].[c]]] FROM [a]]b]")), "a]b: a]b.c]");
     EXPECT_EQ(Shape(ParseSelect("SELECT * FROM [my prices; 2004]")), "my prices; 2004: *");
+    EXPECT_EQ(Shape(ParseSelect("SELECT \"t\".\"F1\", \"a\"\"b\" FROM \"t\"")), "t: t.F1 .a\"b");
 }
 
 TEST(QueryParserTest, RefusesAnythingElseQuotingWhereItStopped) {
@@ -36,6 +37,7 @@ TEST(QueryParserTest, RefusesAnythingElseQuotingWhereItStopped) {
         {"SELECT F1 FROM", "end of statement"},
         {"SELECT F1, FROM t", "expected a column name"},
         {"SELECT [F1 FROM t", "unterminated bracket near '[F1 FROM t'"},
+        {"SELECT \"F1 FROM t", "unterminated quoted name near '\"F1 FROM t'"},
         {"SELECT F1 FROM a, b", "near ', b'"},
         {"SELECT [] FROM t", "empty name"},
         {"SELECT x.F1 FROM t", "other than 't'"},
