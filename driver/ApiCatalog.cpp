@@ -16,24 +16,33 @@ namespace {
 
 using Row = std::vector<std::optional<std::string>>;
 
+// Greedy matching that remembers only the last '%': a pattern full of '%' and '_' costs
+// at most length(pattern) x length(text) steps, where naive backtracking is exponential.
 bool Matches(const char* pattern, const char* text) {
-    for (; *pattern != '\0'; ++pattern, ++text) {
+    const char* after_percent = nullptr;  // the pattern just past the last '%'
+    const char* retry = nullptr;          // where that '%' would next resume in the text
+    while (*text != '\0') {
         if (*pattern == '%') {
-            for (const char* t = text;; ++t) {
-                if (Matches(pattern + 1, t)) return true;
-                if (*t == '\0') return false;
-            }
-        }
-        if (*text == '\0') return false;
-        if (*pattern == '\\' && pattern[1] != '\0')
-            ++pattern;
-        else if (*pattern == '_')
+            after_percent = ++pattern;
+            retry = text;
             continue;
-        if (std::toupper(static_cast<unsigned char>(*pattern)) !=
-            std::toupper(static_cast<unsigned char>(*text)))
-            return false;
+        }
+        const char* p = pattern;
+        const bool escaped = *p == '\\' && p[1] != '\0';
+        if (escaped) ++p;
+        if (*p != '\0' &&
+            ((!escaped && *p == '_') || std::toupper(static_cast<unsigned char>(*p)) ==
+                                            std::toupper(static_cast<unsigned char>(*text)))) {
+            pattern = p + 1;
+            ++text;
+            continue;
+        }
+        if (after_percent == nullptr) return false;
+        pattern = after_percent;
+        text = ++retry;
     }
-    return *text == '\0';
+    while (*pattern == '%') ++pattern;
+    return *pattern == '\0';
 }
 
 // An absent pattern matches everything.

@@ -118,6 +118,18 @@ TEST_F(DriverTest, CatalogFunctionsListTheFolder) {
     ASSERT_TRUE(m_client.ConnectTo(m_data.Path()));
     ASSERT_EQ(SQLTables(m_client.Statement(), nullptr, 0, nullptr, 0, nullptr, 0, nullptr, 0), 0);
     EXPECT_EQ(m_client.ReadColumn(3), (std::vector<std::string>{"PEARDAT", "rnddat"}));
+    // Escapes, and a pattern that naive backtracking would take ages over.
+    for (std::string strPattern :
+         {"r_d\\%", "%\\_%", "%_%_%_%_%_%_%_%_%_%_%_%_%_%_%_%_%_%_%_%_x"}) {
+        ASSERT_EQ(SQLTables(m_client.Statement(), nullptr, 0, nullptr, 0,
+                            (SQLCHAR*)strPattern.data(), SQL_NTS, nullptr, 0),
+                  0);
+        EXPECT_EQ(m_client.ReadColumn(3), std::vector<std::string>{}) << strPattern;
+    }
+    ASSERT_EQ(SQLTables(m_client.Statement(), nullptr, 0, nullptr, 0, (SQLCHAR*)"%D%T", SQL_NTS,
+                        nullptr, 0),
+              0);
+    EXPECT_EQ(m_client.ReadColumn(3), (std::vector<std::string>{"PEARDAT", "rnddat"}));
     SQLHSTMT hStmt = m_client.Statement();
     ASSERT_EQ(SQLColumns(hStmt, nullptr, 0, nullptr, 0, (SQLCHAR*)"rnd%", 4, (SQLCHAR*)"F_", 2), 0);
     EXPECT_EQ(m_client.ReadColumn(5), std::vector<std::string>(11, std::to_string(SQL_DOUBLE)));
