@@ -1,6 +1,7 @@
 #include "ui/Settings.h"
 
 #include "log/RunLog.h"
+#include "res/Strings.h"
 
 #if defined(_WIN32)
 #include <windows.h>
@@ -9,6 +10,7 @@
 #include <wx/log.h>
 #include <wx/mstream.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -34,8 +36,8 @@ namespace {
 // begins with "Software", so the word stands twice, and the application name is one
 // more level below it. Missing keys are created on reads as well as writes.
 HKEY OpenSectionKey(const std::string& strSection) {
-    std::string strKey = "Software\\Software\\Tarvesk Software\\kestrix\\" + AppName() + "\\" +
-                         strSection;
+    std::string strKey =
+        "Software\\" + LoadString(IDS_SETTINGS_KEY) + "\\" + AppName() + "\\" + strSection;
     HKEY hKey = nullptr;
     if (RegCreateKeyExA(HKEY_CURRENT_USER, strKey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
                         KEY_READ | KEY_WRITE, nullptr, &hKey, nullptr) != ERROR_SUCCESS)
@@ -75,8 +77,9 @@ void WriteProfileString(const std::string& strSection, const std::string& strEnt
 
 namespace {
 
-// "$XDG_CONFIG_HOME/Tarvesk Software/kestrix/<app>.ini", with ~/.config standing in for an
-// unset or relative XDG_CONFIG_HOME. Empty when there is no home to put it in.
+// "$XDG_CONFIG_HOME/Tarvesk Software/kestrix/<app>.ini" (the settings key below its leading
+// "Software", as folders), with ~/.config standing in for an unset or relative
+// XDG_CONFIG_HOME. Empty when there is no home to put it in.
 std::string SettingsFilePath() {
     std::string strBase;
     const char* pszXdg = std::getenv("XDG_CONFIG_HOME");
@@ -87,7 +90,10 @@ std::string SettingsFilePath() {
         strBase = std::string(pszHome) + "/.config";
     else
         return {};
-    return strBase + "/Tarvesk Software/kestrix/" + AppName() + ".ini";
+    std::string strKey = LoadString(IDS_SETTINGS_KEY);
+    strKey.erase(0, strKey.find('\\') + 1);
+    std::replace(strKey.begin(), strKey.end(), '\\', '/');
+    return strBase + "/" + strKey + "/" + AppName() + ".ini";
 }
 
 // Paths are byte strings on Linux. Latin-1 both in memory and on disk maps every byte to
