@@ -1,6 +1,12 @@
 #include "ui/WxMessageBox.h"
 
+#include <wx/artprov.h>
+#include <wx/button.h>
 #include <wx/msgdlg.h>
+#include <wx/sizer.h>
+#include <wx/statbmp.h>
+#include <wx/stattext.h>
+#include <wx/utils.h>
 
 #include "ui/Settings.h"
 #include "ui/WxText.h"
@@ -45,8 +51,59 @@ int MessageBoxAnswer(unsigned nType, int nResult) {
     return bYesNo ? IDNO : IDOK;
 }
 
+namespace {
+
+// GTK 3's own message dialog shows no icon, so a stop box looked like an information
+// box; wx's generic one draws the icon but never wraps a long paragraph. This box does
+// both; its base keeps the text, caption and style readable as any message dialog's.
+class CMessageBoxDlg : public wxMessageDialogBase {
+public:
+    CMessageBoxDlg(wxWindow* pParent, const wxString& strText, const wxString& strCaption,
+                   long nStyle)
+        : wxMessageDialogBase(pParent, strText, strCaption, nStyle) {
+        Create(m_parent, wxID_ANY, strCaption, wxDefaultPosition, wxDefaultSize,
+               wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX);
+        auto* pText = new wxStaticText(this, wxID_ANY, strText);
+        pText->Wrap(GetCharWidth() * 70);
+        auto* pRow = new wxBoxSizer(wxHORIZONTAL);
+        pRow->Add(new wxStaticBitmap(this, wxID_ANY, wxArtProvider::GetMessageBoxIcon(nStyle)),
+                  wxSizerFlags().Top().Border(wxRIGHT, FromDIP(16)));
+        pRow->Add(pText, wxSizerFlags(1));
+        auto* pTop = new wxBoxSizer(wxVERTICAL);
+        pTop->Add(pRow, wxSizerFlags(1).Expand().Border(wxALL, FromDIP(12)));
+        pTop->Add(CreateSeparatedButtonSizer(nStyle & (wxOK | wxCANCEL | wxYES_NO)),
+                  wxSizerFlags().Expand().Border(wxALL, FromDIP(10)));
+        SetSizerAndFit(pTop);
+        // Yes and No end the box like OK; Escape and the close box press Cancel when
+        // there is one, else OK or No (see MessageBoxAnswer).
+        for (int nId : {wxID_YES, wxID_NO})
+            Bind(
+                wxEVT_BUTTON, [this](wxCommandEvent& event) { EndModal(event.GetId()); }, nId);
+        if (!(nStyle & wxCANCEL)) SetEscapeId(nStyle & wxYES_NO ? wxID_NO : wxID_OK);
+        Centre(wxBOTH);
+    }
+};
+
+// The conversions run under the wait cursor, and a question they ask would inherit it:
+// the user answers with the normal cursor, and the wait cursor comes back afterwards.
+class CBusyCursorPause {
+public:
+    CBusyCursorPause() {
+        for (; wxIsBusy(); ++m_nDepth) wxEndBusyCursor();
+    }
+    ~CBusyCursorPause() {
+        for (; m_nDepth > 0; --m_nDepth) wxBeginBusyCursor();
+    }
+
+private:
+    int m_nDepth = 0;
+};
+
+}  // namespace
+
 int CWxMessageBox::MessageBox(const std::string& strText, unsigned nType) {
     wxWindow* pParent = m_pOwner && m_pOwner->IsShown() ? m_pOwner : nullptr;
-    wxMessageDialog dlg(pParent, ToWx(strText), ToWx(AppName()), MessageBoxStyle(nType) | wxCENTRE);
+    CBusyCursorPause pause;
+    CMessageBoxDlg dlg(pParent, ToWx(strText), ToWx(AppName()), MessageBoxStyle(nType));
     return MessageBoxAnswer(nType, dlg.ShowModal());
 }

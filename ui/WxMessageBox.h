@@ -1,5 +1,6 @@
 // Message boxes for the window: the string table's text, the application name as
-// caption, modal over the main window.
+// caption, the icon the message asks for, modal over the main window. The wait cursor is
+// paused while a box is open.
 #pragma once
 
 #include "res/MessageBox.h"

@@ -4,6 +4,7 @@
 
 #include <wx/checkbox.h>
 #include <wx/textctrl.h>
+#include <wx/utils.h>
 
 #include "app/OdbcEnvironment.h"
 #include "log/ErrorLogDlg.h"
@@ -37,9 +38,11 @@ protected:
 
     // The standard tables not named in `strSkip`: Brilliant's of 150 records, others 130.
     void WriteTables(const std::string& strSkip = "") {
-        for (int i = 0; i < kCutCount; ++i)
-            if (strSkip.find(kTables[i]) == std::string::npos)
+        for (int i = 0; i < kCutCount; ++i) {
+            if (strSkip.find(kTables[i]) == std::string::npos) {
                 ASSERT_TRUE(WritePriceTable(m_tables.File(kTables[i]), i == 0 ? 150 : 130));
+            }
+        }
     }
     // Opens the window as start-up does, answering the start-up file dialog with `chosen`.
     bool Start(std::optional<std::string> chosen,
@@ -160,7 +163,9 @@ TEST_F(CutSelectionDlgTest, FailingCutShowsThisAttemptsLogAndOneYesToReplaceHold
     m_dialogs.ExpectMessage(IDS_NOT_ALL_FILES, wxICON_INFORMATION, wxID_OK);
     ASSERT_TRUE(Start(m_tables.File("rnddat.dbf")));
     Ticks("1110");  // Pear ticked by hand although its table is missing
-    m_dialogs.Expect<wxMessageDialog>("message 122 for Brilliant", wxID_YES);
+    m_dialogs.Expect<wxMessageDialogBase>(
+        "message 122 for Brilliant", wxID_YES,
+        [](wxMessageDialogBase&) { EXPECT_FALSE(wxIsBusy()) << "asked under a wait cursor"; });
     std::string strShown, strPrevious;
     for (int nAttempt = 0; nAttempt < 2; ++nAttempt) {  // no more questions after that Yes
         SCOPED_TRACE(nAttempt);
@@ -172,7 +177,9 @@ TEST_F(CutSelectionDlgTest, FailingCutShowsThisAttemptsLogAndOneYesToReplaceHold
         Click(wxID_OK);
         EXPECT_EQ(m_pDlg->GetReturnCode(), 0) << "the window stays open";
         EXPECT_EQ(LogFile(), strShown);
-        if (nAttempt) EXPECT_EQ(strShown.find(strPrevious), std::string::npos) << "only this one's";
+        if (nAttempt) {
+            EXPECT_EQ(strShown.find(strPrevious), std::string::npos) << "only this one's";
+        }
         strPrevious = strShown;
     }
     EXPECT_EQ(ReadFile(m_out.File("TrvBrill1.bak")), "old brilliant\r\n");
@@ -181,6 +188,29 @@ TEST_F(CutSelectionDlgTest, FailingCutShowsThisAttemptsLogAndOneYesToReplaceHold
     EXPECT_EQ(ReadFile(m_out.File("TrvMarq.bak")), ReadFile(m_out.File("TrvMarq.txt")));
     EXPECT_FALSE(FileExists(m_out.File("TrvEm.txt"))) << "an unticked cut is not converted";
     EXPECT_EQ(Ticks(), "1110");
+    EXPECT_FALSE(wxIsBusy());
+}
+
+TEST_F(CutSelectionDlgTest, ChangeTakesTheChosenFolderKeepingUnsavedRowsAndCancelKeepsIt) {
+    WriteTables();
+    ASSERT_TRUE(Start(m_tables.File("rnddat.dbf")));
+    Edit(tpl::IDC_FILE + 4)->ChangeValue("/typed/marquise.dbf");
+    Ticks("0110");
+    m_chooser.m_answers.insert(m_chooser.m_answers.end(), {"/chosen/folder", std::nullopt});
+    const std::string strAsk =
+        "folder Select the output folder.\nConverted price lists will be placed there. @ ";
+
+    Click(tpl::IDC_CHANGE_OUTPUT);
+    EXPECT_EQ(m_chooser.m_asked.back(), strAsk + m_out.Path()) << "opens at the current folder";
+    EXPECT_EQ(Text(tpl::IDC_OUTPUT_DIR), "/chosen/folder");
+    EXPECT_EQ(Text(tpl::IDC_FILE + 4), "/typed/marquise.dbf");
+    EXPECT_EQ(Ticks(), "0110");
+
+    Click(tpl::IDC_CHANGE_OUTPUT);  // cancelled
+    EXPECT_EQ(m_chooser.m_asked.back(), strAsk + "/chosen/folder");
+    EXPECT_EQ(Text(tpl::IDC_OUTPUT_DIR), "/chosen/folder");
+    EXPECT_EQ(GetProfileString(kSectionGeneral, kEntryOutputDir), m_out.Path())
+        << "remembered only once a conversion writes there";
 }
 
 TEST(MessageBox, EscapeOrTheCloseBoxGivesOneOfTheBoxsOwnAnswers) {  // wx: wxID_CANCEL
@@ -195,7 +225,7 @@ TEST(MessageBox, CaptionAndSettingsFileFollowTheExecutableName) {
     const char* pszRenamed = std::getenv("KESTRIX_EXPECTED_APPNAME");
     std::string strName = pszRenamed ? pszRenamed : "kestrix_gui_tests";
     CDialogScript dialogs;
-    dialogs.Expect<wxMessageDialog>("a box", wxID_OK, [&](wxMessageDialog& box) {
+    dialogs.Expect<wxMessageDialogBase>("a box", wxID_OK, [&](wxMessageDialogBase& box) {
         EXPECT_EQ(FromWx(box.GetCaption()), strName);
     });
     EXPECT_EQ(CWxMessageBox(nullptr).MessageBox("text", MB_OK), IDOK);

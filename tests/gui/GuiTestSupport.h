@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <wx/modalhook.h>
 #include <wx/msgdlg.h>
+#include <wx/statbmp.h>
 
 #include "res/Strings.h"
 #include "tests/support/TempDir.h"
@@ -34,14 +35,22 @@ public:
             return pTyped ? nResult : Unexpected(strWhat, dlg);
         });
     }
-    // Expects message box `nStringId`: its text, the application name as caption, `nIcon`.
+    // Expects message box `nStringId`: its text, the application name as caption, `nIcon`
+    // drawn, and the text wrapped to a readable width.
     void ExpectMessage(int nStringId, long nIcon, int nResult) {
-        auto check = [=](wxMessageDialog& box) {
+        auto check = [=](wxMessageDialogBase& box) {
             EXPECT_EQ(FromWx(box.GetMessage()), LoadString(nStringId));
             EXPECT_EQ(FromWx(box.GetCaption()), AppName());
             EXPECT_TRUE(box.GetMessageDialogStyle() & nIcon) << "icon of " << nStringId;
+            bool bIconShown = false;
+            for (wxWindow* pChild : box.GetChildren()) {
+                auto* pBitmap = dynamic_cast<wxStaticBitmap*>(pChild);
+                bIconShown = bIconShown || (pBitmap && pBitmap->GetBitmap().IsOk());
+            }
+            EXPECT_TRUE(bIconShown) << "message " << nStringId << " shows no icon";
+            EXPECT_LE(box.GetSize().x, box.GetCharWidth() * 90) << "unwrapped " << nStringId;
         };
-        Expect<wxMessageDialog>("message " + std::to_string(nStringId), nResult, check);
+        Expect<wxMessageDialogBase>("message " + std::to_string(nStringId), nResult, check);
     }
 
 protected:
@@ -55,7 +64,7 @@ protected:
 
 private:
     static int Unexpected(const std::string& strExpected, wxDialog& dlg) {
-        auto* pBox = dynamic_cast<wxMessageDialog*>(&dlg);
+        auto* pBox = dynamic_cast<wxMessageDialogBase*>(&dlg);
         ADD_FAILURE() << "expected " << strExpected << ", got \""
                       << FromWx(pBox ? pBox->GetMessage() : dlg.GetTitle()) << "\"";
         return wxID_CANCEL;
