@@ -17,8 +17,6 @@ CErrorLogDlg::CErrorLogDlg(wxWindow* pOwner)
         new wxTextCtrl(this, tpl::IDC_LOG_TEXT, wxEmptyString, wxDefaultPosition, wxDefaultSize,
                        wxTE_MULTILINE | wxTE_READONLY | wxTE_WORDWRAP | wxBORDER_SUNKEN);
     m_pText->DisableFocusFromKeyboard();
-    // The edit fills the window's left edge; without a margin the text touches it.
-    m_pText->SetMargins(FromDIP(4));
     m_pClose->SetDefault();
     SetEscapeId(wxID_OK);  // Esc and the close box end the window like Close
 
