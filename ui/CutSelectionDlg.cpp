@@ -191,7 +191,7 @@ void CCutSelectionDlg::OnChangeOutputDir(wxCommandEvent&) {
 }
 
 void CCutSelectionDlg::OnHelp(wxCommandEvent&) {
-    ShowHelpPage();
+    ShowHelpPage(this);
 }
 
 void CCutSelectionDlg::OnContextMenu(wxContextMenuEvent&) {

@@ -7,5 +7,8 @@
 // installation puts it relative to the executable. Empty when neither exists.
 std::string HelpPagePath();
 
-// Opens the page in the desktop's browser; false when there is no page or no browser.
-bool ShowHelpPage();
+class wxWindow;
+
+// Opens the page in the desktop's browser or, on a machine without one, in a modal
+// viewer of its own over `pParent`. False when there is no page.
+bool ShowHelpPage(wxWindow* pParent);
