@@ -30,5 +30,6 @@ bool WriteDbf(const std::string& strPath, const std::vector<SDbfColumn>& columns
 bool WritePriceTable(const std::string& strPath, int nRecords);
 double PriceValue(int nRecord, int nField);
 
-// Marks record `nRecord` (from 0) deleted.
+// Marks record `nRecord` (from 0) deleted. shapelib finds the file only when its
+// extension is spelt ".dbf" or ".DBF".
 bool MarkDeleted(const std::string& strPath, int nRecord);
