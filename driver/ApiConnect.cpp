@@ -1,6 +1,7 @@
 // Connecting, disconnecting, the connection's attributes and transactions.
 #include "driver/OdbcApi.h"
 
+#include "driver/CodePage.h"
 #include "driver/ConnectionString.h"
 #include "driver/Folder.h"
 #include "driver/Handles.h"
@@ -37,6 +38,8 @@ void Open(Connection& dbc, const Attributes& attributes) {
     dbc.dsn = dsn != attributes.end() ? dsn->second : std::string();
     std::string folder = Setting(attributes, dbc.dsn, {"DEFAULTDIR", "DBQ"});
     dbc.fil = Setting(attributes, dbc.dsn, {"FIL"});
+    dbc.code_page = Setting(attributes, dbc.dsn, {"CODEPAGE"});
+    CheckCodePage(dbc.code_page);
     if (!IsReadableFolder(folder))
         throw OdbcError("08001", "Folder '" + folder + "' (DEFAULTDIR) is not a readable folder");
     if (!folder.empty() && folder.back() != '/') folder += '/';
@@ -49,6 +52,7 @@ std::string OutputConnectionString(const Connection& dbc) {
     if (!dbc.dsn.empty()) out += FormatAttribute("DSN", dbc.dsn) + ";";
     out += FormatAttribute("DEFAULTDIR", dbc.folder) + ";";
     if (!dbc.fil.empty()) out += FormatAttribute("FIL", dbc.fil) + ";";
+    if (!dbc.code_page.empty()) out += FormatAttribute("CODEPAGE", dbc.code_page) + ";";
     return out;
 }
 

@@ -27,11 +27,12 @@ std::unique_ptr<ResultSet> OpenQuery(const Statement& stmt, const std::string& t
                                      ".dbf' in folder '" + (folder.empty() ? "." : folder) + "'");
     std::unique_ptr<DbfTable> table;
     try {
-        table = DbfTable::Open(*path);
+        table = DbfTable::Open(*path, stmt.dbc->code_page);
     } catch (const DbfError& e) {
         throw OdbcError("HY000", e.what());
     }
-    return MakeTableResult(std::move(table), query, query.table);
+    return MakeTableResult(std::move(table), query, query.table,
+                           stmt.cursor_type == SQL_CURSOR_FORWARD_ONLY);
 }
 
 void Execute(Statement& stmt, const std::string& text) {
@@ -62,7 +63,7 @@ const ColumnInfo& ColumnOf(Statement& stmt, SQLUSMALLINT number) {
 
 // One field of a result column, as text or as a number.
 std::variant<std::string, SQLLEN> ColumnAttribute(const ColumnInfo& column, SQLUSMALLINT field) {
-    const bool is_double = column.sql_type == SQL_DOUBLE;
+    const bool is_number = column.radix != 0;
     switch (field) {
         case SQL_DESC_NAME:
         case SQL_DESC_LABEL:
@@ -77,9 +78,8 @@ std::variant<std::string, SQLLEN> ColumnAttribute(const ColumnInfo& column, SQLU
         case SQL_DESC_LITERAL_SUFFIX:
             return std::string("");
         case SQL_DESC_TYPE_NAME:
-            return std::string(is_double ? "DOUBLE" : "CHAR");
         case SQL_DESC_LOCAL_TYPE_NAME:
-            return std::string(is_double ? "NUMERIC" : "CHARACTER");
+            return column.type_name;
         case SQL_DESC_TYPE:
         case SQL_DESC_CONCISE_TYPE:
             return SQLLEN(column.sql_type);
@@ -89,9 +89,11 @@ std::variant<std::string, SQLLEN> ColumnAttribute(const ColumnInfo& column, SQLU
             return static_cast<SQLLEN>(column.size);
         case SQL_DESC_OCTET_LENGTH:
         case SQL_COLUMN_LENGTH:  // ODBC 2 means the bytes a transfer in the default C type takes
-            return SQLLEN(is_double ? 8 : static_cast<SQLLEN>(column.size));
+            return column.octet_length != 0 ? column.octet_length
+                                            : static_cast<SQLLEN>(column.size);
         case SQL_DESC_DISPLAY_SIZE:
-            return SQLLEN(is_double ? 24 : static_cast<SQLLEN>(column.size));
+            return column.display_size != 0 ? column.display_size
+                                            : static_cast<SQLLEN>(column.size);
         case SQL_DESC_SCALE:
         case SQL_COLUMN_SCALE:
             return SQLLEN(column.decimals);
@@ -99,15 +101,15 @@ std::variant<std::string, SQLLEN> ColumnAttribute(const ColumnInfo& column, SQLU
         case SQL_COLUMN_NULLABLE:
             return SQLLEN(column.nullable);
         case SQL_DESC_NUM_PREC_RADIX:
-            return SQLLEN(is_double ? 10 : 0);
+            return SQLLEN(column.radix);
         case SQL_DESC_UNSIGNED:
-            return SQLLEN(is_double ? SQL_FALSE : SQL_TRUE);
+            return SQLLEN(is_number ? SQL_FALSE : SQL_TRUE);
         case SQL_DESC_SEARCHABLE:
             return SQLLEN(SQL_PRED_NONE);
         case SQL_DESC_UPDATABLE:
             return SQLLEN(SQL_ATTR_READONLY);
         case SQL_DESC_CASE_SENSITIVE:
-            return SQLLEN(is_double ? SQL_FALSE : SQL_TRUE);
+            return SQLLEN(column.sql_type == SQL_CHAR || column.sql_type == SQL_LONGVARCHAR);
         case SQL_DESC_FIXED_PREC_SCALE:
         case SQL_DESC_AUTO_UNIQUE_VALUE:
             return SQLLEN(SQL_FALSE);

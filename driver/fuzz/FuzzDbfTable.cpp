@@ -24,9 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 (void)table->IsDeleted();
                 for (std::size_t f = 0; f < table->Fields().size(); ++f) {
                     const auto& field = table->Fields()[f];
-                    std::string text =
-                        kdbf::TrimFieldText(table->RawText(static_cast<int>(f)), field.type);
-                    (void)kdbf::ParseNumber(text);
+                    (void)kdbf::ParseNumber(kdbf::TrimFieldText(table->Raw(static_cast<int>(f)), field.type));
                 }
             }
         } catch (const kdbf::DbfError&) {
