@@ -133,7 +133,7 @@ SQLRETURN SQL_API SQLColumns(SQLHSTMT handle, SQLCHAR*, SQLSMALLINT, SQLCHAR*, S
             if (!path) continue;
             std::unique_ptr<DbfTable> file;
             try {
-                file = DbfTable::Open(*path, stmt.dbc->code_page);
+                file = DbfTable::Open(*path, stmt.dbc->table_options);
             } catch (const DbfError&) {
                 continue;
             }

@@ -27,7 +27,7 @@ std::unique_ptr<ResultSet> OpenQuery(const Statement& stmt, const std::string& t
                                      ".dbf' in folder '" + (folder.empty() ? "." : folder) + "'");
     std::unique_ptr<DbfTable> table;
     try {
-        table = DbfTable::Open(*path, stmt.dbc->code_page);
+        table = DbfTable::Open(*path, stmt.dbc->table_options);
     } catch (const DbfError& e) {
         throw OdbcError("HY000", e.what());
     }
@@ -63,7 +63,8 @@ const ColumnInfo& ColumnOf(Statement& stmt, SQLUSMALLINT number) {
 
 // One field of a result column, as text or as a number.
 std::variant<std::string, SQLLEN> ColumnAttribute(const ColumnInfo& column, SQLUSMALLINT field) {
-    const bool is_number = column.radix != 0;
+    const bool is_number = column.radix != 0 || column.sql_type == SQL_SMALLINT ||
+                           column.sql_type == SQL_INTEGER;
     switch (field) {
         case SQL_DESC_NAME:
         case SQL_DESC_LABEL:

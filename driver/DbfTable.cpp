@@ -120,7 +120,7 @@ void DbfTable::ParseHeader(const std::string& path, const std::string& header,
     *record_length = rec_len;
 }
 
-std::unique_ptr<DbfTable> DbfTable::Open(const std::string& path, const std::string& code_page) {
+std::unique_ptr<DbfTable> DbfTable::Open(const std::string& path, const TableOptions& options) {
     // Non-blocking, so that a FIFO or a device named like a table cannot hang the open;
     // it is refused as not a regular file below, and regular files ignore the flag.
     int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
@@ -144,8 +144,9 @@ std::unique_ptr<DbfTable> DbfTable::Open(const std::string& path, const std::str
     for (std::size_t i = 0; i < table->fields_.size(); ++i)
         if (table->fields_[i].hidden && table->fields_[i].name == "_NULLFLAGS")
             table->nullflags_ = static_cast<int>(i);
+    table->options_ = options;
     table->decoder_ =
-        std::make_unique<TextDecoder>(ChooseCodePage(Byte(header, 29), path, code_page));
+        std::make_unique<TextDecoder>(ChooseCodePage(Byte(header, 29), path, options.code_page));
     return table;
 }
 

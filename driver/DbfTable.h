@@ -24,6 +24,14 @@ public:
 class MemoFile;
 class TextDecoder;
 
+// How a connection wants its tables read.
+struct TableOptions {
+    std::string code_page;  // CODEPAGE: see ChooseCodePage
+    // NULLSTARS: a number field full of '*' is NULL, as GDAL and shapelib write NULL
+    // numbers, instead of an error (dBase's mark of a value too wide for its field).
+    bool stars_are_null = false;
+};
+
 struct DbfField {
     std::string name;  // as stored, upper case by convention
     char type = 'C';   // 'C', 'N', 'F', 'L', 'D', 'M', 'I', 'Y', 'T', 'B', ... as stored
@@ -39,9 +47,8 @@ public:
     // Opens `path` for reading only. Throws DbfError when the file cannot be read or is
     // not a plausible dBase table: too short, unknown version, field descriptors that
     // do not add up to the record length, or fewer bytes than the records announced.
-    // `code_page` is the connection's setting (see ChooseCodePage).
     static std::unique_ptr<DbfTable> Open(const std::string& path,
-                                          const std::string& code_page = "");
+                                          const TableOptions& options = {});
 
     // Checks a header image (at least the header bytes) against the file size; used by
     // Open and directly by the tests and the fuzzer. Throws DbfError.
@@ -54,6 +61,7 @@ public:
     DbfTable& operator=(const DbfTable&) = delete;
 
     const std::string& Path() const { return path_; }
+    const TableOptions& Options() const { return options_; }
     unsigned Version() const { return version_; }
     // Visual FoxPro tables, whose binary field types differ from dBase's.
     bool IsVisualFoxPro() const { return version_ == 0x30 || version_ == 0x31 || version_ == 0x32; }
@@ -83,6 +91,7 @@ private:
     DbfTable(std::string path, int fd);
 
     std::string path_;
+    TableOptions options_;
     int fd_ = -1;
     unsigned version_ = 0;
     std::vector<DbfField> fields_;

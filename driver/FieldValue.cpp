@@ -191,10 +191,12 @@ bool FieldText(DbfTable& table, int field, const std::string& column, std::strin
         case 'F': {
             const std::string_view text = TrimFieldText(raw, f.type);
             if (text.empty()) return false;
-            if (text.find_first_not_of('*') == std::string_view::npos)
+            if (text.find_first_not_of('*') == std::string_view::npos) {
+                if (table.Options().stars_are_null) return false;
                 throw OdbcError("22003", "Numeric value out of range: column '" + column +
                                              "' holds '" + std::string(text) +
                                              "', the mark of a value too wide for its field");
+            }
             out->assign(text);
             return true;
         }

@@ -41,9 +41,7 @@ struct Connection : Handle {
     std::string dsn;
     std::string folder;  // with a trailing '/' unless empty
     std::string fil;
-    // CODEPAGE: the code page of tables that do not name theirs, or "raw" for the
-    // file's bytes unchanged; empty for the default.
-    std::string code_page;
+    TableOptions table_options;  // CODEPAGE and NULLSTARS
     SQLUINTEGER autocommit = SQL_AUTOCOMMIT_ON;
     SQLUINTEGER login_timeout = 0;
     std::vector<Statement*> statements;

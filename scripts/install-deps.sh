@@ -10,6 +10,7 @@ PACKAGES=(
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     clang libclang-rt-14-dev
     python3 python3-pyodbc
+    gdal-bin python3-dbf python3-dbfread
     xvfb xauth xdotool x11-apps imagemagick
 )
 
