@@ -145,8 +145,7 @@ std::unique_ptr<DbfTable> DbfTable::Open(const std::string& path, const TableOpt
         if (table->fields_[i].hidden && table->fields_[i].name == "_NULLFLAGS")
             table->nullflags_ = static_cast<int>(i);
     table->options_ = options;
-    table->decoder_ =
-        std::make_unique<TextDecoder>(ChooseCodePage(Byte(header, 29), path, options.code_page));
+    table->code_page_byte_ = Byte(header, 29);
     return table;
 }
 
@@ -200,6 +199,13 @@ bool DbfTable::IsNullFlagged(int field) const {
     const std::string_view flags = Raw(nullflags_);
     const auto byte = static_cast<std::size_t>(bit / 8);
     return byte < flags.size() && (static_cast<unsigned char>(flags[byte]) >> (bit % 8) & 1) != 0;
+}
+
+const TextDecoder& DbfTable::Decoder() {
+    if (!decoder_)
+        decoder_ = std::make_unique<TextDecoder>(
+            ChooseCodePage(code_page_byte_, path_, options_.code_page));
+    return *decoder_;
 }
 
 const MemoFile& DbfTable::Memo() {

@@ -81,8 +81,9 @@ public:
     std::string_view Raw(int field) const;
     bool IsNullFlagged(int field) const;
 
-    // The text decoder of the table's code page.
-    const TextDecoder& Decoder() const { return *decoder_; }
+    // The text decoder of the table's code page, made on first use, so that a code
+    // page nobody can decode stops only the reading of text. Throws DbfError.
+    const TextDecoder& Decoder();
     // The memo file beside the table, opened on first use. Throws DbfError naming the
     // file it looked for when there is none.
     const MemoFile& Memo();
@@ -94,6 +95,7 @@ private:
     TableOptions options_;
     int fd_ = -1;
     unsigned version_ = 0;
+    unsigned code_page_byte_ = 0;
     std::vector<DbfField> fields_;
     int nullflags_ = -1;
     std::uint32_t record_count_ = 0;

@@ -185,7 +185,11 @@ bool FieldText(DbfTable& table, int field, const std::string& column, std::strin
     const std::string_view raw = table.Raw(field);
     switch (f.type) {
         case 'C':
-            table.Decoder().Append(TrimFieldText(raw, 'C'), out);
+            try {
+                table.Decoder().Append(TrimFieldText(raw, 'C'), out);
+            } catch (const DbfError& e) {
+                throw OdbcError("HY000", std::string(e.what()) + " (table '" + table.Path() + "')");
+            }
             return true;
         case 'N':
         case 'F': {

@@ -278,7 +278,13 @@ TEST(CodePageTest, TheTableByteWinsThenTheCpgFileThenTheSettingThenCp1252) {
         kdbf::TextDecoder(pszPage).Append(strIn, &text);
         EXPECT_EQ(text, strOut) << pszPage;
     }
-    EXPECT_NE(ErrorOf([] { kdbf::TextDecoder("no-such-page"); }), "");
+    // A code page nobody can decode stops the reading of text only.
+    WriteFile(dir.File("t.cpg"), "no-such-page");
+    WriteFile(strTable, TableBytes(0x03, 0, {{"C", 'C', 1}, {"N", 'N', 2}}, {"a 1"}));
+    EXPECT_EQ(Values(*DbfTable::Open(strTable)),
+              (std::vector<std::string>{"!Code page 'NO-SUCH-PAGE' is not known (table '" +
+                                            strTable + "')",
+                                        "1"}));
     std::u16string wide;
     kdbf::AppendUtf16("\xE2\x82\xAC\xF0\x9F\x98\x80\xE9", &wide);  // an invalid byte is Latin-1
     EXPECT_EQ(wide, (std::u16string{0x20AC, 0xD83D, 0xDE00, 0xE9}));
