@@ -82,18 +82,17 @@ std::vector<Row> ColumnRows(const std::string& table, const DbfTable& file, cons
         const ColumnInfo info = DescribeField(field, table, file.IsVisualFoxPro());
         const bool is_number = info.radix != 0;
         const bool is_text = info.sql_type == SQL_CHAR || info.sql_type == SQL_LONGVARCHAR;
-        const bool is_datetime = info.sql_type == SQL_TYPE_DATE || info.sql_type == SQL_TYPE_TIMESTAMP;
+        const bool is_datetime =
+            info.sql_type == SQL_TYPE_DATE || info.sql_type == SQL_TYPE_TIMESTAMP;
         const std::string size = std::to_string(info.size);
         auto number = [](auto n) { return std::optional<std::string>(std::to_string(n)); };
-        rows.push_back(Row{std::nullopt, std::nullopt, table, field.name,
-                           std::to_string(info.sql_type), info.type_name, size,
-                           std::to_string(info.octet_length), std::to_string(info.decimals),
-                           is_number ? number(info.radix) : std::nullopt,
-                           std::to_string(SQL_NULLABLE), std::nullopt, std::nullopt,
-                           std::to_string(is_datetime ? SQL_DATETIME : info.sql_type),
-                           is_datetime ? number(info.sql_type - SQL_DATETIME * 10) : std::nullopt,
-                           is_text ? number(info.octet_length) : std::nullopt,
-                           std::to_string(position), "YES"});
+        rows.push_back(Row{
+            std::nullopt, std::nullopt, table, field.name, std::to_string(info.sql_type),
+            info.type_name, size, std::to_string(info.octet_length), std::to_string(info.decimals),
+            is_number ? number(info.radix) : std::nullopt, std::to_string(SQL_NULLABLE),
+            std::nullopt, std::nullopt, std::to_string(is_datetime ? SQL_DATETIME : info.sql_type),
+            is_datetime ? number(info.sql_type - SQL_DATETIME * 10) : std::nullopt,
+            is_text ? number(info.octet_length) : std::nullopt, std::to_string(position), "YES"});
     }
     return rows;
 }

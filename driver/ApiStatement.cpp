@@ -63,8 +63,8 @@ const ColumnInfo& ColumnOf(Statement& stmt, SQLUSMALLINT number) {
 
 // One field of a result column, as text or as a number.
 std::variant<std::string, SQLLEN> ColumnAttribute(const ColumnInfo& column, SQLUSMALLINT field) {
-    const bool is_number = column.radix != 0 || column.sql_type == SQL_SMALLINT ||
-                           column.sql_type == SQL_INTEGER;
+    const bool is_number =
+        column.radix != 0 || column.sql_type == SQL_SMALLINT || column.sql_type == SQL_INTEGER;
     switch (field) {
         case SQL_DESC_NAME:
         case SQL_DESC_LABEL:

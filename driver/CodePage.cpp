@@ -13,39 +13,29 @@ namespace kdbf {
 namespace {
 
 // Code pages the header's language-driver byte names, as dBase and FoxPro number them.
+struct CodePageByte {
+    unsigned char byte;
+    const char* name;
+};
+constexpr CodePageByte kCodePageBytes[] = {
+    {0x01, "CP437"},  {0x02, "CP850"},  {0x03, "CP1252"}, {0x04, "MACINTOSH"}, {0x08, "CP865"},
+    {0x09, "CP437"},  {0x0A, "CP850"},  {0x0B, "CP437"},  {0x0D, "CP437"},     {0x0E, "CP850"},
+    {0x0F, "CP437"},  {0x10, "CP850"},  {0x11, "CP437"},  {0x12, "CP850"},     {0x13, "CP932"},
+    {0x14, "CP850"},  {0x15, "CP437"},  {0x16, "CP850"},  {0x17, "CP865"},     {0x18, "CP437"},
+    {0x19, "CP437"},  {0x1A, "CP850"},  {0x1B, "CP437"},  {0x1C, "CP863"},     {0x1D, "CP850"},
+    {0x1F, "CP852"},  {0x22, "CP852"},  {0x23, "CP852"},  {0x24, "CP860"},     {0x25, "CP850"},
+    {0x26, "CP866"},  {0x37, "CP850"},  {0x40, "CP852"},  {0x4D, "CP936"},     {0x4E, "CP949"},
+    {0x4F, "CP950"},  {0x50, "CP874"},  {0x57, "CP1252"}, {0x58, "CP1252"},    {0x59, "CP1252"},
+    {0x64, "CP852"},  {0x65, "CP866"},  {0x66, "CP865"},  {0x67, "CP861"},     {0x6A, "CP737"},
+    {0x6B, "CP857"},  {0x78, "CP950"},  {0x79, "CP949"},  {0x7A, "CP936"},     {0x7B, "CP932"},
+    {0x7C, "CP874"},  {0x7D, "CP1255"}, {0x7E, "CP1256"}, {0xC8, "CP1250"},    {0xC9, "CP1251"},
+    {0xCA, "CP1254"}, {0xCB, "CP1253"}, {0xCC, "CP1257"},
+};
+
 const char* CodePageOfByte(unsigned ldid) {
-    switch (ldid) {
-        case 0x01: case 0x09: case 0x0B: case 0x0D: case 0x0F: case 0x11:
-        case 0x15: case 0x18: case 0x19: case 0x1B:
-            return "CP437";
-        case 0x02: case 0x0A: case 0x0E: case 0x10: case 0x12: case 0x14:
-        case 0x16: case 0x1A: case 0x1D: case 0x25: case 0x37:
-            return "CP850";
-        case 0x03: case 0x57: case 0x58: case 0x59:
-            return "CP1252";
-        case 0x04: return "MACINTOSH";
-        case 0x08: case 0x17: case 0x66: return "CP865";
-        case 0x13: case 0x7B: return "CP932";
-        case 0x1C: return "CP863";
-        case 0x1F: case 0x22: case 0x23: case 0x40: case 0x64: return "CP852";
-        case 0x24: return "CP860";
-        case 0x26: case 0x65: return "CP866";
-        case 0x4D: case 0x7A: return "CP936";
-        case 0x4E: case 0x79: return "CP949";
-        case 0x4F: case 0x78: return "CP950";
-        case 0x50: case 0x7C: return "CP874";
-        case 0x67: return "CP861";
-        case 0x6A: return "CP737";
-        case 0x6B: return "CP857";
-        case 0x7D: return "CP1255";
-        case 0x7E: return "CP1256";
-        case 0xC8: return "CP1250";
-        case 0xC9: return "CP1251";
-        case 0xCA: return "CP1254";
-        case 0xCB: return "CP1253";
-        case 0xCC: return "CP1257";
-        default: return nullptr;
-    }
+    for (const CodePageByte& entry : kCodePageBytes)
+        if (entry.byte == ldid) return entry.name;
+    return nullptr;
 }
 
 std::string Upper(std::string_view text) {
@@ -61,7 +51,7 @@ std::size_t Utf8Length(std::string_view s) {
     const auto b = [&](std::size_t i) { return static_cast<unsigned char>(s[i]); };
     const unsigned c = b(0);
     if (c < 0x80) return 1;
-    std::size_t n = c >= 0xF0 && c <= 0xF4 ? 4 : c >= 0xE0 ? 3 : c >= 0xC2 && c < 0xE0 ? 2 : 0;
+    const std::size_t n = c > 0xF4 ? 0 : c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC2 ? 2 : 0;
     if (n == 0 || n > s.size()) return 0;
     for (std::size_t i = 1; i < n; ++i)
         if ((b(i) & 0xC0) != 0x80) return 0;

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
-#include <cmath>
 #include <cstring>
 #include <limits>
 
@@ -16,8 +16,8 @@ namespace kdbf {
 namespace {
 
 // Powers of ten that a double holds exactly.
-constexpr double kExactPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                   1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+constexpr double kExactPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                   1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
 
 // "[-]digits[.digits]" of at most 15 digits: the digits form an integer below 2^53 and
 // the divisor is exact, so one correctly rounded division gives the nearest double,
@@ -186,8 +186,8 @@ Delivery DeliverCell(const std::optional<std::string>& cell, SQLSMALLINT sql_typ
             std::u16string wide;
             AppendUtf16(*cell, &wide);
             static_assert(sizeof(SQLWCHAR) == sizeof(char16_t));
-            return DeliverUnits(reinterpret_cast<const SQLWCHAR*>(wide.data()), wide.size(),
-                                target, offset);
+            return DeliverUnits(reinterpret_cast<const SQLWCHAR*>(wide.data()), wide.size(), target,
+                                offset);
         }
         case SQL_C_BIT:
             return DeliverBit(*cell, target, column);
@@ -204,11 +204,13 @@ Delivery DeliverCell(const std::optional<std::string>& cell, SQLSMALLINT sql_typ
         case SQL_C_TYPE_TIMESTAMP:
         case SQL_C_TIMESTAMP: {
             const DateTime t = DateTimeOf(*cell, column);
-            const SQL_TIMESTAMP_STRUCT stamp{
-                static_cast<SQLSMALLINT>(t.year),    static_cast<SQLUSMALLINT>(t.month),
-                static_cast<SQLUSMALLINT>(t.day),    static_cast<SQLUSMALLINT>(t.hour),
-                static_cast<SQLUSMALLINT>(t.minute), static_cast<SQLUSMALLINT>(t.second),
-                t.fraction};
+            const SQL_TIMESTAMP_STRUCT stamp{static_cast<SQLSMALLINT>(t.year),
+                                             static_cast<SQLUSMALLINT>(t.month),
+                                             static_cast<SQLUSMALLINT>(t.day),
+                                             static_cast<SQLUSMALLINT>(t.hour),
+                                             static_cast<SQLUSMALLINT>(t.minute),
+                                             static_cast<SQLUSMALLINT>(t.second),
+                                             t.fraction};
             return DeliverStruct(stamp, target);
         }
         case SQL_C_DOUBLE: {

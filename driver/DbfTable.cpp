@@ -5,9 +5,9 @@
 #include <unistd.h>
 
 #include <strings.h>
-#include <cerrno>
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstring>
 
 #include "driver/CodePage.h"
@@ -99,7 +99,8 @@ void DbfTable::ParseHeader(const std::string& path, const std::string& header,
         // Visual FoxPro keeps one bit per nullable field, and one more per field of
         // variable length, in the hidden _NULLFLAGS field, in field order.
         field.hidden = field.type == '0';
-        if (!field.hidden && (Byte(header, pos + 18) & kNullableFlag) != 0) field.null_bit = null_bits++;
+        if (!field.hidden && (Byte(header, pos + 18) & kNullableFlag) != 0)
+            field.null_bit = null_bits++;
         if (field.type == 'V' || field.type == 'Q') ++null_bits;
         offset += field.width;
         fields->push_back(std::move(field));
@@ -173,7 +174,8 @@ void DbfTable::Load(std::uint32_t record) {
     // Blocks are aligned to their size, so that a cursor moving back meets the same
     // blocks as one moving forward.
     const auto length = static_cast<std::size_t>(record_length_);
-    const auto per_block = static_cast<std::uint32_t>(std::max<std::size_t>(1, kBlockBytes / length));
+    const auto per_block =
+        static_cast<std::uint32_t>(std::max<std::size_t>(1, kBlockBytes / length));
     const std::uint32_t first = record / per_block * per_block;
     const std::uint32_t wanted = std::min(per_block, record_count_ - first);
     block_.resize(static_cast<std::size_t>(wanted) * length);
@@ -181,7 +183,8 @@ void DbfTable::Load(std::uint32_t record) {
     block_first_ = first;
     const std::uint64_t offset =
         static_cast<std::uint64_t>(header_length_) + static_cast<std::uint64_t>(first) * length;
-    block_count_ = static_cast<std::uint32_t>(ReadUpTo(fd_, offset, block_.data(), block_.size()) / length);
+    block_count_ =
+        static_cast<std::uint32_t>(ReadUpTo(fd_, offset, block_.data(), block_.size()) / length);
     if (record - first >= block_count_)
         throw DbfError("Cannot read record " + std::to_string(record + 1) + " of '" + path_ +
                        "': the file ends early or cannot be read");
@@ -219,9 +222,9 @@ const MemoFile& DbfTable::Memo() {
                        std::isupper(static_cast<unsigned char>(path_[dot + 1]));
     std::string memo_path = stem + (fox ? ".fpt" : ".dbt");
     if (upper) memo_path = stem + (fox ? ".FPT" : ".DBT");
-    const auto layout = fox ? MemoFile::Layout::kFoxPro
-                            : version_ == 0x8B || version_ == 0xCB ? MemoFile::Layout::kDbase4
-                                                                   : MemoFile::Layout::kDbase3;
+    const auto layout = fox                                    ? MemoFile::Layout::kFoxPro
+                        : version_ == 0x8B || version_ == 0xCB ? MemoFile::Layout::kDbase4
+                                                               : MemoFile::Layout::kDbase3;
     memo_ = MemoFile::Open(memo_path, layout);
     return *memo_;
 }

@@ -29,7 +29,8 @@ ColumnInfo Column(const DbfField& field, const std::string& table, SQLSMALLINT t
 
 template <class T>
 T LittleEndian(std::string_view raw) {
-    if (raw.size() < sizeof(T)) throw OdbcError("HY000", "A binary field is narrower than its type");
+    if (raw.size() < sizeof(T))
+        throw OdbcError("HY000", "A binary field is narrower than its type");
     T value{};
     std::memcpy(&value, raw.data(), sizeof value);  // the file's order is the host's
     return value;
@@ -60,13 +61,14 @@ bool DateText(std::string_view raw, const std::string& column, std::string* out)
     const int widths[3] = {4, 2, 2};
     bool valid = text.size() == 8;
     for (int i = 0, pos = 0; valid && i < 3; pos += widths[i++]) {
-        auto [ptr, ec] = std::from_chars(text.data() + pos, text.data() + pos + widths[i], parts[i]);
+        auto [ptr, ec] =
+            std::from_chars(text.data() + pos, text.data() + pos + widths[i], parts[i]);
         valid = ec == std::errc() && ptr == text.data() + pos + widths[i];
     }
     if (!valid || parts[1] < 1 || parts[1] > 12 || parts[2] < 1 ||
         parts[2] > DaysInMonth(parts[0], parts[1]))
-        throw OdbcError("22007", "Invalid date '" + std::string(text) + "' in column '" + column +
-                                     "'");
+        throw OdbcError("22007",
+                        "Invalid date '" + std::string(text) + "' in column '" + column + "'");
     out->append(text.substr(0, 4)).append("-").append(text.substr(4, 2)).append("-");
     out->append(text.substr(6, 2));
     return true;
@@ -101,8 +103,8 @@ bool DateTimeText(std::string_view raw, std::string* out) {
 
 // Currency: a 64-bit integer of ten-thousandths.
 void CurrencyText(std::int64_t value, std::string* out) {
-    const auto magnitude = value < 0 ? 0 - static_cast<std::uint64_t>(value)
-                                     : static_cast<std::uint64_t>(value);
+    const auto magnitude =
+        value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
     char buffer[32];
     auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, magnitude / 10000);
     if (value < 0) out->push_back('-');
@@ -111,8 +113,7 @@ void CurrencyText(std::int64_t value, std::string* out) {
     AppendDigits(static_cast<long>(magnitude % 10000), 4, out);
 }
 
-bool MemoText(DbfTable& table, std::string_view raw, const std::string& column,
-              std::string* out) {
+bool MemoText(DbfTable& table, std::string_view raw, const std::string& column, std::string* out) {
     std::uint32_t block = 0;
     if (raw.size() == 4) {
         block = LittleEndian<std::uint32_t>(raw);

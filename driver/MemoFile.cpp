@@ -27,8 +27,7 @@ std::uint32_t Big32(const unsigned char* p) {
 
 std::unique_ptr<MemoFile> MemoFile::Open(const std::string& path, Layout layout) {
     const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    if (fd < 0)
-        throw DbfError("Cannot open memo file '" + path + "': " + std::strerror(errno));
+    if (fd < 0) throw DbfError("Cannot open memo file '" + path + "': " + std::strerror(errno));
     std::unique_ptr<MemoFile> memo(new MemoFile(path, fd, layout));
     struct stat st {};
     unsigned char header[32] = {};
@@ -62,8 +61,8 @@ std::string MemoFile::Read(std::uint32_t block) const {
         // The text runs on over the following blocks until its end mark.
         while (text.size() < available && text.size() < kMaxMemo) {
             const std::size_t start = text.size();
-            const std::size_t piece = static_cast<std::size_t>(
-                std::min<std::uint64_t>(block_size_, available - start));
+            const std::size_t piece =
+                static_cast<std::size_t>(std::min<std::uint64_t>(block_size_, available - start));
             text.resize(start + piece);
             if (!ReadExactly(fd_, offset + start, text.data() + start, piece))
                 throw damaged("cannot be read");

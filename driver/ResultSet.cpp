@@ -13,8 +13,7 @@ public:
                 bool forward_only)
         : table_(std::move(table)), fields_(std::move(fields)), forward_only_(forward_only) {
         for (int f : fields_)
-            columns_.push_back(
-                DescribeField(table_->Fields()[f], name, table_->IsVisualFoxPro()));
+            columns_.push_back(DescribeField(table_->Fields()[f], name, table_->IsVisualFoxPro()));
     }
 
     const std::vector<ColumnInfo>& Columns() const override { return columns_; }
@@ -150,6 +149,11 @@ std::unique_ptr<ResultSet> MakeTableResult(std::unique_ptr<DbfTable> table,
         const DbfField& field = table->Fields()[static_cast<std::size_t>(index)];
         const std::string refusal = DescribeField(field, name, table->IsVisualFoxPro()).refusal;
         if (!refusal.empty()) throw OdbcError("HY000", refusal);
+        try {
+            if (field.type == 'M') table->Memo();  // a missing memo file is named now
+        } catch (const DbfError& e) {
+            throw OdbcError("HY000", e.what());
+        }
     }
     return std::make_unique<TableResult>(std::move(table), std::move(fields), name, forward_only);
 }

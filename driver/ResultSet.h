@@ -20,7 +20,11 @@ struct ColumnInfo {
     ColumnInfo() = default;
     ColumnInfo(std::string n, std::string t, SQLSMALLINT type, SQLULEN s, SQLSMALLINT d,
                SQLSMALLINT null)
-        : name(std::move(n)), table(std::move(t)), sql_type(type), size(s), decimals(d),
+        : name(std::move(n)),
+          table(std::move(t)),
+          sql_type(type),
+          size(s),
+          decimals(d),
           nullable(null) {}
 
     std::string name;

@@ -32,11 +32,24 @@ TEST(ConvertTest, NumbersWhateverTheLocaleAndNulls) {
     SQLLEN ind = 0;
     // What each text gives as a double: the value, or the SQLSTATE of the refusal.
     const std::pair<const char*, std::variant<double, const char*>> numbers[] = {
-        {"12.125", 12.125},  {" -7.5 ", -7.5},     {"+12.50", 12.5},    {"0.001", 0.001},
-        {"1e3", 1000.0},     {"-0", -0.0},         {".5", 0.5},         {"5.", 5.0},
-        {"123456789012.345", 123456789012.345},    {"1234567890123456789", 1234567890123456789.0},
-        {"abc", "22018"},    {"1.5x", "22018"},    {"inf", "22018"},    {"nan", "22018"},
-        {"1e999", "22018"},  {"+-5", "22018"},     {"-", "22018"},      {"1 2", "22018"},
+        {"12.125", 12.125},
+        {" -7.5 ", -7.5},
+        {"+12.50", 12.5},
+        {"0.001", 0.001},
+        {"1e3", 1000.0},
+        {"-0", -0.0},
+        {".5", 0.5},
+        {"5.", 5.0},
+        {"123456789012.345", 123456789012.345},
+        {"1234567890123456789", 1234567890123456789.0},
+        {"abc", "22018"},
+        {"1.5x", "22018"},
+        {"inf", "22018"},
+        {"nan", "22018"},
+        {"1e999", "22018"},
+        {"+-5", "22018"},
+        {"-", "22018"},
+        {"1 2", "22018"},
     };
     for (const auto& [pszText, expected] : numbers) {
         double d = 0;
@@ -86,15 +99,14 @@ TEST(ConvertTest, NumbersWhateverTheLocaleAndNulls) {
 TEST(ConvertTest, DatesTimestampsAndBitsInTheirStructs) {
     SQLLEN ind = 0;
     SQL_DATE_STRUCT date{};
-    EXPECT_EQ(Deliver(std::string("2024-02-29"), SQL_C_DEFAULT, &date, &ind, nullptr,
-                      SQL_TYPE_DATE),
-              "");
+    EXPECT_EQ(
+        Deliver(std::string("2024-02-29"), SQL_C_DEFAULT, &date, &ind, nullptr, SQL_TYPE_DATE), "");
     EXPECT_EQ(std::tuple(date.year, date.month, date.day, ind),
               std::tuple(2024, 2, 29, SQLLEN{sizeof date}));
     EXPECT_EQ(Deliver(std::string("2024-02-29 13:45:07.250"), SQL_C_DATE, &date, &ind), "01S07");
     SQL_TIMESTAMP_STRUCT stamp{};
-    EXPECT_EQ(Deliver(std::string("2024-02-29 13:45:07.250"), SQL_C_DEFAULT, &stamp, &ind,
-                      nullptr, SQL_TYPE_TIMESTAMP),
+    EXPECT_EQ(Deliver(std::string("2024-02-29 13:45:07.250"), SQL_C_DEFAULT, &stamp, &ind, nullptr,
+                      SQL_TYPE_TIMESTAMP),
               "");
     EXPECT_EQ(std::tuple(stamp.hour, stamp.minute, stamp.second, stamp.fraction),
               std::tuple(13, 45, 7, 250000000u));
@@ -120,8 +132,8 @@ TEST(ConvertTest, TextComesInPartsWhenTheBufferIsSmall) {
     offset = 0;
     std::vector<SQLWCHAR> units;
     for (const auto& [strState, nInd] : {std::pair("01004", 8), {"01004", 6}, {"", 2}}) {
-        EXPECT_EQ(Deliver(std::string("\xE2\x82\xAC\xF0\x9F\x98\x80\xC3\xA9"), SQL_C_WCHAR,
-                          &wide, &ind, &offset, SQL_CHAR),
+        EXPECT_EQ(Deliver(std::string("\xE2\x82\xAC\xF0\x9F\x98\x80\xC3\xA9"), SQL_C_WCHAR, &wide,
+                          &ind, &offset, SQL_CHAR),
                   strState);
         EXPECT_EQ(ind, nInd);
         for (SQLWCHAR* p = wide; *p != 0; ++p) units.push_back(*p);

@@ -127,11 +127,11 @@ TEST(DbfTableTest, DamagedFilesAreRefusedAtOpenNamingFileAndReason) {
         {"", "too short"},
         {good.substr(0, 20), "too short"},
         {patched(0, "\x7F"), "version"},
-        {patched(0, "\x02"), "version"},  // FoxBASE: another record layout
+        {patched(0, "\x02"), "version"},                          // FoxBASE: another record layout
         {patched(8, std::string("\x28\0", 2)), "header length"},  // shorter than a descriptor
         {patched(8, "\xFF\xFF"), "the header is cut off"},
         {patched(10, std::string("\x64\0", 2)), "record length 100"},
-        {patched(10, std::string("\x86\0", 2)), "record length 134"},  // one byte too many
+        {patched(10, std::string("\x86\0", 2)), "record length 134"},       // one byte too many
         {patched(32 + 32 * 2 + 16, std::string(1, '\0')), "descriptor 3"},  // width 0
         {patched(32 + 32 * 11, "X"), "not terminated"},
         {patched(7, "\x10"), "records need"},  // a count far beyond the file
@@ -144,8 +144,8 @@ TEST(DbfTableTest, DamagedFilesAreRefusedAtOpenNamingFileAndReason) {
         EXPECT_NE(strError.find(strReason), std::string::npos) << strError;
     }
     // Every version of the same record layout opens, and the end-of-file mark is optional.
-    for (const char* pszVersion : {"\x03", "\x04", "\x05", "\x30", "\x31", "\x32", "\x83", "\x8B",
-                                   "\xF5"}) {
+    for (const char* pszVersion :
+         {"\x03", "\x04", "\x05", "\x30", "\x31", "\x32", "\x83", "\x8B", "\xF5"}) {
         WriteFile(strPath, patched(0, pszVersion).substr(0, good.size() - 1));
         EXPECT_EQ(DbfTable::Open(strPath)->RecordCount(), 4u) << int(pszVersion[0] & 0xFF);
     }
@@ -154,8 +154,8 @@ TEST(DbfTableTest, DamagedFilesAreRefusedAtOpenNamingFileAndReason) {
 TEST(DbfTableTest, EachTypeReadsInItsCanonicalFormAndNullFlagsHideValues) {
     CTempDir dir;
     // A Visual FoxPro table: every field nullable, _NULLFLAGS last.
-    const std::vector<SField> vfp = {{"I", 'I', 4, 2},  {"Y", 'Y', 8, 2}, {"T", 'T', 8, 2},
-                                     {"B", 'B', 8, 2},  {"C", 'C', 6, 2}, {"_NULLFLAGS", '0', 1, 5}};
+    const std::vector<SField> vfp = {{"I", 'I', 4, 2}, {"Y", 'Y', 8, 2}, {"T", 'T', 8, 2},
+                                     {"B", 'B', 8, 2}, {"C", 'C', 6, 2}, {"_NULLFLAGS", '0', 1, 5}};
     const std::string strRecord = Bytes<std::int32_t>(-42) + Bytes<std::int64_t>(-123456) +
                                   Bytes<std::int32_t>(2460370) + Bytes<std::int32_t>(49507250) +
                                   Bytes(0.1) + "Pr\x80  " + std::string(1, '\0');
@@ -172,8 +172,10 @@ TEST(DbfTableTest, EachTypeReadsInItsCanonicalFormAndNullFlagsHideValues) {
     const std::pair<std::string, std::vector<std::string>> cases[] = {
         {"20240229T  1.5", {"2024-02-29", "1", "1.5"}},
         {"        ?     ", {"NULL", "NULL", "NULL"}},
-        {"00000000n*****", {"NULL", "0", "!Numeric value out of range: column 'X' holds '*****', "
-                                         "the mark of a value too wide for its field"}},
+        {"00000000n*****",
+         {"NULL", "0",
+          "!Numeric value out of range: column 'X' holds '*****', "
+          "the mark of a value too wide for its field"}},
         {"20230229 +12.5", {"!Invalid date '20230229' in column 'X'", "NULL", "+12.5"}},
     };
     for (const auto& [strRaw, expected] : cases) {
@@ -202,7 +204,8 @@ TEST(DbfTableTest, MemosComeFromEachLayoutOfMemoFileAndAMissingOneIsNamed) {
         return bytes;
     };
     std::string dbase4 = block(std::string(20, '\0') + "\x40", 64);  // 64-byte blocks
-    dbase4 += block("\xFF\xFF\x08" + std::string(1, '\0') + Bytes<std::uint32_t>(8 + 5) + "Mi\x94no", 64);
+    dbase4 +=
+        block("\xFF\xFF\x08" + std::string(1, '\0') + Bytes<std::uint32_t>(8 + 5) + "Mi\x94no", 64);
     std::string dbase3 = block("", 512) + block("first\x1A\x1A", 512);
     dbase3 += block(std::string(600, 'x') + "\x1A", 1024);  // runs over two blocks
     std::string fox = block(std::string(6, '\0') + std::string("\0\x20", 2), 32);  // big-endian
@@ -213,8 +216,12 @@ TEST(DbfTableTest, MemosComeFromEachLayoutOfMemoFileAndAMissingOneIsNamed) {
             {0x8B, "t.dbt", dbase4, {"         1"}, {"Mi\xC3\xB6no"}},
             {0x83, "t.dbt", dbase3, {"1", "2", "  "}, {"first", std::string(600, 'x'), "NULL"}},
             {0xF5, "t.fpt", fox, {"1"}, {"abc"}},
-            {0xF5, "t.fpt", fox, {"99"}, {"!Memo block 99 of file '" + dir.File("t.fpt") +
-                                          "' lies outside the file (column 'X')"}},
+            {0xF5,
+             "t.fpt",
+             fox,
+             {"99"},
+             {"!Memo block 99 of file '" + dir.File("t.fpt") +
+              "' lies outside the file (column 'X')"}},
         };
     for (const auto& [nVersion, pszMemo, strMemo, records, expected] : cases) {
         WriteFile(dir.File("t.dbf"), TableBytes(nVersion, 0x01, fields, records));
@@ -260,16 +267,17 @@ TEST(CodePageTest, TheTableByteWinsThenTheCpgFileThenTheSettingThenCp1252) {
     EXPECT_EQ(kdbf::ChooseCodePage(0x00, strTable, "cp850"), "UTF-8");
     EXPECT_EQ(kdbf::ChooseCodePage(0xC9, strTable, ""), "CP1251");
     const std::pair<const char*, const char*> names[] = {
-        {"1252", "CP1252"},        {"ANSI 1251", "CP1251"}, {"OEM 850", "CP850"},
-        {" utf8 ", "UTF-8"},       {"65001", "UTF-8"},      {"ISO 8859-1", "ISO-8859-1"},
-        {"88591", "ISO-8859-1"},   {"cp437", "CP437"},      {"KOI8-R", "KOI8-R"},
+        {"1252", "CP1252"},      {"ANSI 1251", "CP1251"}, {"OEM 850", "CP850"},
+        {" utf8 ", "UTF-8"},     {"65001", "UTF-8"},      {"ISO 8859-1", "ISO-8859-1"},
+        {"88591", "ISO-8859-1"}, {"cp437", "CP437"},      {"KOI8-R", "KOI8-R"},
     };
-    for (const auto& [pszText, pszName] : names) EXPECT_EQ(kdbf::NormalizeCodePage(pszText), pszName);
+    for (const auto& [pszText, pszName] : names)
+        EXPECT_EQ(kdbf::NormalizeCodePage(pszText), pszName);
 
     const std::tuple<const char*, std::string, std::string> decoded[] = {
         {"CP1252", "\x80 \xE9", "\xE2\x82\xAC \xC3\xA9"},
         {"CP437", "\x8F \x82", "\xC3\x85 \xC3\xA9"},
-        {"UTF-8", "ok \xC3\xA9 \xFF", "ok \xC3\xA9 \xEF\xBF\xBD"},
+        {"UTF-8", "ok \xC3\xA9 \xFF\xF8\x80\x80", "ok \xC3\xA9 \uFFFD\uFFFD\uFFFD\uFFFD"},
         {"CP932", "\x82\xA0", "\xE3\x81\x82"},  // a multi-byte code page
         {"raw", "\x8F", "\x8F"},
     };
@@ -282,9 +290,8 @@ TEST(CodePageTest, TheTableByteWinsThenTheCpgFileThenTheSettingThenCp1252) {
     WriteFile(dir.File("t.cpg"), "no-such-page");
     WriteFile(strTable, TableBytes(0x03, 0, {{"C", 'C', 1}, {"N", 'N', 2}}, {"a 1"}));
     EXPECT_EQ(Values(*DbfTable::Open(strTable)),
-              (std::vector<std::string>{"!Code page 'NO-SUCH-PAGE' is not known (table '" +
-                                            strTable + "')",
-                                        "1"}));
+              (std::vector<std::string>{
+                  "!Code page 'NO-SUCH-PAGE' is not known (table '" + strTable + "')", "1"}));
     std::u16string wide;
     kdbf::AppendUtf16("\xE2\x82\xAC\xF0\x9F\x98\x80\xE9", &wide);  // an invalid byte is Latin-1
     EXPECT_EQ(wide, (std::u16string{0x20AC, 0xD83D, 0xDE00, 0xE9}));
