@@ -4,7 +4,8 @@
 //   must cost the same: records are only read when fetched;
 // - a scan that skips 4 million deleted records behind 150 live ones, beside the time
 //   `cat` takes to read the same file once;
-// - a forward-only read of a million records, whose memory must stay flat.
+// - a forward-only read of a million records, whose peak memory must be no more than
+//   that of a read of 150.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <malloc.h>
@@ -106,6 +107,10 @@ int main(int argc, char** argv) {
         !WriteWithDeleted(deleted.File("rnddat.dbf"), 150, 4'000'000) ||
         !WriteWithDeleted(million.File("rnddat.dbf"), 1'000'000, 0))
         return 1;
+    // The small read first: it pays for loading the driver and the driver manager.
+    benchmark::RegisterBenchmark("ForwardOnly150Records", ForwardOnlyMemory, right.Path())
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(1);
     benchmark::RegisterBenchmark("ForwardOnlyMillionRecords", ForwardOnlyMemory, million.Path())
         ->Unit(benchmark::kMillisecond)
         ->Iterations(1);

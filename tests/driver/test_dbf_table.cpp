@@ -110,9 +110,15 @@ TEST(DbfTableTest, ReadsRecordsUntilTheFileBreaksAndTrimsText) {
     ASSERT_EQ(mkfifo(dir.File("pipe.dbf").c_str(), 0600), 0);
     EXPECT_NE(ErrorOf([&] { DbfTable::Open(dir.File("pipe.dbf")); }).find("not a regular file"),
               std::string::npos);
-    EXPECT_EQ(kdbf::TrimFieldText("  ab  ", 'C'), "  ab");
-    EXPECT_EQ(kdbf::TrimFieldText(std::string_view("ab\0\0", 4), 'C'), "ab");
-    EXPECT_EQ(kdbf::TrimFieldText("   12.500 ", 'N'), "12.500");
+    // Text keeps its leading blanks; other types lose blanks on both sides.
+    const std::tuple<std::string_view, char, std::string_view> trims[] = {
+        {"  ab  ", 'C', "  ab"},
+        {std::string_view("ab\0\0", 4), 'C', "ab"},
+        {"   12.500 ", 'N', "12.500"},
+        {"    ", 'N', ""},
+    };
+    for (const auto& [raw, cType, trimmed] : trims)
+        EXPECT_EQ(kdbf::TrimFieldText(raw, cType), trimmed);
 }
 
 TEST(DbfTableTest, DamagedFilesAreRefusedAtOpenNamingFileAndReason) {
