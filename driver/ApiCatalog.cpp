@@ -7,7 +7,6 @@
 
 #include <cctype>
 
-#include "driver/FieldValue.h"
 #include "driver/Folder.h"
 #include "driver/Handles.h"
 
@@ -76,23 +75,19 @@ std::vector<Row> ColumnRows(const std::string& table, const DbfTable& file, cons
     std::vector<Row> rows;
     int position = 0;
     for (const DbfField& field : file.Fields()) {
-        if (field.hidden) continue;
         ++position;
         if (!MatchesArg(pattern, length, field.name)) continue;
-        const ColumnInfo info = DescribeField(field, table, file.IsVisualFoxPro());
-        const bool is_number = info.radix != 0;
-        const bool is_text = info.sql_type == SQL_CHAR || info.sql_type == SQL_LONGVARCHAR;
-        const bool is_datetime =
-            info.sql_type == SQL_TYPE_DATE || info.sql_type == SQL_TYPE_TIMESTAMP;
+        const ColumnInfo info = DescribeField(field, table);
+        const bool is_double = info.sql_type == SQL_DOUBLE;
         const std::string size = std::to_string(info.size);
-        auto number = [](auto n) { return std::optional<std::string>(std::to_string(n)); };
-        rows.push_back(Row{
-            std::nullopt, std::nullopt, table, field.name, std::to_string(info.sql_type),
-            info.type_name, size, std::to_string(info.octet_length), std::to_string(info.decimals),
-            is_number ? number(info.radix) : std::nullopt, std::to_string(SQL_NULLABLE),
-            std::nullopt, std::nullopt, std::to_string(is_datetime ? SQL_DATETIME : info.sql_type),
-            is_datetime ? number(info.sql_type - SQL_DATETIME * 10) : std::nullopt,
-            is_text ? number(info.octet_length) : std::nullopt, std::to_string(position), "YES"});
+        rows.push_back(Row{std::nullopt, std::nullopt, table, field.name,
+                           std::to_string(info.sql_type), is_double ? "DOUBLE" : "CHAR", size,
+                           is_double ? "8" : size, std::to_string(info.decimals),
+                           is_double ? std::optional<std::string>("10") : std::nullopt,
+                           std::to_string(SQL_NULLABLE), std::nullopt, std::nullopt,
+                           std::to_string(info.sql_type), std::nullopt,
+                           is_double ? std::nullopt : std::optional<std::string>(size),
+                           std::to_string(position), "YES"});
     }
     return rows;
 }
@@ -132,7 +127,7 @@ SQLRETURN SQL_API SQLColumns(SQLHSTMT handle, SQLCHAR*, SQLSMALLINT, SQLCHAR*, S
             if (!path) continue;
             std::unique_ptr<DbfTable> file;
             try {
-                file = DbfTable::Open(*path, stmt.dbc->table_options);
+                file = DbfTable::Open(*path);
             } catch (const DbfError&) {
                 continue;
             }

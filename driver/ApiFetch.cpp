@@ -78,7 +78,7 @@ bool Move(Statement& stmt, SQLSMALLINT orientation, SQLLEN raw_offset) {
     return true;
 }
 
-const std::string& ColumnName(const Statement& stmt, std::size_t index) {
+std::string ColumnName(const Statement& stmt, std::size_t index) {
     return stmt.result->Columns()[index].name;
 }
 

@@ -63,8 +63,7 @@ const ColumnInfo& ColumnOf(Statement& stmt, SQLUSMALLINT number) {
 
 // One field of a result column, as text or as a number.
 std::variant<std::string, SQLLEN> ColumnAttribute(const ColumnInfo& column, SQLUSMALLINT field) {
-    const bool is_number =
-        column.radix != 0 || column.sql_type == SQL_SMALLINT || column.sql_type == SQL_INTEGER;
+    const bool is_double = column.sql_type == SQL_DOUBLE;
     switch (field) {
         case SQL_DESC_NAME:
         case SQL_DESC_LABEL:
@@ -79,8 +78,9 @@ std::variant<std::string, SQLLEN> ColumnAttribute(const ColumnInfo& column, SQLU
         case SQL_DESC_LITERAL_SUFFIX:
             return std::string("");
         case SQL_DESC_TYPE_NAME:
+            return std::string(is_double ? "DOUBLE" : "CHAR");
         case SQL_DESC_LOCAL_TYPE_NAME:
-            return column.type_name;
+            return std::string(is_double ? "NUMERIC" : "CHARACTER");
         case SQL_DESC_TYPE:
         case SQL_DESC_CONCISE_TYPE:
             return SQLLEN(column.sql_type);
@@ -90,11 +90,9 @@ std::variant<std::string, SQLLEN> ColumnAttribute(const ColumnInfo& column, SQLU
             return static_cast<SQLLEN>(column.size);
         case SQL_DESC_OCTET_LENGTH:
         case SQL_COLUMN_LENGTH:  // ODBC 2 means the bytes a transfer in the default C type takes
-            return column.octet_length != 0 ? column.octet_length
-                                            : static_cast<SQLLEN>(column.size);
+            return SQLLEN(is_double ? 8 : static_cast<SQLLEN>(column.size));
         case SQL_DESC_DISPLAY_SIZE:
-            return column.display_size != 0 ? column.display_size
-                                            : static_cast<SQLLEN>(column.size);
+            return SQLLEN(is_double ? 24 : static_cast<SQLLEN>(column.size));
         case SQL_DESC_SCALE:
         case SQL_COLUMN_SCALE:
             return SQLLEN(column.decimals);
@@ -102,15 +100,19 @@ std::variant<std::string, SQLLEN> ColumnAttribute(const ColumnInfo& column, SQLU
         case SQL_COLUMN_NULLABLE:
             return SQLLEN(column.nullable);
         case SQL_DESC_NUM_PREC_RADIX:
-            return SQLLEN(column.radix);
-        case SQL_DESC_UNSIGNED:
-            return SQLLEN(is_number ? SQL_FALSE : SQL_TRUE);
+            return SQLLEN(is_double ? 10 : 0);
+        case SQL_DESC_UNSIGNED: {  // clients read signed types' negative values
+            const SQLSMALLINT t = column.sql_type;
+            return SQLLEN(is_double || t == SQL_SMALLINT || t == SQL_INTEGER || t == SQL_DECIMAL
+                              ? SQL_FALSE
+                              : SQL_TRUE);
+        }
         case SQL_DESC_SEARCHABLE:
             return SQLLEN(SQL_PRED_NONE);
         case SQL_DESC_UPDATABLE:
             return SQLLEN(SQL_ATTR_READONLY);
         case SQL_DESC_CASE_SENSITIVE:
-            return SQLLEN(column.sql_type == SQL_CHAR || column.sql_type == SQL_LONGVARCHAR);
+            return SQLLEN(is_double ? SQL_FALSE : SQL_TRUE);
         case SQL_DESC_FIXED_PREC_SCALE:
         case SQL_DESC_AUTO_UNIQUE_VALUE:
             return SQLLEN(SQL_FALSE);

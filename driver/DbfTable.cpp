@@ -142,9 +142,15 @@ std::unique_ptr<DbfTable> DbfTable::Open(const std::string& path, const TableOpt
     ParseHeader(path, header, file_size, &table->fields_, &table->record_count_,
                 &table->header_length_, &table->record_length_);
     table->version_ = Byte(header, 0);
-    for (std::size_t i = 0; i < table->fields_.size(); ++i)
-        if (table->fields_[i].hidden && table->fields_[i].name == "_NULLFLAGS")
-            table->nullflags_ = static_cast<int>(i);
+    std::vector<DbfField> visible;
+    for (DbfField& field : table->fields_) {
+        field.visual_foxpro = table->IsVisualFoxPro();
+        if (!field.hidden)
+            visible.push_back(std::move(field));
+        else if (field.name == "_NULLFLAGS")
+            table->nullflags_ = std::move(field);
+    }
+    table->fields_ = std::move(visible);
     table->options_ = options;
     table->code_page_byte_ = Byte(header, 29);
     return table;
@@ -158,8 +164,7 @@ DbfTable::~DbfTable() {
 
 int DbfTable::FindField(const std::string& name) const {
     for (std::size_t i = 0; i < fields_.size(); ++i)
-        if (!fields_[i].hidden && strcasecmp(fields_[i].name.c_str(), name.c_str()) == 0)
-            return static_cast<int>(i);
+        if (strcasecmp(fields_[i].name.c_str(), name.c_str()) == 0) return static_cast<int>(i);
     return -1;
 }
 
@@ -192,13 +197,16 @@ void DbfTable::Load(std::uint32_t record) {
 }
 
 std::string_view DbfTable::Raw(int field) const {
-    const DbfField& f = fields_.at(static_cast<std::size_t>(field));
-    return std::string_view(current_ + 1 + f.offset, static_cast<std::size_t>(f.width));
+    return Raw(fields_.at(static_cast<std::size_t>(field)));
+}
+
+std::string_view DbfTable::Raw(const DbfField& field) const {
+    return std::string_view(current_ + 1 + field.offset, static_cast<std::size_t>(field.width));
 }
 
 bool DbfTable::IsNullFlagged(int field) const {
     const int bit = fields_[static_cast<std::size_t>(field)].null_bit;
-    if (bit < 0 || nullflags_ < 0) return false;
+    if (bit < 0 || nullflags_.width == 0) return false;
     const std::string_view flags = Raw(nullflags_);
     const auto byte = static_cast<std::size_t>(bit / 8);
     return byte < flags.size() && (static_cast<unsigned char>(flags[byte]) >> (bit % 8) & 1) != 0;

@@ -40,6 +40,9 @@ struct DbfField {
     int offset = 0;       // within the record, after the deletion flag
     int null_bit = -1;    // its bit in _NULLFLAGS when the field may hold NULL, else -1
     bool hidden = false;  // a system field (_NULLFLAGS) that clients never see
+    // Of a Visual FoxPro table, whose B, I, Y and T fields hold binary values (a dBase
+    // B field is a binary memo instead).
+    bool visual_foxpro = false;
 };
 
 class DbfTable {
@@ -65,11 +68,11 @@ public:
     unsigned Version() const { return version_; }
     // Visual FoxPro tables, whose binary field types differ from dBase's.
     bool IsVisualFoxPro() const { return version_ == 0x30 || version_ == 0x31 || version_ == 0x32; }
+    // The fields clients see; hidden ones are left out.
     const std::vector<DbfField>& Fields() const { return fields_; }
     // Records as the header counts them, deleted ones included.
     std::uint32_t RecordCount() const { return record_count_; }
-    // Index of the field named `name` (case-insensitive), or -1. Hidden fields are
-    // never found.
+    // Index of the field named `name` (case-insensitive), or -1.
     int FindField(const std::string& name) const;
 
     // Makes record `record` (from 0) the current one, reading its block unless it is
@@ -90,6 +93,7 @@ public:
 
 private:
     DbfTable(std::string path, int fd);
+    std::string_view Raw(const DbfField& field) const;
 
     std::string path_;
     TableOptions options_;
@@ -97,7 +101,7 @@ private:
     unsigned version_ = 0;
     unsigned code_page_byte_ = 0;
     std::vector<DbfField> fields_;
-    int nullflags_ = -1;
+    DbfField nullflags_;  // width 0 when the table has none
     std::uint32_t record_count_ = 0;
     int header_length_ = 0;
     int record_length_ = 0;

@@ -14,17 +14,40 @@ namespace {
 // at a time and read the rest with SQLGetData.
 constexpr SQLULEN kMemoSize = 65535;
 
-ColumnInfo Column(const DbfField& field, const std::string& table, SQLSMALLINT type,
-                  const char* type_name, SQLULEN size, SQLLEN octets, SQLLEN display) {
-    ColumnInfo info;
-    info.name = field.name;
-    info.table = table;
-    info.sql_type = type;
-    info.type_name = type_name;
-    info.size = size;
-    info.octet_length = octets;
-    info.display_size = display;
-    return info;
+// The SQL type, column size and decimal digits of a field; SQL_UNKNOWN_TYPE when the
+// driver cannot decode it.
+struct TypeOf {
+    SQLSMALLINT sql_type;
+    SQLULEN size;
+    int decimals;
+};
+
+TypeOf FieldType(const DbfField& field) {
+    const bool fox8 = field.visual_foxpro && field.width == 8;
+    switch (field.type) {
+        case 'C':
+            return {SQL_CHAR, static_cast<SQLULEN>(field.width), 0};
+        case 'N':
+        case 'F':
+            return {SQL_DOUBLE, 15, field.decimals};  // the decimal digits a double holds
+        case 'D':
+            return {SQL_TYPE_DATE, 10, 0};
+        case 'L':
+            return {SQL_BIT, 1, 0};
+        case 'M':
+            return {SQL_LONGVARCHAR, kMemoSize, 0};
+        case 'B':
+            return fox8 ? TypeOf{SQL_DOUBLE, 15, field.decimals} : TypeOf{SQL_UNKNOWN_TYPE, 0, 0};
+        case 'I':
+            return field.visual_foxpro && field.width == 4 ? TypeOf{SQL_INTEGER, 10, 0}
+                                                           : TypeOf{SQL_UNKNOWN_TYPE, 0, 0};
+        case 'Y':
+            return fox8 ? TypeOf{SQL_DECIMAL, 19, 4} : TypeOf{SQL_UNKNOWN_TYPE, 0, 0};
+        case 'T':
+            return fox8 ? TypeOf{SQL_TYPE_TIMESTAMP, 23, 3} : TypeOf{SQL_UNKNOWN_TYPE, 0, 0};
+        default:
+            return {SQL_UNKNOWN_TYPE, 0, 0};
+    }
 }
 
 template <class T>
@@ -136,47 +159,21 @@ bool MemoText(DbfTable& table, std::string_view raw, const std::string& column, 
 
 }  // namespace
 
-ColumnInfo DescribeField(const DbfField& field, const std::string& table, bool visual_foxpro) {
-    const auto width = static_cast<SQLULEN>(field.width);
+ColumnInfo DescribeField(const DbfField& field, const std::string& table) {
+    const TypeOf type = FieldType(field);
     ColumnInfo info;
-    switch (field.type) {
-        case 'C':
-            // A byte of a single-byte code page takes up to three in UTF-8.
-            return Column(field, table, SQL_CHAR, "CHAR", width, field.width * 3, field.width);
-        case 'N':
-        case 'F':
-            info = Column(field, table, SQL_DOUBLE, "DOUBLE", 15, 8, 24);
-            break;
-        case 'D':
-            return Column(field, table, SQL_TYPE_DATE, "DATE", 10, sizeof(SQL_DATE_STRUCT), 10);
-        case 'L':
-            return Column(field, table, SQL_BIT, "BIT", 1, 1, 1);
-        case 'M':
-            return Column(field, table, SQL_LONGVARCHAR, "LONGVARCHAR", kMemoSize, kMemoSize,
-                          kMemoSize);
-        default:
-            break;
-    }
-    if (visual_foxpro && field.width == 8 && field.type == 'B')
-        info = Column(field, table, SQL_DOUBLE, "DOUBLE", 15, 8, 24);
-    if (visual_foxpro && field.width == 4 && field.type == 'I')
-        info = Column(field, table, SQL_INTEGER, "INTEGER", 10, 4, 11);
-    if (visual_foxpro && field.width == 8 && field.type == 'Y') {
-        info = Column(field, table, SQL_DECIMAL, "DECIMAL", 19, 21, 21);
-        info.decimals = 4;
-    }
-    if (visual_foxpro && field.width == 8 && field.type == 'T')
-        return Column(field, table, SQL_TYPE_TIMESTAMP, "TIMESTAMP", 23,
-                      sizeof(SQL_TIMESTAMP_STRUCT), 23);
-    if (info.name.empty()) {
-        info = Column(field, table, SQL_UNKNOWN_TYPE, "UNKNOWN", width, field.width, field.width);
-        info.refusal = "Column '" + field.name + "' of table '" + table + "' has the field type '" +
-                       std::string(1, field.type) + "', which the driver cannot read";
-        return info;
-    }
-    info.radix = 10;
-    if (field.type != 'Y') info.decimals = static_cast<SQLSMALLINT>(field.decimals);
+    info.name = field.name;
+    info.table = table;
+    info.sql_type = type.sql_type;
+    info.size = type.sql_type == SQL_UNKNOWN_TYPE ? static_cast<SQLULEN>(field.width) : type.size;
+    info.decimals = static_cast<SQLSMALLINT>(type.decimals);
     return info;
+}
+
+std::string Refusal(const DbfField& field, const std::string& table) {
+    if (FieldType(field).sql_type != SQL_UNKNOWN_TYPE) return "";
+    return "Column '" + field.name + "' of table '" + table + "' has the field type '" +
+           std::string(1, field.type) + "', which the driver cannot read";
 }
 
 bool FieldText(DbfTable& table, int field, const std::string& column, std::string* out) {

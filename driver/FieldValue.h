@@ -22,9 +22,9 @@
 
 namespace kdbf {
 
-// How `field` of a table appears as an ODBC column. A type the driver cannot decode
-// gets a non-empty ColumnInfo::refusal.
-ColumnInfo DescribeField(const DbfField& field, const std::string& table, bool visual_foxpro);
+// Why the driver cannot deliver `field` of `table`, naming the column and its type
+// letter; empty when it can. DescribeField (ResultSet.h) gives the column's description.
+std::string Refusal(const DbfField& field, const std::string& table);
 
 // The value of field `field` of `table`'s loaded record, in the canonical form of its
 // type, into `*out`; false when it is NULL. Throws OdbcError naming `column` when the

@@ -54,9 +54,6 @@ std::optional<std::string> FindTableFile(const std::string& folder, const std::s
         table.find('\0') != std::string::npos)
         return std::nullopt;
     const std::string wanted = table + ".dbf";
-    // The usual case costs one lookup, however many files the folder holds.
-    struct stat st {};
-    if (lstat(JoinPath(folder, wanted).c_str(), &st) == 0) return JoinPath(folder, wanted);
     std::optional<std::string> found;
     for (const std::string& name : FileNames(folder)) {
         if (name == wanted) return JoinPath(folder, name);

@@ -12,8 +12,7 @@ public:
     TableResult(std::unique_ptr<DbfTable> table, std::vector<int> fields, const std::string& name,
                 bool forward_only)
         : table_(std::move(table)), fields_(std::move(fields)), forward_only_(forward_only) {
-        for (int f : fields_)
-            columns_.push_back(DescribeField(table_->Fields()[f], name, table_->IsVisualFoxPro()));
+        for (int f : fields_) columns_.push_back(DescribeField(table_->Fields()[f], name));
     }
 
     const std::vector<ColumnInfo>& Columns() const override { return columns_; }
@@ -136,7 +135,7 @@ std::unique_ptr<ResultSet> MakeTableResult(std::unique_ptr<DbfTable> table,
     std::vector<int> fields;
     if (query.all_columns) {
         for (std::size_t i = 0; i < table->Fields().size(); ++i)
-            if (!table->Fields()[i].hidden) fields.push_back(static_cast<int>(i));
+            fields.push_back(static_cast<int>(i));
     }
     for (const ColumnRef& ref : query.columns) {
         int index = table->FindField(ref.column);
@@ -147,7 +146,7 @@ std::unique_ptr<ResultSet> MakeTableResult(std::unique_ptr<DbfTable> table,
     }
     for (int index : fields) {
         const DbfField& field = table->Fields()[static_cast<std::size_t>(index)];
-        const std::string refusal = DescribeField(field, name, table->IsVisualFoxPro()).refusal;
+        const std::string refusal = Refusal(field, name);
         if (!refusal.empty()) throw OdbcError("HY000", refusal);
         try {
             if (field.type == 'M') table->Memo();  // a missing memo file is named now

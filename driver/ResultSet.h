@@ -17,27 +17,12 @@
 namespace kdbf {
 
 struct ColumnInfo {
-    ColumnInfo() = default;
-    ColumnInfo(std::string n, std::string t, SQLSMALLINT type, SQLULEN s, SQLSMALLINT d,
-               SQLSMALLINT null)
-        : name(std::move(n)),
-          table(std::move(t)),
-          sql_type(type),
-          size(s),
-          decimals(d),
-          nullable(null) {}
-
     std::string name;
     std::string table;
     SQLSMALLINT sql_type = SQL_CHAR;
     SQLULEN size = 0;
     SQLSMALLINT decimals = 0;
     SQLSMALLINT nullable = SQL_NULLABLE;
-    std::string type_name = "CHAR";
-    SQLLEN octet_length = 0;  // bytes of one value in the type's default C type; 0: size
-    SQLLEN display_size = 0;  // characters to show the longest value; 0: size
-    SQLSMALLINT radix = 0;    // 10 for numbers
-    std::string refusal;      // why the driver cannot deliver this column; empty when it can
 };
 
 class ResultSet {
@@ -63,5 +48,9 @@ std::unique_ptr<ResultSet> MakeTableResult(std::unique_ptr<DbfTable> table,
 // A fixed list of rows.
 std::unique_ptr<ResultSet> MakeListResult(
     std::vector<ColumnInfo> columns, std::vector<std::vector<std::optional<std::string>>> rows);
+
+// How a table field appears as an ODBC column (see FieldValue.h); a type the driver
+// cannot decode is SQL_UNKNOWN_TYPE.
+ColumnInfo DescribeField(const DbfField& field, const std::string& table);
 
 }  // namespace kdbf

@@ -8,9 +8,9 @@ PACKAGES=(
     unixodbc unixodbc-dev odbcinst libshp-dev
     libwxgtk3.2-dev
     googletest libgtest-dev libgmock-dev libbenchmark-dev
+    gdal-bin python3-dbf python3-dbfread
     clang libclang-rt-14-dev
     python3 python3-pyodbc
-    gdal-bin python3-dbf python3-dbfread
     xvfb xauth xdotool x11-apps imagemagick
 )
 

@@ -27,9 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 (void)table->IsDeleted();
                 for (std::size_t f = 0; f < table->Fields().size(); ++f) {
                     const auto& field = table->Fields()[f];
-                    if (field.hidden ||
-                        !kdbf::DescribeField(field, "t", table->IsVisualFoxPro()).refusal.empty())
-                        continue;
+                    if (!kdbf::Refusal(field, "t").empty()) continue;
                     std::string text;
                     try {
                         if (kdbf::FieldText(*table, static_cast<int>(f), field.name, &text))
