@@ -3,9 +3,11 @@
 #include <filesystem>
 
 #include <wx/checkbox.h>
+#include <wx/html/htmlwin.h>
 #include <wx/textctrl.h>
 #include <wx/utils.h>
 
+#include "app/AboutBoxDlg.h"
 #include "app/OdbcEnvironment.h"
 #include "log/ErrorLogDlg.h"
 #include "log/RunLog.h"
@@ -79,11 +81,14 @@ protected:
 
 TEST_F(CutSelectionDlgTest, StandardNameInAnyCaseGivesTheFourStandardTablesTicked) {
     WriteTables();
-    WriteProfileString(kSectionGeneral, kEntryInputDir, "/somewhere/else/");
+    CTempDir before;
+    WriteFile(before.File("RNDDAT.DBF"), "");
+    WriteProfileString(kSectionGeneral, kEntryInputDir, before.Path() + "/");
     ASSERT_TRUE(Start(m_tables.File("PEARDAT.DBF")));
 
+    // "Rnddat.dbf" is proposed as the remembered folder spells it, so it is preselected.
     EXPECT_EQ(m_chooser.m_asked[0],
-              "file Select DBF file with Zelmarot data @ /somewhere/else/Rnddat.dbf");
+              "file Select DBF file with Zelmarot data @ " + before.File("RNDDAT.DBF"));
     for (int i = 0; i < kCutCount; ++i)
         EXPECT_EQ(Text(tpl::IDC_FILE + 2 * i), m_tables.File(kTables[i]));
     EXPECT_EQ(Ticks(), "1111");
@@ -213,11 +218,75 @@ TEST_F(CutSelectionDlgTest, ChangeTakesTheChosenFolderKeepingUnsavedRowsAndCance
         << "remembered only once a conversion writes there";
 }
 
+TEST_F(CutSelectionDlgTest, HelpShowsThePageOrSaysWhyItCannot) {
+    m_pDlg = std::make_unique<CCutSelectionDlg>(nullptr, &m_chooser);
+    m_pDlg->m_strHelpPath = m_tables.File("help.html");
+    WriteFile(m_pDlg->m_strHelpPath, "<html><title>t</title><body><p>How to convert</p></html>");
+    m_dialogs.Expect<wxDialog>("help viewer", wxID_CLOSE, [](wxDialog& dlg) {
+        EXPECT_EQ(FromWx(dlg.GetTitle()), AppName() + " Help");
+        wxHtmlWindow* pPage = nullptr;
+        for (wxWindow* pChild : dlg.GetChildren())
+            pPage = pPage ? pPage : dynamic_cast<wxHtmlWindow*>(pChild);
+        ASSERT_TRUE(pPage);
+        EXPECT_NE(FromWx(pPage->ToText()).find("How to convert"), std::string::npos);
+    });
+    Click(wxID_HELP);
+
+    WriteFile(m_tables.File("empty.html"), "");
+    for (auto [strName, strWhy] :
+         {std::pair<std::string, std::string>{"none.html", "No such file or directory"},
+          {".", "Is a directory"},
+          {"empty.html", "the page is empty"}}) {
+        m_pDlg->m_strHelpPath = m_tables.File(strName);
+        m_dialogs.Expect<wxMessageDialogBase>(strName, wxID_OK, [&](wxMessageDialogBase& box) {
+            EXPECT_EQ(FromWx(box.GetMessage()),
+                      "Cannot show the help page " + m_tables.File(strName) + ": " + strWhy + ".");
+            EXPECT_TRUE(box.GetMessageDialogStyle() & wxICON_ERROR);
+        });
+        Click(wxID_HELP);
+    }
+}
+
+// At the sizes this platform's theme gives them, every control is whole, inside its
+// window and clear of every other control.
+TEST(WindowLayout, NoControlIsCutOffOrCoversAnother) {
+    CScriptedChooser chooser;
+    CCutSelectionDlg main(nullptr, &chooser);
+    CErrorLogDlg errorLog(nullptr);
+    CAboutBoxDlg about(nullptr);
+    for (wxDialog* pDlg : std::initializer_list<wxDialog*>{&main, &errorLog, &about}) {
+        SCOPED_TRACE(FromWx(pDlg->GetTitle()));
+        pDlg->Show();
+        wxYield();
+        const wxRect client(pDlg->GetClientSize());
+        const wxWindowList& children = pDlg->GetChildren();
+        for (auto it = children.begin(); it != children.end(); ++it) {
+            wxWindow* pCtrl = *it;
+            const wxRect rc = pCtrl->GetRect();
+            const std::string strName = FromWx(wxString(pCtrl->GetClassInfo()->GetClassName()) +
+                                               " \"" + pCtrl->GetLabel() + "\"");
+            EXPECT_TRUE(client.Contains(rc)) << strName << " sticks out of the window";
+            // The log edit scrolls; everything else must show all of itself.
+            const wxSize best = pCtrl->GetBestSize();
+            if (!pCtrl->HasFlag(wxTE_MULTILINE) || !dynamic_cast<wxTextCtrl*>(pCtrl)) {
+                EXPECT_TRUE(rc.width >= best.x && rc.height >= best.y)
+                    << strName << " is cut off: " << rc.width << "x" << rc.height << " < " << best.x
+                    << "x" << best.y;
+            }
+            for (auto other = std::next(it); other != children.end(); ++other)
+                EXPECT_FALSE(rc.Intersects((*other)->GetRect()))
+                    << strName << " meets " << FromWx((*other)->GetLabel());
+        }
+        pDlg->Hide();
+    }
+}
+
 TEST(MessageBox, EscapeOrTheCloseBoxGivesOneOfTheBoxsOwnAnswers) {  // wx: wxID_CANCEL
-    EXPECT_EQ(MessageBoxAnswer(MB_OK, wxID_CANCEL), IDOK);
-    EXPECT_EQ(MessageBoxAnswer(MB_YESNO, wxID_CANCEL), IDNO);
-    EXPECT_EQ(MessageBoxAnswer(MB_OKCANCEL, wxID_CANCEL), IDCANCEL);
-    EXPECT_EQ(MessageBoxAnswer(MB_YESNOCANCEL, wxID_CANCEL), IDCANCEL);
+    for (auto [nType, nAnswer] : {std::pair{MB_OK, IDOK},
+                                  {MB_YESNO, IDNO},
+                                  {MB_OKCANCEL, IDCANCEL},
+                                  {MB_YESNOCANCEL, IDCANCEL}})
+        EXPECT_EQ(MessageBoxAnswer(nType, wxID_CANCEL), nAnswer) << nType;
 }
 
 // Checked here, then again in a renamed copy of this executable.
@@ -235,8 +304,9 @@ TEST(MessageBox, CaptionAndSettingsFileFollowTheExecutableName) {
     if (pszRenamed) return;
 
     CTempDir dir;
-    std::filesystem::copy_file(ExecutablePath(), dir.File("pricer"));
-    std::string strCommand = "KESTRIX_EXPECTED_APPNAME=pricer '" + dir.File("pricer") +
+    // Only the last extension goes, as "kestrix.exe" gives "kestrix".
+    std::filesystem::copy_file(ExecutablePath(), dir.File("pricer.v2.exe"));
+    std::string strCommand = "KESTRIX_EXPECTED_APPNAME=pricer.v2 '" + dir.File("pricer.v2.exe") +
                              "' --gtest_filter='*.CaptionAndSettings*' >'" + dir.File("out.txt") +
                              "' 2>&1";
     EXPECT_EQ(std::system(strCommand.c_str()), 0) << ReadFile(dir.File("out.txt"));
