@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -24,7 +25,8 @@ std::string HelpPagePath() {
     std::string strDir = FolderOf(ExecutablePath());
     std::string strBeside = strDir + "kestrix.html";
     if (std::ifstream(strBeside).is_open()) return strBeside;
-    return strDir + KESTRIX_HELP_RELPATH;
+    // The executable's path has its links resolved, so "bin/.." may be dropped as text.
+    return std::filesystem::path(strDir + KESTRIX_HELP_RELPATH).lexically_normal().string();
 }
 
 void ShowHelpPage(wxWindow* pParent, const std::string& strPath, IMessageBox& box) {
