@@ -28,10 +28,16 @@ inline constexpr char kFolderSeparator = '/';
 // `strPath` up to and including its last folder separator; empty when it has none.
 std::string FolderOf(const std::string& strPath);
 
+// `strFolder` followed by `strName` as the folder spells it. Tables from DOS media are
+// often "RNDDAT.DBF"; the driver finds them whatever their letter case, and so must the
+// program, or a case-sensitive file system would hide them. When several names differ
+// only in case the smallest is taken; when none matches, `strName` as given.
+std::string PathAsStored(const std::string& strFolder, const std::string& strName);
+
 // The four input paths for a table chosen at start-up. A standard table name in any
 // letter case gives the four standard names in its folder; any other file is taken as
-// the Brilliant table, the other three get the standard names in its folder. A standard
-// name is spelt as the folder holds it ("RNDDAT.DBF") when only the letter case differs.
+// the Brilliant table, the other three get the standard names in its folder, each spelt
+// as the folder holds it (PathAsStored).
 std::array<std::string, kCutCount> CutPathsFromChoice(const std::string& strChosen);
 
 // Whether `strPath` names something that can be opened for reading now. A folder does
