@@ -28,11 +28,21 @@ TEST(QueryParserTest, ReadsTheProgramsQueryAndEveryFormInAnyCaseAndSpacing) {
     EXPECT_EQ(Shape(ParseSelect("SELECT [a]]b].[c]]] FROM [a]]b]")), "a]b: a]b.c]");
     EXPECT_EQ(Shape(ParseSelect("SELECT * FROM [my prices; 2004]")), "my prices; 2004: *");
     EXPECT_EQ(Shape(ParseSelect("SELECT \"t\".\"F1\", \"a\"\"b\" FROM \"t\"")), "t: t.F1 .a\"b");
+    EXPECT_EQ(Shape(ParseSelect("SELECT T.F1 FROM t")), "t: T.F1");  // any case, as files
+    EXPECT_EQ(Shape(ParseSelect("SELECT * FROM t;")), "t: *");
+    EXPECT_EQ(Shape(ParseSelect("SELECT * FROM [t;] ; \n")), "t;: *");
 }
 
 TEST(QueryParserTest, RefusesAnythingElseQuotingWhereItStopped) {
     const std::pair<const char*, const char*> cases[] = {
-        {"DELETE FROM t", "Syntax error, expected SELECT near 'DELETE FROM t'"},
+        {"SHOW TABLES", "Syntax error, expected SELECT near 'SHOW TABLES'"},
+        {"update t SET F1 = 2", "UPDATE statements cannot run"},
+        {"SELECT * FROM t;;", "unexpected text near ';'"},
+        {" delete FROM t",
+         "DELETE statements cannot run: the dBase driver is read-only and runs "
+         "only SELECT"},
+        {"Create TABLE x (a int)", "CREATE statements cannot run"},
+        {"INSERTED FROM t", "expected SELECT near 'INSERTED FROM t'"},
         {"SELECT F1 FROM t WHERE F1 > 2", "near 'WHERE F1 > 2'"},
         {"SELECT F1 FROM", "end of statement"},
         {"SELECT F1, FROM t", "expected a column name"},
