@@ -190,4 +190,29 @@ SQLRETURN SQL_API SQLGetData(SQLHSTMT handle, SQLUSMALLINT number, SQLSMALLINT c
     });
 }
 
+// The ODBC 2 way to fetch, which ODBC 2 applications (PHP's odbc_exec among them) use
+// whenever the driver can scroll. The rowset is one row, so this is SQLFetchScroll
+// with the row count and status handed back through arguments instead of attributes.
+SQLRETURN SQL_API SQLExtendedFetch(SQLHSTMT handle, SQLUSMALLINT orientation, SQLLEN offset,
+                                   SQLULEN* row_count, SQLUSMALLINT* row_status) {
+    return Guard<Statement>(handle, HandleKind::kStmt, [&](Statement& stmt) -> SQLRETURN {
+        if (orientation == SQL_FETCH_BOOKMARK)
+            throw OdbcError("HYC00", "Bookmarks are not supported");
+        SQLULEN* const saved_count = stmt.rows_fetched;
+        SQLUSMALLINT* const saved_status = stmt.row_status;
+        stmt.rows_fetched = row_count;
+        stmt.row_status = row_status;
+        struct Restore {
+            Statement& s;
+            SQLULEN* count;
+            SQLUSMALLINT* status;
+            ~Restore() {
+                s.rows_fetched = count;
+                s.row_status = status;
+            }
+        } restore{stmt, saved_count, saved_status};
+        return Fetch(stmt, static_cast<SQLSMALLINT>(orientation), offset);
+    });
+}
+
 }  // extern "C"
