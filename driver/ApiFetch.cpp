@@ -78,10 +78,6 @@ bool Move(Statement& stmt, SQLSMALLINT orientation, SQLLEN raw_offset) {
     return true;
 }
 
-std::string ColumnName(const Statement& stmt, std::size_t index) {
-    return stmt.result->Columns()[index].name;
-}
-
 // Writes the current row into the bound columns; returns the code of the fetch.
 SQLRETURN FillBindings(Statement& stmt) {
     SQLRETURN rc = SQL_SUCCESS;
@@ -97,7 +93,7 @@ SQLRETURN FillBindings(Statement& stmt) {
         CellTarget target{b.c_type, shifted(static_cast<char*>(b.target)), b.buffer_length,
                           shifted(b.indicator)};
         const Delivery d = DeliverCell(stmt.result->Cell(stmt.row, static_cast<int>(i)),
-                                       columns[i].sql_type, target, nullptr, ColumnName(stmt, i));
+                                       columns[i].sql_type, target, nullptr, columns[i].name);
         if (d == Delivery::kTruncated)
             rc = RecordWarning(stmt, "01004",
                                "String data, right truncated in column '" + columns[i].name + "'");
