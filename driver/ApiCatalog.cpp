@@ -1,6 +1,6 @@
-// SQLTables, SQLColumns and SQLGetTypeInfo over the connection's folder, so that general tools can
-// browse it. Table and column names accept the search patterns '%' and '_' with '\'
-// as escape; tables whose files cannot be read are left out of SQLColumns.
+// SQLTables, SQLColumns and SQLGetTypeInfo, so that general tools can browse the
+// connection's folder. Table and column names accept the search patterns '%' and '_'
+// with '\' as escape; tables whose files cannot be read are left out of SQLColumns.
 #include "driver/OdbcApi.h"
 
 #include <strings.h>
@@ -126,13 +126,12 @@ SQLRETURN Tables(Statement& stmt, const Pattern& catalog, const Pattern& schema,
     std::vector<Row> rows;
     // The three enumerations ODBC defines: catalogs and schemas do not exist, and
     // "TABLE" is the one table type.
-    const bool empty_names =
-        catalog && catalog->empty() && schema && schema->empty() && table && table->empty();
-    const bool all_catalogs =
-        catalog == SQL_ALL_CATALOGS && schema && schema->empty() && table && table->empty();
-    const bool all_schemas =
-        schema == SQL_ALL_SCHEMAS && catalog && catalog->empty() && table && table->empty();
-    if (empty_names && types == SQL_ALL_TABLE_TYPES) {
+    const auto empty = [](const Pattern& p) { return p && p->empty(); };
+    const bool all_types =
+        empty(catalog) && empty(schema) && empty(table) && types == SQL_ALL_TABLE_TYPES;
+    const bool all_catalogs = catalog == SQL_ALL_CATALOGS && empty(schema) && empty(table);
+    const bool all_schemas = schema == SQL_ALL_SCHEMAS && empty(catalog) && empty(table);
+    if (all_types) {
         rows.push_back(Row{std::nullopt, std::nullopt, std::nullopt, "TABLE", std::nullopt});
     } else if (!all_catalogs && !all_schemas && WantsTables(types)) {
         for (const std::string& name : ListTables(stmt.dbc->folder))

@@ -12,7 +12,8 @@ my $data = "$dir/my;data";
 mkdir $data or die "mkdir: $!";
 system($make_table, "$data/peardat.dbf", "130") == 0 or die "cannot write the table\n";
 sub write_file { open my $f, '>', $_[0] or die "$_[0]: $!"; print $f $_[1]; close $f }
-write_file("$dir/odbcinst.ini", "[Microsoft dBase Driver (*.dbf)]\nDriver=$driver\nSetup=$driver\n");
+write_file("$dir/odbcinst.ini",
+           "[Microsoft dBase Driver (*.dbf)]\nDriver=$driver\nSetup=$driver\n");
 write_file("$dir/odbc.ini", "");
 # Before the driver manager starts: it reads them once.
 @ENV{qw(ODBCSYSINI ODBCINSTINI ODBCINI HOME)} = ($dir, "odbcinst.ini", "$dir/odbc.ini", $dir);

@@ -21,12 +21,15 @@ function all_rows($result): array {
 $dir = sys_get_temp_dir() . "/kestrix-php-" . getmypid();
 mkdir("$dir/my;data", 0700, true);
 register_shutdown_function(fn() => exec("rm -rf " . escapeshellarg($dir)));
-exec(escapeshellarg($make_table) . " " . escapeshellarg("$dir/my;data/peardat.dbf") . " 130", $_, $rc);
+$table = escapeshellarg("$dir/my;data/peardat.dbf");
+exec(escapeshellarg($make_table) . " $table 130", $_, $rc);
 check($rc === 0, "cannot write the table");
-file_put_contents("$dir/odbcinst.ini", "[Microsoft dBase Driver (*.dbf)]\nDriver=$driver\nSetup=$driver\n");
+file_put_contents("$dir/odbcinst.ini",
+                  "[Microsoft dBase Driver (*.dbf)]\nDriver=$driver\nSetup=$driver\n");
 file_put_contents("$dir/odbc.ini", "");
 // Before the first connection: the driver manager reads them when it starts.
-foreach (["ODBCSYSINI=$dir", "ODBCINSTINI=odbcinst.ini", "ODBCINI=$dir/odbc.ini", "HOME=$dir"] as $e)
+foreach (["ODBCSYSINI=$dir", "ODBCINSTINI=odbcinst.ini", "ODBCINI=$dir/odbc.ini",
+          "HOME=$dir"] as $e)
     putenv($e);
 
 $source = "DRIVER={Microsoft dBase Driver (*.dbf)};DEFAULTDIR={" . "$dir/my;data/}";
@@ -49,6 +52,9 @@ check(count($columns) === 11 && $columns[10]["COLUMN_NAME"] === "FB"
       "columns: " . json_encode($columns[10] ?? null));
 $type = all_rows(odbc_gettypeinfo($c, SQL_DOUBLE));
 check(array_column($type, "TYPE_NAME") === ["DOUBLE"], "type info: " . json_encode($type));
+// An ODBC 2 client knows dates by their ODBC 2 code.
+$type = all_rows(odbc_gettypeinfo($c, SQL_DATE));
+check(array_column($type, "DATA_TYPE") === [(string)SQL_DATE], "dates: " . json_encode($type));
 
 check(@odbc_exec($c, "DELETE FROM peardat") === false, "DELETE ran");
 // 42000 by its ODBC 2 name: the driver manager renames states for ODBC 2 clients.
