@@ -7,15 +7,15 @@
 
 #include <cctype>
 
+#include "driver/CatalogList.h"
 #include "driver/Folder.h"
-#include "driver/Handles.h"
 #include "driver/SqlTypes.h"
 
 using namespace kdbf;
 
 namespace {
 
-using Row = std::vector<std::optional<std::string>>;
+using Row = CatalogRow;
 
 // Greedy matching that remembers only the last '%': a pattern full of '%' and '_' costs
 // at most length(pattern) x length(text) steps, where naive backtracking is exponential.
@@ -58,17 +58,6 @@ Pattern PatternArg(const Char* text, SQLSMALLINT length) {
 // An absent pattern matches everything.
 bool MatchesArg(const Pattern& pattern, const std::string& name) {
     return !pattern || Matches(pattern->c_str(), name.c_str());
-}
-
-// Catalog names are file names, up to 255 bytes.
-ColumnInfo Text(const char* name) {
-    return ColumnInfo{name, "", SQL_VARCHAR, 255, 0, SQL_NULLABLE};
-}
-ColumnInfo Small(const char* name) {
-    return ColumnInfo{name, "", SQL_SMALLINT, 5, 0, SQL_NULLABLE};
-}
-ColumnInfo Integer(const char* name) {
-    return ColumnInfo{name, "", SQL_INTEGER, 10, 0, SQL_NULLABLE};
 }
 
 std::string Upper(std::string text) {
@@ -122,7 +111,6 @@ std::vector<Row> ColumnRows(const std::string& table, const DbfTable& file, cons
 
 SQLRETURN Tables(Statement& stmt, const Pattern& catalog, const Pattern& schema,
                  const Pattern& table, const Pattern& types) {
-    CloseCursor(stmt);
     std::vector<Row> rows;
     // The three enumerations ODBC defines: catalogs and schemas do not exist, and
     // "TABLE" is the one table type.
@@ -138,15 +126,14 @@ SQLRETURN Tables(Statement& stmt, const Pattern& catalog, const Pattern& schema,
             if (MatchesArg(table, name))
                 rows.push_back(Row{std::nullopt, std::nullopt, name, "TABLE", std::nullopt});
     }
-    stmt.result = MakeListResult({Text("TABLE_CAT"), Text("TABLE_SCHEM"), Text("TABLE_NAME"),
-                                  Text("TABLE_TYPE"), Text("REMARKS")},
-                                 std::move(rows));
-    stmt.bindings.resize(std::max<std::size_t>(stmt.bindings.size(), 5));
-    return SQL_SUCCESS;
+    return SetListResult(
+        stmt,
+        {TextColumn("TABLE_CAT"), TextColumn("TABLE_SCHEM"), TextColumn("TABLE_NAME"),
+         TextColumn("TABLE_TYPE"), TextColumn("REMARKS")},
+        std::move(rows));
 }
 
 SQLRETURN Columns(Statement& stmt, const Pattern& table, const Pattern& column) {
-    CloseCursor(stmt);
     std::vector<Row> rows;
     for (const std::string& name : ListTables(stmt.dbc->folder)) {
         if (!MatchesArg(table, name)) continue;
@@ -162,20 +149,20 @@ SQLRETURN Columns(Statement& stmt, const Pattern& table, const Pattern& column) 
         for (Row& row : ColumnRows(name, *file, column, stmt.dbc->env->odbc_version))
             rows.push_back(std::move(row));
     }
-    stmt.result = MakeListResult(
-        {Text("TABLE_CAT"), Text("TABLE_SCHEM"), Text("TABLE_NAME"), Text("COLUMN_NAME"),
-         Small("DATA_TYPE"), Text("TYPE_NAME"), Integer("COLUMN_SIZE"), Integer("BUFFER_LENGTH"),
-         Small("DECIMAL_DIGITS"), Small("NUM_PREC_RADIX"), Small("NULLABLE"), Text("REMARKS"),
-         Text("COLUMN_DEF"), Small("SQL_DATA_TYPE"), Small("SQL_DATETIME_SUB"),
-         Integer("CHAR_OCTET_LENGTH"), Integer("ORDINAL_POSITION"), Text("IS_NULLABLE")},
+    return SetListResult(
+        stmt,
+        {TextColumn("TABLE_CAT"), TextColumn("TABLE_SCHEM"), TextColumn("TABLE_NAME"),
+         TextColumn("COLUMN_NAME"), SmallColumn("DATA_TYPE"), TextColumn("TYPE_NAME"),
+         IntegerColumn("COLUMN_SIZE"), IntegerColumn("BUFFER_LENGTH"),
+         SmallColumn("DECIMAL_DIGITS"), SmallColumn("NUM_PREC_RADIX"), SmallColumn("NULLABLE"),
+         TextColumn("REMARKS"), TextColumn("COLUMN_DEF"), SmallColumn("SQL_DATA_TYPE"),
+         SmallColumn("SQL_DATETIME_SUB"), IntegerColumn("CHAR_OCTET_LENGTH"),
+         IntegerColumn("ORDINAL_POSITION"), TextColumn("IS_NULLABLE")},
         std::move(rows));
-    stmt.bindings.resize(std::max<std::size_t>(stmt.bindings.size(), 18));
-    return SQL_SUCCESS;
 }
 
 // One row per type the driver delivers, or only those of `wanted` (SQL_ALL_TYPES: all).
 SQLRETURN GetTypeInfo(Statement& stmt, SQLSMALLINT wanted) {
-    CloseCursor(stmt);
     const SQLINTEGER version = stmt.dbc->env->odbc_version;
     std::vector<Row> rows;
     for (const SqlType& type : SqlTypes()) {
@@ -197,16 +184,17 @@ SQLRETURN GetTypeInfo(Statement& stmt, SQLSMALLINT wanted) {
                            sub ? Number(*sub) : std::nullopt,
                            type.numeric ? Number(10) : std::nullopt, std::nullopt});
     }
-    stmt.result = MakeListResult(
-        {Text("TYPE_NAME"), Small("DATA_TYPE"), Integer("COLUMN_SIZE"), Text("LITERAL_PREFIX"),
-         Text("LITERAL_SUFFIX"), Text("CREATE_PARAMS"), Small("NULLABLE"), Small("CASE_SENSITIVE"),
-         Small("SEARCHABLE"), Small("UNSIGNED_ATTRIBUTE"), Small("FIXED_PREC_SCALE"),
-         Small("AUTO_UNIQUE_VALUE"), Text("LOCAL_TYPE_NAME"), Small("MINIMUM_SCALE"),
-         Small("MAXIMUM_SCALE"), Small("SQL_DATA_TYPE"), Small("SQL_DATETIME_SUB"),
-         Integer("NUM_PREC_RADIX"), Small("INTERVAL_PRECISION")},
+    return SetListResult(
+        stmt,
+        {TextColumn("TYPE_NAME"), SmallColumn("DATA_TYPE"), IntegerColumn("COLUMN_SIZE"),
+         TextColumn("LITERAL_PREFIX"), TextColumn("LITERAL_SUFFIX"), TextColumn("CREATE_PARAMS"),
+         SmallColumn("NULLABLE"), SmallColumn("CASE_SENSITIVE"), SmallColumn("SEARCHABLE"),
+         SmallColumn("UNSIGNED_ATTRIBUTE"), SmallColumn("FIXED_PREC_SCALE"),
+         SmallColumn("AUTO_UNIQUE_VALUE"), TextColumn("LOCAL_TYPE_NAME"),
+         SmallColumn("MINIMUM_SCALE"), SmallColumn("MAXIMUM_SCALE"), SmallColumn("SQL_DATA_TYPE"),
+         SmallColumn("SQL_DATETIME_SUB"), IntegerColumn("NUM_PREC_RADIX"),
+         SmallColumn("INTERVAL_PRECISION")},
         std::move(rows));
-    stmt.bindings.resize(std::max<std::size_t>(stmt.bindings.size(), 19));
-    return SQL_SUCCESS;
 }
 
 template <class Body>

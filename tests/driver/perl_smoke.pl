@@ -44,6 +44,8 @@ my @names = map { $_->[$index{TYPE_NAME}] } @$type_info[1 .. $#$type_info];
 check("@names" eq "BIT VARBINARY LONGVARCHAR CHAR INTEGER DOUBLE DATE TIMESTAMP",
       "type_info_all: @names");
 check(($dbh->type_info(DBI::SQL_DOUBLE()))[0]->{TYPE_NAME} eq "DOUBLE", "type_info(SQL_DOUBLE)");
+my @keys = $dbh->primary_key("", "", "peardat");
+check(!@keys && !$dbh->err, "primary_key: @keys");
 
 check(!eval { $dbh->do("DELETE FROM peardat"); 1 }, "DELETE ran");
 check($dbh->state eq "42000"

@@ -158,6 +158,20 @@ TEST_F(DriverTest, CatalogFunctionsListTheFolder) {
     EXPECT_EQ(tables(nullptr, nullptr, "r%", "'VIEW', 'TABLE'", 3),
               std::vector<std::string>{"rnddat"});
     EXPECT_EQ(tables(nullptr, nullptr, "r%", "SYSTEM TABLE,VIEW", 3), std::vector<std::string>{});
+    // No keys or indexes: SQLStatistics has only the row of the table itself.
+    for (const char* pszTable : {"rnddat", "nothere"}) {
+        ASSERT_EQ(SQLStatistics(m_client.Statement(), nullptr, 0, nullptr, 0, (SQLCHAR*)pszTable,
+                                SQL_NTS, SQL_INDEX_ALL, SQL_QUICK),
+                  SQL_SUCCESS);
+        EXPECT_EQ(m_client.ReadColumn(7), std::vector<std::string>(pszTable[0] == 'r', "0"));
+    }
+    SQLSMALLINT nColumns = 0;
+    ASSERT_EQ(
+        SQLPrimaryKeys(m_client.Statement(), nullptr, 0, nullptr, 0, (SQLCHAR*)"rnddat", SQL_NTS),
+        SQL_SUCCESS);
+    EXPECT_EQ(SQLNumResultCols(m_client.Stmt(), &nColumns), SQL_SUCCESS);
+    EXPECT_EQ(nColumns, 6);
+    EXPECT_EQ(m_client.ReadColumn(4), std::vector<std::string>{});
 }
 
 // Clients size buffers and choose how to fetch by these answers (a limit of 11 cut
