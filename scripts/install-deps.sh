@@ -10,6 +10,7 @@ PACKAGES=(
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     clang libclang-rt-14-dev
     python3 python3-pyodbc
+    php-cli php-odbc libdbd-odbc-perl
     xvfb xauth xdotool x11-apps imagemagick
 )
 

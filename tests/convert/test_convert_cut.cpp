@@ -72,17 +72,17 @@ protected:
 };
 
 TEST(ConvertCutPaths, FolderPartTableNameAndConnectionString) {
-    const char* const cases[][3] = {{"/prices/rnddat.dbf", "/prices/", "rnddat"},
-                                    {"rnddat.dbf", "", "rnddat"},
-                                    {"/My.Data/prices", "/My.Data/", "prices"},
-                                    {"/a/b.c.dbf", "/a/", "b.c"}};
-    for (auto [pszPath, pszFolder, pszTable] : cases) {
+    const char* const cases[][4] = {
+        {"/prices/rnddat.dbf", "/prices/", "rnddat", "DSN=zlmrt_conv;DEFAULTDIR=/prices/"},
+        {"rnddat.dbf", "", "rnddat", "DSN=zlmrt_conv;DEFAULTDIR="},
+        {"/My.Data/prices", "/My.Data/", "prices", "DSN=zlmrt_conv;DEFAULTDIR=/My.Data/"},
+        {"/a/b.c.dbf", "/a/", "b.c", "DSN=zlmrt_conv;DEFAULTDIR=/a/"}};
+    for (auto [pszPath, pszFolder, pszTable, pszConnect] : cases) {
         std::string strFolder, strTable;
         SplitInputPath(pszPath, strFolder, strTable);
         EXPECT_EQ(strFolder, pszFolder) << pszPath;
         EXPECT_EQ(strTable, pszTable) << pszPath;
-        EXPECT_EQ(ConnectionString(strFolder),
-                  std::string("DSN=zlmrt_conv;DEFAULTDIR=") + pszFolder);
+        EXPECT_EQ(ConnectionString(strFolder), pszConnect);
     }
     // A folder that would end or redirect the string is braced, "}" doubled.
     EXPECT_EQ(ConnectionString("/x;DSN=other/"), "DSN=zlmrt_conv;DEFAULTDIR={/x;DSN=other/}");
