@@ -9,13 +9,16 @@
 int OpenDenyWrite(const std::string& strPath) {
     // Truncate only after the lock is ours, so that a file another writer holds keeps
     // its content.
-    int fd = open(strPath.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+    // Never through a link, and never waiting on a pipe: only a plain file is written.
+    int fd = open(strPath.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
     if (fd < 0) return -1;
-    // Like O_TRUNC, truncation applies to regular files only: a device such as
-    // /dev/full has nothing to truncate and would refuse with EINVAL.
     struct stat st;
-    if (flock(fd, LOCK_EX | LOCK_NB) != 0 || fstat(fd, &st) != 0 ||
-        (S_ISREG(st.st_mode) && ftruncate(fd, 0) != 0)) {
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        close(fd);
+        errno = EINVAL;
+        return -1;
+    }
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0 || ftruncate(fd, 0) != 0) {
         int nError = errno;
         close(fd);
         errno = nError;

@@ -3,7 +3,8 @@
 
 #include <string>
 
-// Opens `strPath` write-only, creating it (mode 0666 less the umask) or truncating it.
+// Opens the plain file `strPath` write-only, creating it (mode 0666 less the umask) or
+// truncating it; a link, pipe, device or folder at the name is refused.
 // While the descriptor is open it holds an exclusive advisory lock, the closest honest
 // equivalent on POSIX of a share mode that denies writing to others; a file already
 // locked by another writer is not truncated and the call fails with EWOULDBLOCK.

@@ -61,10 +61,12 @@ std::array<std::string, kCutCount> CutPathsFromChoice(const std::string& strChos
 }
 
 bool CanOpenForReading(const std::string& strPath) {
-    int fd = open(strPath.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking: opening a pipe named like a table would otherwise wait for a writer
+    // for good. Only a plain file is a table.
+    int fd = open(strPath.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return false;
     struct stat st {};
-    bool bOk = fstat(fd, &st) == 0 && !S_ISDIR(st.st_mode);
+    bool bOk = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
     close(fd);
     return bOk;
 }
