@@ -60,8 +60,8 @@ std::string TargetIniFile() {
     UWORD mode = ODBC_BOTH_DSN;
     SQLGetConfigMode(&mode);
     char file[PATH_MAX + 1] = {};
-    const BOOL found = mode == ODBC_SYSTEM_DSN ? _odbcinst_SystemINI(file, 0)
-                                               : _odbcinst_UserINI(file, 0);
+    const BOOL found =
+        mode == ODBC_SYSTEM_DSN ? _odbcinst_SystemINI(file, 0) : _odbcinst_UserINI(file, 0);
     return found ? std::string(file) : std::string();
 }
 
@@ -186,8 +186,7 @@ extern "C" BOOL INSTAPI ConfigDSN(HWND, WORD request, LPCSTR driver, LPCSTR attr
         if (!SQLValidDSN(dsn.c_str()))
             return Post(ODBC_ERROR_INVALID_DSN, "Data source name '" + dsn + "' is not valid");
         switch (request) {
-            case ODBC_ADD_DSN:
-            {
+            case ODBC_ADD_DSN: {
                 // Programs register at every start while others may be connecting: an
                 // unchanged data source is left alone, a changed one replaced in one step.
                 if (driver == nullptr || *driver == '\0')
