@@ -102,24 +102,35 @@ protected:
     bool m_bMounted = false;
 };
 
+bool CanTrace() {
+    return std::system("strace -o /dev/null true >/dev/null 2>&1") == 0;
+}
+
+// Starts the converter for Pear from `strTables` with every write slowed down by 3 ms,
+// in a process group of its own (strace and the converter, killed as one).
+pid_t StartSlowed(const std::string& strTables) {
+    const pid_t child = fork();
+    if (child == 0) {
+        setsid();
+        setenv("T", strTables.c_str(), 1);
+        execlp("sh", "sh", "-c",
+               R"(exec strace -f -o /dev/null -e trace=write -e inject=write:delay_enter=3000 )"
+               R"("$K" --output "$D/out" --cuts pear --existing overwrite "$T/rnddat.dbf")"
+               R"( >/dev/null 2>&1)",
+               nullptr);
+        _exit(127);
+    }
+    return child;
+}
+
 // A run is killed while its writes are slowed down: whenever that happens, the price
 // list holds the old file or the complete new one.
 TEST_F(OutputSafety, ARunKilledMidWriteLeavesTheOldOrTheCompleteFile) {
-    if (std::system("strace -o /dev/null true >/dev/null 2>&1") != 0)
-        GTEST_SKIP() << "strace cannot trace here, so the writes cannot be slowed";
+    if (!CanTrace()) GTEST_SKIP() << "strace cannot trace here, so the writes cannot be slowed";
     const std::string strComplete = CompletePriceList();
     for (int nKillAfterMs : {30, 150, 400}) {
         WriteFile(Out("TrvPear.txt"), "old");
-        const pid_t child = fork();
-        if (child == 0) {
-            setsid();  // one group with strace, killed as one
-            execlp("sh", "sh", "-c",
-                   R"(exec strace -f -o /dev/null -e trace=write -e inject=write:delay_enter=3000 )"
-                   R"("$K" --output "$D/out" --cuts pear --existing overwrite "$D/in/rnddat.dbf")"
-                   R"( >/dev/null 2>&1)",
-                   nullptr);
-            _exit(127);
-        }
+        const pid_t child = StartSlowed(m_dir.File("in"));
         std::this_thread::sleep_for(std::chrono::milliseconds(nKillAfterMs));
         kill(-child, SIGKILL);
         waitpid(child, nullptr, 0);
@@ -127,6 +138,24 @@ TEST_F(OutputSafety, ARunKilledMidWriteLeavesTheOldOrTheCompleteFile) {
         EXPECT_TRUE(strNow == "old" || strNow == strComplete)
             << "killed after " << nKillAfterMs << " ms: " << strNow.size() << " bytes";
     }
+}
+
+// A run that starts while another is writing into the same folder waits for it, so its
+// file, not the slower one's, is the one left.
+TEST_F(OutputSafety, ASecondRunWaitsForTheFolder) {
+    if (!CanTrace()) GTEST_SKIP() << "strace cannot trace here, so the writes cannot be slowed";
+    fs::copy(m_dir.File("in"), m_dir.File("in2"));
+    const pid_t slow = StartSlowed(m_dir.File("in"));
+    for (int i = 0; i < 500 && Files().size() < 1; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ASSERT_EQ(Files().size(), 1u) << "the slowed run never started writing";
+    SResult r =
+        Run(R"("$K" --output "$D/out" --cuts pear --existing overwrite "$D/in2/rnddat.dbf")");
+    int nStatus = 0;
+    waitpid(slow, &nStatus, 0);
+    EXPECT_EQ(r.nStatus, 0) << r.strOut;
+    EXPECT_TRUE(WIFEXITED(nStatus) && WEXITSTATUS(nStatus) == 0);
+    EXPECT_NE(ReadFile(Out("TrvPear.txt")).find(m_dir.File("in2/peardat.dbf")), std::string::npos);
 }
 
 // On a full disk the old price list and every backup stay whole, and nothing empty or
