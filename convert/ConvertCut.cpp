@@ -7,6 +7,7 @@
 #include "convert/PapRecord.h"
 #include "convert/PriceList.h"
 #include "convert/SafeFile.h"
+#include "log/FileOps.h"
 #include "log/RunLog.h"
 #include "res/MessageBox.h"
 #include "res/Strings.h"
@@ -68,8 +69,9 @@ bool CCutConverter::OpenPriceTable(const std::string& strInputPath, CDatabase& d
     try {
         database.OpenEx(ConnectionString(strFolder));
     } catch (const CDBException& e) {
-        Fail(FormatString("Cannot connect to dBase database, error description follows:\r\n\t%s\r\n",
-                          e.GetErrorMessage()));
+        Fail(
+            FormatString("Cannot connect to dBase database, error description follows:\r\n\t%s\r\n",
+                         e.GetErrorMessage()));
         return false;
     }
     rs.SetTable(strTable);
@@ -185,8 +187,9 @@ void CCutConverter::MakeNumberedBackup(const std::string& strPlainBackup,
         std::string strNumbered = strBase + std::to_string(n) + ".bak";
         if (EntryKind(strNumbered) != EEntryKind::missing) continue;
         bool bMoved = MoveToFreeName(strPlainBackup, strNumbered);
-        m_log.AppendLog(FormatString("Moving \"%s\" file to \"%s\": ", strPlainBackup, strNumbered) +
-                        (bMoved ? "success" : "failed") + ".\r\n");
+        m_log.AppendLog(
+            FormatString("Moving \"%s\" file to \"%s\": ", strPlainBackup, strNumbered) +
+            (bMoved ? "success" : "failed") + ".\r\n");
         return;
     }
 }

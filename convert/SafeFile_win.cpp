@@ -1,6 +1,6 @@
 #include "convert/SafeFile.h"
 
-#include <windows.h>
+#include "res/Win32.h"
 
 namespace {
 
