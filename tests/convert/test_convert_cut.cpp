@@ -119,6 +119,14 @@ TEST_F(ConvertCutTest, FailuresAreLoggedWithTheirDescriptions) {
                                 "'mqdat' not found: no file 'mqdat.dbf' in folder '" +
                                 In("") + "'\n\r\n");
     EXPECT_TRUE(m_conv.m_bFailed);
+    // A pipe named like the table is refused at once, not waited on.
+    ASSERT_EQ(mkfifo(In("emdat.dbf").c_str(), 0644), 0);
+    Convert(kEmerald);
+    EXPECT_EQ(
+        m_log.Text().rfind(
+            Processing(kEmerald) + "Cannot open DBase table, error description follows:\r\n\t", 0),
+        0u);
+    EXPECT_NE(m_log.Text().find("not a regular file"), std::string::npos) << m_log.Text();
     // An empty table fails while counting: the general handler shows the error, then logs it.
     WriteTable(kPear, 0);
     m_answers = {IDOK};

@@ -69,32 +69,28 @@ protected:
         }
         return "setpriv --reuid=65534 --regid=65534 --clear-groups";
     }
-    // A 96 KiB file system on "out", or false when this machine allows no mounting.
-    bool MountSmallDisk() {
+    // Mounts a small file system on "out" and fills it until about `nFree` bytes are left;
+    // false when this machine allows no mounting.
+    bool MountFullDisk(size_t nFree) {
         m_bMounted = mount("tmpfs", m_dir.File("out").c_str(), "tmpfs", 0, "size=96k") == 0;
+        for (int i = 0; m_bMounted && fs::space(m_dir.File("out")).available > nFree + 4096; ++i)
+            WriteFile(Out("filler" + std::to_string(i)), std::string(4096, 'f'));
         return m_bMounted;
-    }
-    // Fills the disk on "out" until about `nFree` bytes are left.
-    void FillDisk(size_t nFree) {
-        const std::string strFiller(4096, 'f');
-        for (int i = 0; fs::space(m_dir.File("out")).available > nFree + 4096; ++i)
-            WriteFile(Out("filler" + std::to_string(i)), strFiller);
     }
     std::string Out(const std::string& strName) { return m_dir.File("out/" + strName); }
     // Every file in "out" but the fillers, with its content.
-    std::map<std::string, std::string> Files(const std::string& strFolder = "out") {
+    std::map<std::string, std::string> Files() {
         std::map<std::string, std::string> files;
-        for (const auto& entry : fs::directory_iterator(m_dir.File(strFolder))) {
+        for (const auto& entry : fs::directory_iterator(m_dir.File("out"))) {
             std::string strName = entry.path().filename().string();
             if (strName.rfind("filler", 0) != 0) files[strName] = ReadFile(entry.path().string());
         }
         return files;
     }
-    // The price list a complete run writes, made once in a folder of its own.
-    std::string CompletePriceList(const std::string& strFile = "TrvPear.txt") {
-        EXPECT_EQ(Run(R"("$K" --output "$D/out2" --existing overwrite "$D/in/rnddat.dbf")").nStatus,
-                  0);
-        return ReadFile(m_dir.File("out2/" + strFile));
+    // The Pear price list a complete run writes, made in a folder of its own.
+    std::string CompletePriceList() {
+        EXPECT_EQ(Run(R"("$K" --output "$D/out2" --cuts pear "$D/in/rnddat.dbf")").nStatus, 0);
+        return ReadFile(m_dir.File("out2/TrvPear.txt"));
     }
 
     COdbcSandbox m_odbc;
@@ -161,11 +157,10 @@ TEST_F(OutputSafety, ASecondRunWaitsForTheFolder) {
 // On a full disk the old price list and every backup stay whole, and nothing empty or
 // partial is left behind.
 TEST_F(OutputSafety, AFullDiskLosesNoFileAndLeavesNoPartialOne) {
-    if (!MountSmallDisk()) GTEST_SKIP() << "mounting a small tmpfs is not allowed here";
     const std::string strOld(6000, 'o'), strPlain(6000, 'p');
+    if (!MountFullDisk(2048 + 2 * 8192)) GTEST_SKIP() << "mounting a tmpfs is not allowed here";
     WriteFile(Out("TrvPear.txt"), strOld);
     WriteFile(Out("TrvPear.bak"), strPlain);
-    FillDisk(2048);
     // Yes: the plain backup moves to number 1 (no space needed), the copy of the price
     // list fails, and the converter answers the failed backup with Cancel.
     SResult r = Convert("pear", "backup");
