@@ -18,8 +18,10 @@ int Fd(intptr_t handle) {
 
 EEntryKind EntryKind(const std::string& strPath) {
     struct stat st {};
+    // Nothing there when the name or its folder is missing; what is wrong with the folder
+    // is then reported by whoever tries to create the file.
     if (lstat(strPath.c_str(), &st) != 0)
-        return errno == ENOENT ? EEntryKind::missing : EEntryKind::other;
+        return errno == ENOENT || errno == ENOTDIR ? EEntryKind::missing : EEntryKind::other;
     return S_ISREG(st.st_mode) ? EEntryKind::regular : EEntryKind::other;
 }
 
