@@ -12,6 +12,7 @@ PACKAGES=(
     python3 python3-pyodbc
     php-cli php-odbc libdbd-odbc-perl
     xvfb xauth xdotool x11-apps imagemagick
+    strace util-linux
 )
 
 missing=()
