@@ -17,9 +17,10 @@ CAboutBoxDlg::CAboutBoxDlg(wxWindow* pOwner)
     pOk->SetDefault();
     SetEscapeId(wxID_OK);
 
-    PlaceControl(this, pIcon, tpl::kIcon, EFit::Exact);
-    PlaceControl(this, pText, tpl::kText);
-    PlaceControl(this, pOk, tpl::kOk);
-    SizeInDialogUnits(this, tpl::kWidth, tpl::kHeight);
+    CTemplateLayout layout(this);
+    layout.Add(pIcon, tpl::kIcon, EFit::Exact);
+    layout.Add(pText, tpl::kText);
+    layout.Add(pOk, tpl::kOk);
+    layout.Apply(tpl::kWidth, tpl::kHeight);
     CentreOnParent();
 }

@@ -1,15 +1,13 @@
 #include "convert/ConvertCut.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <filesystem>
 #include <new>
 
 #include "convert/Database.h"
 #include "convert/FileError.h"
 #include "convert/PapRecord.h"
 #include "convert/PriceList.h"
+#include "convert/SafeFile.h"
+#include "log/FileOps.h"
 #include "log/RunLog.h"
 #include "res/MessageBox.h"
 #include "res/Strings.h"
@@ -20,26 +18,6 @@ namespace {
 
 constexpr size_t kMaxFileDescription = 299;
 constexpr size_t kMaxDBDescription = 298;
-
-bool PathExists(const std::string& strPath) {
-    struct stat st {};
-    return stat(strPath.c_str(), &st) == 0;
-}
-
-bool CopyFileOver(const std::string& strFrom, const std::string& strTo) {
-    std::error_code ec;
-    return std::filesystem::copy_file(strFrom, strTo,
-                                      std::filesystem::copy_options::overwrite_existing, ec);
-}
-
-// The counterpart of resetting a file's attributes to normal: its owner may write it
-// again. The result is never looked at.
-void MakeWritable(const std::string& strPath) {
-    struct stat st {};
-    if (stat(strPath.c_str(), &st) == 0) chmod(strPath.c_str(), st.st_mode | S_IWUSR);
-}
-
-void RemoveFile(const std::string& strPath) { unlink(strPath.c_str()); }
 
 }  // namespace
 
@@ -91,8 +69,9 @@ bool CCutConverter::OpenPriceTable(const std::string& strInputPath, CDatabase& d
     try {
         database.OpenEx(ConnectionString(strFolder));
     } catch (const CDBException& e) {
-        Fail(FormatString("Cannot connect to dBase database, error description follows:\r\n\t%s\r\n",
-                          e.GetErrorMessage()));
+        Fail(
+            FormatString("Cannot connect to dBase database, error description follows:\r\n\t%s\r\n",
+                         e.GetErrorMessage()));
         return false;
     }
     rs.SetTable(strTable);
@@ -124,15 +103,25 @@ void CCutConverter::Convert(const std::string& strInputPath, const std::string& 
     }
 
     std::string strOutputPath = m_strOutputDir + kFolderSeparator + strOutputFile;
-    if (PathExists(strOutputPath) && !ProtectExistingFile(strOutputPath, strCutName)) return;
-    MakeWritable(strOutputPath);
+    // From the look at the existing file to its replacement, no other run may touch the
+    // folder's files: two runs would otherwise back up each other's half-made files.
+    CFolderLock lock(m_strOutputDir);
+    // Whatever sits at the name that is not a plain file (a link above all) is never
+    // written through, asked about or backed up.
+    EEntryKind existing = EntryKind(strOutputPath);
+    if (existing == EEntryKind::other)
+        return FailToOpen(strOutputPath,
+                          CFileException(CFileException::accessDenied, strOutputPath));
+    if (existing == EEntryKind::regular && !ProtectExistingFile(strOutputPath, strCutName)) return;
 
+    // The new file replaces the old one only once it is complete (Close), so a run that
+    // fails or is stopped anywhere leaves the old file in place; a read-only old file is
+    // replaced all the same.
     COutputFile file;
     try {
         file.Open(strOutputPath);
     } catch (const CFileException& e) {
-        return Fail(FormatString("Cannot open output file \"%s\", error follows:\r\n\t%s\r\n",
-                                 strOutputPath, e.GetErrorMessage().substr(0, kMaxFileDescription)));
+        return FailToOpen(strOutputPath, e);
     }
     WriteProfileString(kSectionGeneral, kEntryOutputDir, m_strOutputDir);
     WritePriceList(file, strCutName, strInputPath, bNineteenTables, rs);
@@ -140,6 +129,11 @@ void CCutConverter::Convert(const std::string& strInputPath, const std::string& 
     // must not call that file converted.
     file.Close();
     m_log.AppendLog(FormatString("File was converted successfully to \"%s\".\r\n", strOutputPath));
+}
+
+void CCutConverter::FailToOpen(const std::string& strOutputPath, const CFileException& e) {
+    Fail(FormatString("Cannot open output file \"%s\", error follows:\r\n\t%s\r\n", strOutputPath,
+                      e.GetErrorMessage().substr(0, kMaxFileDescription)));
 }
 
 void CCutConverter::ReportUnexpected(const CException& e, size_t nMaxDescription) {
@@ -165,9 +159,12 @@ bool CCutConverter::ProtectExistingFile(const std::string& strOutputPath,
     m_bBackupConfirmed = true;
     std::string strBase = strOutputPath.substr(0, strOutputPath.rfind('.'));
     std::string strPlainBackup = strBase + ".bak";
-    if (PathExists(strPlainBackup)) MakeNumberedBackup(strPlainBackup, strBase);
+    if (EntryKind(strPlainBackup) == EEntryKind::regular)
+        MakeNumberedBackup(strPlainBackup, strBase);
 
-    if (CopyFileOver(strOutputPath, strPlainBackup)) {
+    // The price list itself stays until the new one replaces it. A plain backup name that
+    // is not a plain file (a link, say) is refused like any other failed copy.
+    if (CopyReplacing(strOutputPath, strPlainBackup)) {
         m_log.AppendLog(FormatString("Moving \"%s\" file to \"%s\": success.\r\n", strOutputPath,
                                      strPlainBackup));
     } else if (m_box.MessageBox(
@@ -177,25 +174,22 @@ bool CCutConverter::ProtectExistingFile(const std::string& strOutputPath,
                           strOutputPath));
         return false;
     }
-    MakeWritable(strOutputPath);
-    RemoveFile(strOutputPath);
     return true;
 }
 
-// Moves the plain backup aside into the lowest free number; with all ten taken it stays
-// and is replaced by the current file.
+// Moves the plain backup aside into the lowest free number, by renaming it: a full disk
+// cannot leave an empty numbered backup behind. A name taken by anything, a dangling link
+// included, is not free. With all ten taken the plain backup stays and is replaced by the
+// current file.
 void CCutConverter::MakeNumberedBackup(const std::string& strPlainBackup,
                                        const std::string& strBase) {
     for (int n = 1; n <= 10; ++n) {
         std::string strNumbered = strBase + std::to_string(n) + ".bak";
-        if (PathExists(strNumbered)) continue;
-        bool bCopied = CopyFileOver(strPlainBackup, strNumbered);
-        m_log.AppendLog(FormatString("Moving \"%s\" file to \"%s\": ", strPlainBackup, strNumbered) +
-                        (bCopied ? "success" : "failed") + ".\r\n");
-        if (bCopied) {
-            MakeWritable(strPlainBackup);
-            RemoveFile(strPlainBackup);
-        }
+        if (EntryKind(strNumbered) != EEntryKind::missing) continue;
+        bool bMoved = MoveToFreeName(strPlainBackup, strNumbered);
+        m_log.AppendLog(
+            FormatString("Moving \"%s\" file to \"%s\": ", strPlainBackup, strNumbered) +
+            (bMoved ? "success" : "failed") + ".\r\n");
         return;
     }
 }

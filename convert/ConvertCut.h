@@ -5,6 +5,7 @@
 
 class CRunLog;
 class CException;
+class CFileException;
 class CDatabase;
 class CPapRecord;
 class IMessageBox;
@@ -30,10 +31,12 @@ private:
                  const std::string& strOutputFile, bool bNineteenTables);
     // Connects on the table's folder and opens the table; false when the run must end.
     bool OpenPriceTable(const std::string& strInputPath, CDatabase& database, CPapRecord& rs);
-    // Asks about an existing output file and makes the backups.
-    // False when the run must end (already logged and flagged).
+    // Asks about an existing output file and makes the backups; the file itself stays
+    // until the new one replaces it. False when the run must end (already logged and
+    // flagged).
     bool ProtectExistingFile(const std::string& strOutputPath, const std::string& strCutName);
     void MakeNumberedBackup(const std::string& strPlainBackup, const std::string& strBase);
+    void FailToOpen(const std::string& strOutputPath, const CFileException& e);
     void ReportUnexpected(const CException& e, size_t nMaxDescription);
     void Fail(const std::string& strEntry);
 
@@ -43,8 +46,7 @@ private:
 
 // The folder part of `strInputPath` (up to and including its last folder separator,
 // empty without one) and the table name (the rest, cut before its last ".").
-void SplitInputPath(const std::string& strInputPath, std::string& strFolder,
-                    std::string& strTable);
+void SplitInputPath(const std::string& strInputPath, std::string& strFolder, std::string& strTable);
 
 // "DSN=zlmrt_conv;DEFAULTDIR=" and the folder. A folder holding ";", "{" or "}" would end
 // or redirect the string, so it is then enclosed in braces with every "}" doubled.

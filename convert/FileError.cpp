@@ -1,10 +1,5 @@
 #include "convert/FileError.h"
 
-#include <unistd.h>
-#include <cerrno>
-
-#include "log/DenyWriteFile.h"
-
 namespace {
 
 const char* CauseTemplate(CFileException::ECause cause) {
@@ -43,6 +38,12 @@ const char* CauseTemplate(CFileException::ECause cause) {
     return "An unknown error occurred while accessing %1.";
 }
 
+// Up to and including the last folder separator of either kind.
+std::string FolderPart(const std::string& strPath) {
+    size_t nSep = strPath.find_last_of("/\\");
+    return nSep == std::string::npos ? std::string() : strPath.substr(0, nSep + 1);
+}
+
 }  // namespace
 
 std::string CFileException::GetErrorMessage() const {
@@ -59,57 +60,16 @@ std::string CFileException::GetErrorMessage() const {
     return strText;
 }
 
-CFileException::ECause CFileException::OsErrorToCause(int nError) {
-    switch (nError) {
-        case 0:
-            return none;
-        case ENOENT:
-            return fileNotFound;
-        case ENOTDIR:
-        case ENAMETOOLONG:
-        case ELOOP:
-        case EINVAL:
-            return badPath;
-        case EMFILE:
-        case ENFILE:
-            return tooManyOpenFiles;
-        case EACCES:
-        case EPERM:
-        case EROFS:
-        case EISDIR:
-            return accessDenied;
-        case EBADF:
-            return invalidFile;
-        case EBUSY:
-        case ETXTBSY:
-        // OpenDenyWrite fails this way when another writer holds the file.
-        case EWOULDBLOCK:
-            return sharingViolation;
-        case ENOLCK:
-        case EDEADLK:
-            return lockViolation;
-        case ENOSPC:
-        case EDQUOT:
-        case EFBIG:
-            return diskFull;
-        case EIO:
-            return hardIO;
-        case ESPIPE:
-            return badSeek;
-        default:
-            return genericException;
-    }
-}
-
-COutputFile::~COutputFile() {
-    if (m_nFd >= 0) ::close(m_nFd);
-}
-
 void COutputFile::Open(const std::string& strPath) {
-    Close();
     m_strPath = strPath;
-    m_nFd = OpenDenyWrite(strPath);
-    if (m_nFd < 0) throw CFileException(CFileException::OsErrorToCause(errno), strPath);
+    int nError = 0;
+    if (m_file.Create(strPath, nError)) return;
+    CFileException::ECause cause = CFileException::OsErrorToCause(nError);
+    // POSIX says "no such file" for a missing folder too; what is missing there is the
+    // folder, so the path is the fault.
+    if (cause == CFileException::fileNotFound && !FolderExists(FolderPart(strPath)))
+        cause = CFileException::badPath;
+    throw CFileException(cause, strPath);
 }
 
 void COutputFile::Write(const std::string& strText) {
@@ -121,24 +81,11 @@ void COutputFile::Write(const std::string& strText) {
         if (c == '\n') strOut += '\r';
         strOut += c;
     }
-    WriteAll(strOut.data(), strOut.size());
-}
-
-void COutputFile::WriteAll(const char* pData, size_t nSize) {
-    if (m_nFd < 0) throw CFileException(CFileException::diskFull, m_strPath);
-    while (nSize > 0) {
-        ssize_t nWritten = ::write(m_nFd, pData, nSize);
-        if (nWritten < 0 && errno == EINTR) continue;
-        if (nWritten <= 0) throw CFileException(CFileException::diskFull, m_strPath);
-        pData += nWritten;
-        nSize -= static_cast<size_t>(nWritten);
-    }
+    if (!m_file.Write(strOut.data(), strOut.size()))
+        throw CFileException(CFileException::diskFull, m_strPath);
 }
 
 void COutputFile::Close() {
-    if (m_nFd < 0) return;
-    int nFd = m_nFd;
-    m_nFd = -1;
-    // No retry on EINTR: on Linux the descriptor is released either way.
-    if (::close(nFd) != 0) throw CFileException(CFileException::diskFull, m_strPath);
+    if (m_file.IsOpen() && !m_file.Commit())
+        throw CFileException(CFileException::diskFull, m_strPath);
 }

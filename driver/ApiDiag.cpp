@@ -1,8 +1,6 @@
 // Reading diagnostic records. These calls leave the records in place.
 #include "driver/OdbcApi.h"
 
-#include <cstring>
-
 #include "driver/Handles.h"
 
 using namespace kdbf;
@@ -22,10 +20,8 @@ Handle* HandleOf(SQLSMALLINT type, SQLHANDLE handle) {
     }
 }
 
-SQLRETURN StringField(const std::string& text, SQLPOINTER out, SQLSMALLINT max,
-                      SQLSMALLINT* length) {
-    return CopyOut(text, static_cast<SQLCHAR*>(out), max, length) ? SQL_SUCCESS_WITH_INFO
-                                                                  : SQL_SUCCESS;
+SQLRETURN StringField(const std::string& text, const TextOut& out) {
+    return CopyOut(text, out) ? SQL_SUCCESS_WITH_INFO : SQL_SUCCESS;
 }
 
 // Class origin of a SQLSTATE: ISO for the standard classes, ODBC for the rest.
@@ -35,29 +31,23 @@ std::string ClassOrigin(const std::string& sqlstate, bool subclass) {
     return odbc ? "ODBC 3.0" : "ISO 9075";
 }
 
-}  // namespace
-
-extern "C" {
-
-SQLRETURN SQL_API SQLGetDiagRec(SQLSMALLINT type, SQLHANDLE handle, SQLSMALLINT number,
-                                SQLCHAR* sqlstate, SQLINTEGER* native, SQLCHAR* message,
-                                SQLSMALLINT message_max, SQLSMALLINT* message_length) {
+// `state_out` receives the five characters of the SQLSTATE and a NUL.
+SQLRETURN GetDiagRec(SQLSMALLINT type, SQLHANDLE handle, SQLSMALLINT number,
+                     const TextOut& state_out, SQLINTEGER* native, const TextOut& message) {
     Handle* h = HandleOf(type, handle);
     if (h == nullptr) return SQL_INVALID_HANDLE;
     if (number < 1) return SQL_ERROR;
-    if (message_max < 0) return SQL_ERROR;
+    if (message.room < 0) return SQL_ERROR;
     const auto& records = h->diag.Records();
     if (static_cast<std::size_t>(number) > records.size()) return SQL_NO_DATA;
     const DiagRecord& record = records[static_cast<std::size_t>(number) - 1];
-    if (sqlstate != nullptr) std::memcpy(sqlstate, record.sqlstate.c_str(), 6);
+    CopyOut(record.sqlstate, state_out);
     if (native != nullptr) *native = record.native_error;
-    return CopyOut(record.message, message, message_max, message_length) ? SQL_SUCCESS_WITH_INFO
-                                                                         : SQL_SUCCESS;
+    return StringField(record.message, message);
 }
 
-SQLRETURN SQL_API SQLGetDiagField(SQLSMALLINT type, SQLHANDLE handle, SQLSMALLINT number,
-                                  SQLSMALLINT field, SQLPOINTER out, SQLSMALLINT max,
-                                  SQLSMALLINT* length) {
+SQLRETURN GetDiagField(SQLSMALLINT type, SQLHANDLE handle, SQLSMALLINT number, SQLSMALLINT field,
+                       SQLPOINTER out, const TextOut& text) {
     Handle* h = HandleOf(type, handle);
     if (h == nullptr) return SQL_INVALID_HANDLE;
     const auto& records = h->diag.Records();
@@ -75,7 +65,7 @@ SQLRETURN SQL_API SQLGetDiagField(SQLSMALLINT type, SQLHANDLE handle, SQLSMALLIN
             if (out != nullptr) *static_cast<SQLLEN*>(out) = -1;
             return SQL_SUCCESS;
         case SQL_DIAG_DYNAMIC_FUNCTION:
-            return StringField("", out, max, length);
+            return StringField("", text);
         case SQL_DIAG_DYNAMIC_FUNCTION_CODE:
             if (out != nullptr) *static_cast<SQLINTEGER*>(out) = SQL_DIAG_UNKNOWN_STATEMENT;
             return SQL_SUCCESS;
@@ -87,16 +77,16 @@ SQLRETURN SQL_API SQLGetDiagField(SQLSMALLINT type, SQLHANDLE handle, SQLSMALLIN
     const DiagRecord& record = records[static_cast<std::size_t>(number) - 1];
     switch (field) {  // record fields
         case SQL_DIAG_SQLSTATE:
-            return StringField(record.sqlstate, out, max, length);
+            return StringField(record.sqlstate, text);
         case SQL_DIAG_MESSAGE_TEXT:
-            return StringField(record.message, out, max, length);
+            return StringField(record.message, text);
         case SQL_DIAG_CLASS_ORIGIN:
-            return StringField(ClassOrigin(record.sqlstate, false), out, max, length);
+            return StringField(ClassOrigin(record.sqlstate, false), text);
         case SQL_DIAG_SUBCLASS_ORIGIN:
-            return StringField(ClassOrigin(record.sqlstate, true), out, max, length);
+            return StringField(ClassOrigin(record.sqlstate, true), text);
         case SQL_DIAG_CONNECTION_NAME:
         case SQL_DIAG_SERVER_NAME:
-            return StringField("", out, max, length);
+            return StringField("", text);
         case SQL_DIAG_NATIVE:
             if (out != nullptr) *static_cast<SQLINTEGER*>(out) = record.native_error;
             return SQL_SUCCESS;
@@ -109,6 +99,40 @@ SQLRETURN SQL_API SQLGetDiagField(SQLSMALLINT type, SQLHANDLE handle, SQLSMALLIN
         default:
             return SQL_ERROR;
     }
+}
+
+}  // namespace
+
+extern "C" {
+
+SQLRETURN SQL_API SQLGetDiagRec(SQLSMALLINT type, SQLHANDLE handle, SQLSMALLINT number,
+                                SQLCHAR* sqlstate, SQLINTEGER* native, SQLCHAR* message,
+                                SQLSMALLINT message_max, SQLSMALLINT* message_length) {
+    return GetDiagRec(type, handle, number,
+                      Utf8Out(sqlstate, 6, static_cast<SQLSMALLINT*>(nullptr)), native,
+                      Utf8Out(message, message_max, message_length));
+}
+
+SQLRETURN SQL_API SQLGetDiagRecW(SQLSMALLINT type, SQLHANDLE handle, SQLSMALLINT number,
+                                 SQLWCHAR* sqlstate, SQLINTEGER* native, SQLWCHAR* message,
+                                 SQLSMALLINT message_max, SQLSMALLINT* message_length) {
+    constexpr auto kChars = TextOut::Form::kUtf16Chars;
+    return GetDiagRec(type, handle, number,
+                      Utf16Out(sqlstate, 6, kChars, static_cast<SQLSMALLINT*>(nullptr)), native,
+                      Utf16Out(message, message_max, kChars, message_length));
+}
+
+SQLRETURN SQL_API SQLGetDiagField(SQLSMALLINT type, SQLHANDLE handle, SQLSMALLINT number,
+                                  SQLSMALLINT field, SQLPOINTER out, SQLSMALLINT max,
+                                  SQLSMALLINT* length) {
+    return GetDiagField(type, handle, number, field, out, Utf8Out(out, max, length));
+}
+
+SQLRETURN SQL_API SQLGetDiagFieldW(SQLSMALLINT type, SQLHANDLE handle, SQLSMALLINT number,
+                                   SQLSMALLINT field, SQLPOINTER out, SQLSMALLINT max,
+                                   SQLSMALLINT* length) {
+    return GetDiagField(type, handle, number, field, out,
+                        Utf16Out(out, max, TextOut::Form::kUtf16Bytes, length));
 }
 
 }  // extern "C"

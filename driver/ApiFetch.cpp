@@ -78,10 +78,6 @@ bool Move(Statement& stmt, SQLSMALLINT orientation, SQLLEN raw_offset) {
     return true;
 }
 
-std::string ColumnName(const Statement& stmt, std::size_t index) {
-    return stmt.result->Columns()[index].name;
-}
-
 // Writes the current row into the bound columns; returns the code of the fetch.
 SQLRETURN FillBindings(Statement& stmt) {
     SQLRETURN rc = SQL_SUCCESS;
@@ -97,7 +93,7 @@ SQLRETURN FillBindings(Statement& stmt) {
         CellTarget target{b.c_type, shifted(static_cast<char*>(b.target)), b.buffer_length,
                           shifted(b.indicator)};
         const Delivery d = DeliverCell(stmt.result->Cell(stmt.row, static_cast<int>(i)),
-                                       columns[i].sql_type, target, nullptr, ColumnName(stmt, i));
+                                       columns[i].sql_type, target, nullptr, columns[i].name);
         if (d == Delivery::kTruncated)
             rc = RecordWarning(stmt, "01004",
                                "String data, right truncated in column '" + columns[i].name + "'");
@@ -187,6 +183,31 @@ SQLRETURN SQL_API SQLGetData(SQLHSTMT handle, SQLUSMALLINT number, SQLSMALLINT c
                              SQLPOINTER buffer, SQLLEN buffer_length, SQLLEN* indicator) {
     return Guard<Statement>(handle, HandleKind::kStmt, [&](Statement& stmt) -> SQLRETURN {
         return GetData(stmt, number, c_type, buffer, buffer_length, indicator);
+    });
+}
+
+// The ODBC 2 way to fetch, which ODBC 2 applications (PHP's odbc_exec among them) use
+// whenever the driver can scroll. The rowset is one row, so this is SQLFetchScroll
+// with the row count and status handed back through arguments instead of attributes.
+SQLRETURN SQL_API SQLExtendedFetch(SQLHSTMT handle, SQLUSMALLINT orientation, SQLLEN offset,
+                                   SQLULEN* row_count, SQLUSMALLINT* row_status) {
+    return Guard<Statement>(handle, HandleKind::kStmt, [&](Statement& stmt) -> SQLRETURN {
+        if (orientation == SQL_FETCH_BOOKMARK)
+            throw OdbcError("HYC00", "Bookmarks are not supported");
+        SQLULEN* const saved_count = stmt.rows_fetched;
+        SQLUSMALLINT* const saved_status = stmt.row_status;
+        stmt.rows_fetched = row_count;
+        stmt.row_status = row_status;
+        struct Restore {
+            Statement& s;
+            SQLULEN* count;
+            SQLUSMALLINT* status;
+            ~Restore() {
+                s.rows_fetched = count;
+                s.row_status = status;
+            }
+        } restore{stmt, saved_count, saved_status};
+        return Fetch(stmt, static_cast<SQLSMALLINT>(orientation), offset);
     });
 }
 

@@ -12,18 +12,20 @@ using namespace kdbf;
 namespace {
 
 constexpr SQLUSMALLINT kFunctions[] = {
-    SQL_API_SQLALLOCHANDLE,  SQL_API_SQLFREEHANDLE,     SQL_API_SQLSETENVATTR,
-    SQL_API_SQLGETENVATTR,   SQL_API_SQLCONNECT,        SQL_API_SQLDRIVERCONNECT,
-    SQL_API_SQLDISCONNECT,   SQL_API_SQLSETCONNECTATTR, SQL_API_SQLGETCONNECTATTR,
-    SQL_API_SQLENDTRAN,      SQL_API_SQLGETINFO,        SQL_API_SQLGETFUNCTIONS,
-    SQL_API_SQLEXECDIRECT,   SQL_API_SQLPREPARE,        SQL_API_SQLEXECUTE,
-    SQL_API_SQLNUMPARAMS,    SQL_API_SQLNUMRESULTCOLS,  SQL_API_SQLDESCRIBECOL,
-    SQL_API_SQLCOLATTRIBUTE, SQL_API_SQLROWCOUNT,       SQL_API_SQLMORERESULTS,
-    SQL_API_SQLCLOSECURSOR,  SQL_API_SQLFREESTMT,       SQL_API_SQLCANCEL,
-    SQL_API_SQLSETSTMTATTR,  SQL_API_SQLGETSTMTATTR,    SQL_API_SQLBINDCOL,
-    SQL_API_SQLFETCH,        SQL_API_SQLFETCHSCROLL,    SQL_API_SQLGETDATA,
-    SQL_API_SQLGETDIAGREC,   SQL_API_SQLGETDIAGFIELD,   SQL_API_SQLTABLES,
-    SQL_API_SQLCOLUMNS,
+    SQL_API_SQLALLOCHANDLE,    SQL_API_SQLFREEHANDLE,     SQL_API_SQLSETENVATTR,
+    SQL_API_SQLGETENVATTR,     SQL_API_SQLCONNECT,        SQL_API_SQLDRIVERCONNECT,
+    SQL_API_SQLDISCONNECT,     SQL_API_SQLSETCONNECTATTR, SQL_API_SQLGETCONNECTATTR,
+    SQL_API_SQLENDTRAN,        SQL_API_SQLGETINFO,        SQL_API_SQLGETFUNCTIONS,
+    SQL_API_SQLEXECDIRECT,     SQL_API_SQLPREPARE,        SQL_API_SQLEXECUTE,
+    SQL_API_SQLNUMPARAMS,      SQL_API_SQLNUMRESULTCOLS,  SQL_API_SQLDESCRIBECOL,
+    SQL_API_SQLCOLATTRIBUTE,   SQL_API_SQLROWCOUNT,       SQL_API_SQLMORERESULTS,
+    SQL_API_SQLCLOSECURSOR,    SQL_API_SQLFREESTMT,       SQL_API_SQLCANCEL,
+    SQL_API_SQLSETSTMTATTR,    SQL_API_SQLGETSTMTATTR,    SQL_API_SQLBINDCOL,
+    SQL_API_SQLFETCH,          SQL_API_SQLFETCHSCROLL,    SQL_API_SQLGETDATA,
+    SQL_API_SQLGETDIAGREC,     SQL_API_SQLGETDIAGFIELD,   SQL_API_SQLTABLES,
+    SQL_API_SQLCOLUMNS,        SQL_API_SQLGETTYPEINFO,    SQL_API_SQLEXTENDEDFETCH,
+    SQL_API_SQLPRIMARYKEYS,    SQL_API_SQLFOREIGNKEYS,    SQL_API_SQLSTATISTICS,
+    SQL_API_SQLSPECIALCOLUMNS,
 };
 
 bool Implemented(SQLUSMALLINT id) {
@@ -90,7 +92,7 @@ std::optional<InfoValue> TextInfo(const Connection& dbc, SQLUSMALLINT type) {
         case SQL_SEARCH_PATTERN_ESCAPE:
             return std::string("\\");
         case SQL_COLLATION_SEQ:
-            return std::string("ISO 8859-1");
+            return std::string();  // nothing is ever sorted
         default:
             return std::nullopt;
     }
@@ -122,13 +124,15 @@ std::optional<InfoValue> SmallInfo(SQLUSMALLINT type) {
             return SQLUSMALLINT{SQL_OSC_MINIMUM};
         case SQL_ODBC_SAG_CLI_CONFORMANCE:
             return SQLUSMALLINT{SQL_OSCC_NOT_COMPLIANT};
+        // Clients size their buffers for names by these. A field name has at most 10
+        // characters, but result columns of the catalog functions have longer names, so
+        // column names have no limit; a table name is a file name, at most 255 bytes.
         case SQL_MAX_COLUMN_NAME_LEN:
-            return SQLUSMALLINT{11};
-        case SQL_MAX_TABLE_NAME_LEN:
-        case SQL_MAX_IDENTIFIER_LEN:
-            return SQLUSMALLINT{255};
         case SQL_MAX_COLUMNS_IN_SELECT:
         case SQL_MAX_COLUMNS_IN_TABLE:
+            return SQLUSMALLINT{0};
+        case SQL_MAX_TABLE_NAME_LEN:
+        case SQL_MAX_IDENTIFIER_LEN:
             return SQLUSMALLINT{255};
         case SQL_MAX_TABLES_IN_SELECT:
             return SQLUSMALLINT{1};
@@ -179,13 +183,16 @@ std::optional<InfoValue> WordInfo(SQLUSMALLINT type) {
             return SQLUINTEGER{SQL_SCCO_READ_ONLY};
         case SQL_CURSOR_SENSITIVITY:
             return SQLUINTEGER{SQL_INSENSITIVE};
+        // Without transactions there is no isolation level either.
         case SQL_TXN_ISOLATION_OPTION:
         case SQL_DEFAULT_TXN_ISOLATION:
-            return SQLUINTEGER{SQL_TXN_SERIALIZABLE};
+            return SQLUINTEGER{0};
+        // A one-table SELECT without WHERE is short of SQL-92 Entry, and the entry points
+        // are short of the Core interface (no parameters, descriptors or cursor names):
+        // 0 claims neither level.
         case SQL_SQL_CONFORMANCE:
-            return SQLUINTEGER{SQL_SC_SQL92_ENTRY};
         case SQL_ODBC_INTERFACE_CONFORMANCE:
-            return SQLUINTEGER{SQL_OIC_CORE};
+            return SQLUINTEGER{0};
         case SQL_ASYNC_MODE:
         case SQL_PARAM_ARRAY_ROW_COUNTS:
         case SQL_PARAM_ARRAY_SELECTS:
@@ -292,29 +299,40 @@ std::optional<InfoValue> Info(const Connection& dbc, SQLUSMALLINT type) {
     return WordInfo(type);
 }
 
+SQLRETURN GetInfo(Connection& dbc, SQLUSMALLINT type, SQLPOINTER value, const TextOut& text) {
+    std::optional<InfoValue> info = Info(dbc, type);
+    if (!info)
+        throw OdbcError("HY096", "Information type " + std::to_string(type) + " is not supported");
+    if (auto* string = std::get_if<std::string>(&*info)) {
+        if (CopyOut(*string, text))
+            return RecordWarning(dbc, "01004", "String data, right truncated");
+    } else if (auto* small = std::get_if<SQLUSMALLINT>(&*info)) {
+        if (value != nullptr) *static_cast<SQLUSMALLINT*>(value) = *small;
+        if (text.length16 != nullptr) *text.length16 = sizeof *small;
+    } else {
+        const SQLUINTEGER number = std::get<SQLUINTEGER>(*info);
+        if (value != nullptr) *static_cast<SQLUINTEGER*>(value) = number;
+        if (text.length16 != nullptr) *text.length16 = sizeof number;
+    }
+    return SQL_SUCCESS;
+}
+
 }  // namespace
 
 extern "C" {
 
 SQLRETURN SQL_API SQLGetInfo(SQLHDBC handle, SQLUSMALLINT type, SQLPOINTER value,
                              SQLSMALLINT buffer_length, SQLSMALLINT* length) {
-    return Guard<Connection>(handle, HandleKind::kDbc, [&](Connection& dbc) -> SQLRETURN {
-        std::optional<InfoValue> info = Info(dbc, type);
-        if (!info)
-            throw OdbcError("HY096",
-                            "Information type " + std::to_string(type) + " is not supported");
-        if (auto* text = std::get_if<std::string>(&*info)) {
-            if (CopyOut(*text, static_cast<SQLCHAR*>(value), buffer_length, length))
-                return RecordWarning(dbc, "01004", "String data, right truncated");
-        } else if (auto* small = std::get_if<SQLUSMALLINT>(&*info)) {
-            if (value != nullptr) *static_cast<SQLUSMALLINT*>(value) = *small;
-            if (length != nullptr) *length = sizeof *small;
-        } else {
-            const SQLUINTEGER number = std::get<SQLUINTEGER>(*info);
-            if (value != nullptr) *static_cast<SQLUINTEGER*>(value) = number;
-            if (length != nullptr) *length = sizeof number;
-        }
-        return SQL_SUCCESS;
+    return Guard<Connection>(handle, HandleKind::kDbc, [&](Connection& dbc) {
+        return GetInfo(dbc, type, value, Utf8Out(value, buffer_length, length));
+    });
+}
+
+SQLRETURN SQL_API SQLGetInfoW(SQLHDBC handle, SQLUSMALLINT type, SQLPOINTER value,
+                              SQLSMALLINT buffer_length, SQLSMALLINT* length) {
+    return Guard<Connection>(handle, HandleKind::kDbc, [&](Connection& dbc) {
+        return GetInfo(dbc, type, value,
+                       Utf16Out(value, buffer_length, TextOut::Form::kUtf16Bytes, length));
     });
 }
 

@@ -7,6 +7,7 @@
 #include "driver/Folder.h"
 #include "driver/Handles.h"
 #include "driver/QueryParser.h"
+#include "driver/SqlTypes.h"
 
 using namespace kdbf;
 
@@ -63,7 +64,7 @@ const ColumnInfo& ColumnOf(Statement& stmt, SQLUSMALLINT number) {
 
 // One field of a result column, as text or as a number.
 std::variant<std::string, SQLLEN> ColumnAttribute(const ColumnInfo& column, SQLUSMALLINT field) {
-    const bool is_double = column.sql_type == SQL_DOUBLE;
+    const SqlType& type = SqlTypeOf(column.sql_type);
     switch (field) {
         case SQL_DESC_NAME:
         case SQL_DESC_LABEL:
@@ -74,25 +75,29 @@ std::variant<std::string, SQLLEN> ColumnAttribute(const ColumnInfo& column, SQLU
             return std::string(column.table);
         case SQL_DESC_CATALOG_NAME:
         case SQL_DESC_SCHEMA_NAME:
+            return std::string("");
         case SQL_DESC_LITERAL_PREFIX:
         case SQL_DESC_LITERAL_SUFFIX:
-            return std::string("");
+            return std::string(type.quote != nullptr ? type.quote : "");
         case SQL_DESC_TYPE_NAME:
-            return std::string(is_double ? "DOUBLE" : "CHAR");
+            return std::string(type.name);
         case SQL_DESC_LOCAL_TYPE_NAME:
-            return std::string(is_double ? "NUMERIC" : "CHARACTER");
-        case SQL_DESC_TYPE:
+            return std::string(type.local_name);
         case SQL_DESC_CONCISE_TYPE:
             return SQLLEN(column.sql_type);
+        case SQL_DESC_TYPE:
+            return SQLLEN(VerboseType(column.sql_type));
+        case SQL_DESC_DATETIME_INTERVAL_CODE:
+            return SQLLEN(DateTimeSub(column.sql_type).value_or(0));
         case SQL_DESC_LENGTH:
         case SQL_DESC_PRECISION:
         case SQL_COLUMN_PRECISION:
             return static_cast<SQLLEN>(column.size);
         case SQL_DESC_OCTET_LENGTH:
         case SQL_COLUMN_LENGTH:  // ODBC 2 means the bytes a transfer in the default C type takes
-            return SQLLEN(is_double ? 8 : static_cast<SQLLEN>(column.size));
+            return OctetLength(column);
         case SQL_DESC_DISPLAY_SIZE:
-            return SQLLEN(is_double ? 24 : static_cast<SQLLEN>(column.size));
+            return DisplaySize(column);
         case SQL_DESC_SCALE:
         case SQL_COLUMN_SCALE:
             return SQLLEN(column.decimals);
@@ -100,19 +105,15 @@ std::variant<std::string, SQLLEN> ColumnAttribute(const ColumnInfo& column, SQLU
         case SQL_COLUMN_NULLABLE:
             return SQLLEN(column.nullable);
         case SQL_DESC_NUM_PREC_RADIX:
-            return SQLLEN(is_double ? 10 : 0);
-        case SQL_DESC_UNSIGNED: {  // clients read signed types' negative values
-            const SQLSMALLINT t = column.sql_type;
-            return SQLLEN(is_double || t == SQL_SMALLINT || t == SQL_INTEGER || t == SQL_DECIMAL
-                              ? SQL_FALSE
-                              : SQL_TRUE);
-        }
+            return SQLLEN(type.numeric ? 10 : 0);
+        case SQL_DESC_UNSIGNED:
+            return SQLLEN(type.numeric ? SQL_FALSE : SQL_TRUE);
         case SQL_DESC_SEARCHABLE:
             return SQLLEN(SQL_PRED_NONE);
         case SQL_DESC_UPDATABLE:
             return SQLLEN(SQL_ATTR_READONLY);
         case SQL_DESC_CASE_SENSITIVE:
-            return SQLLEN(is_double ? SQL_FALSE : SQL_TRUE);
+            return SQLLEN(type.text ? SQL_TRUE : SQL_FALSE);
         case SQL_DESC_FIXED_PREC_SCALE:
         case SQL_DESC_AUTO_UNIQUE_VALUE:
             return SQLLEN(SQL_FALSE);
@@ -124,32 +125,84 @@ std::variant<std::string, SQLLEN> ColumnAttribute(const ColumnInfo& column, SQLU
     }
 }
 
+SQLRETURN ExecDirect(Statement& stmt, const std::string& text) {
+    stmt.has_prepared = false;  // a direct execution replaces a prepared statement
+    Execute(stmt, text);
+    return SQL_SUCCESS;
+}
+
+SQLRETURN Prepare(Statement& stmt, std::string text) {
+    CloseCursor(stmt);
+    stmt.has_prepared = false;
+    stmt.described.reset();
+    stmt.prepared = std::move(text);
+    try {
+        ParseSelect(stmt.prepared);  // syntax errors belong to the prepare
+    } catch (const SyntaxError& e) {
+        throw OdbcError("42000", e.what());
+    }
+    stmt.has_prepared = true;
+    return SQL_SUCCESS;
+}
+
+SQLRETURN DescribeCol(Statement& stmt, SQLUSMALLINT number, const TextOut& name, SQLSMALLINT* type,
+                      SQLULEN* size, SQLSMALLINT* decimals, SQLSMALLINT* nullable) {
+    const ColumnInfo& column = ColumnOf(stmt, number);
+    if (type != nullptr) *type = column.sql_type;
+    if (size != nullptr) *size = column.size;
+    if (decimals != nullptr) *decimals = column.decimals;
+    if (nullable != nullptr) *nullable = column.nullable;
+    if (CopyOut(column.name, name))
+        return RecordWarning(stmt, "01004", "String data, right truncated: column name");
+    return SQL_SUCCESS;
+}
+
+SQLRETURN ColAttribute(Statement& stmt, SQLUSMALLINT number, SQLUSMALLINT field,
+                       const TextOut& text, SQLLEN* numeric) {
+    if (field == SQL_DESC_COUNT) {
+        const std::vector<ColumnInfo>* columns = ResultColumns(stmt);
+        if (numeric != nullptr)
+            *numeric = columns != nullptr ? static_cast<SQLLEN>(columns->size()) : 0;
+        return SQL_SUCCESS;
+    }
+    const ColumnInfo& column = ColumnOf(stmt, number);
+    const auto attribute = ColumnAttribute(column, field);
+    if (const auto* value = std::get_if<SQLLEN>(&attribute)) {
+        if (numeric != nullptr) *numeric = *value;
+        return SQL_SUCCESS;
+    }
+    if (CopyOut(std::get<std::string>(attribute), text))
+        return RecordWarning(stmt, "01004", "String data, right truncated");
+    return SQL_SUCCESS;
+}
+
+template <class Body>
+SQLRETURN OnStatement(SQLHSTMT handle, Body&& body) {
+    return Guard<Statement>(handle, HandleKind::kStmt, std::forward<Body>(body));
+}
+
 }  // namespace
 
 extern "C" {
 
 SQLRETURN SQL_API SQLExecDirect(SQLHSTMT handle, SQLCHAR* text, SQLINTEGER length) {
-    return Guard<Statement>(handle, HandleKind::kStmt, [&](Statement& stmt) -> SQLRETURN {
-        stmt.has_prepared = false;  // a direct execution replaces a prepared statement
-        Execute(stmt, InText(text, length));
-        return SQL_SUCCESS;
-    });
+    return OnStatement(handle,
+                       [&](Statement& stmt) { return ExecDirect(stmt, InText(text, length)); });
+}
+
+SQLRETURN SQL_API SQLExecDirectW(SQLHSTMT handle, SQLWCHAR* text, SQLINTEGER length) {
+    return OnStatement(handle,
+                       [&](Statement& stmt) { return ExecDirect(stmt, InText(text, length)); });
 }
 
 SQLRETURN SQL_API SQLPrepare(SQLHSTMT handle, SQLCHAR* text, SQLINTEGER length) {
-    return Guard<Statement>(handle, HandleKind::kStmt, [&](Statement& stmt) -> SQLRETURN {
-        CloseCursor(stmt);
-        stmt.has_prepared = false;
-        stmt.described.reset();
-        stmt.prepared = InText(text, length);
-        try {
-            ParseSelect(stmt.prepared);  // syntax errors belong to the prepare
-        } catch (const SyntaxError& e) {
-            throw OdbcError("42000", e.what());
-        }
-        stmt.has_prepared = true;
-        return SQL_SUCCESS;
-    });
+    return OnStatement(handle,
+                       [&](Statement& stmt) { return Prepare(stmt, InText(text, length)); });
+}
+
+SQLRETURN SQL_API SQLPrepareW(SQLHSTMT handle, SQLWCHAR* text, SQLINTEGER length) {
+    return OnStatement(handle,
+                       [&](Statement& stmt) { return Prepare(stmt, InText(text, length)); });
 }
 
 SQLRETURN SQL_API SQLExecute(SQLHSTMT handle) {
@@ -180,38 +233,37 @@ SQLRETURN SQL_API SQLNumResultCols(SQLHSTMT handle, SQLSMALLINT* count) {
 SQLRETURN SQL_API SQLDescribeCol(SQLHSTMT handle, SQLUSMALLINT number, SQLCHAR* name,
                                  SQLSMALLINT name_max, SQLSMALLINT* name_length, SQLSMALLINT* type,
                                  SQLULEN* size, SQLSMALLINT* decimals, SQLSMALLINT* nullable) {
-    return Guard<Statement>(handle, HandleKind::kStmt, [&](Statement& stmt) -> SQLRETURN {
-        const ColumnInfo& column = ColumnOf(stmt, number);
-        if (type != nullptr) *type = column.sql_type;
-        if (size != nullptr) *size = column.size;
-        if (decimals != nullptr) *decimals = column.decimals;
-        if (nullable != nullptr) *nullable = column.nullable;
-        if (CopyOut(column.name, name, name_max, name_length))
-            return RecordWarning(stmt, "01004", "String data, right truncated: column name");
-        return SQL_SUCCESS;
+    return OnStatement(handle, [&](Statement& stmt) {
+        return DescribeCol(stmt, number, Utf8Out(name, name_max, name_length), type, size, decimals,
+                           nullable);
+    });
+}
+
+SQLRETURN SQL_API SQLDescribeColW(SQLHSTMT handle, SQLUSMALLINT number, SQLWCHAR* name,
+                                  SQLSMALLINT name_max, SQLSMALLINT* name_length, SQLSMALLINT* type,
+                                  SQLULEN* size, SQLSMALLINT* decimals, SQLSMALLINT* nullable) {
+    return OnStatement(handle, [&](Statement& stmt) {
+        return DescribeCol(stmt, number,
+                           Utf16Out(name, name_max, TextOut::Form::kUtf16Chars, name_length), type,
+                           size, decimals, nullable);
     });
 }
 
 SQLRETURN SQL_API SQLColAttribute(SQLHSTMT handle, SQLUSMALLINT number, SQLUSMALLINT field,
                                   SQLPOINTER text, SQLSMALLINT text_max, SQLSMALLINT* text_length,
                                   SQLLEN* numeric) {
-    return Guard<Statement>(handle, HandleKind::kStmt, [&](Statement& stmt) -> SQLRETURN {
-        if (field == SQL_DESC_COUNT) {
-            const std::vector<ColumnInfo>* columns = ResultColumns(stmt);
-            if (numeric != nullptr)
-                *numeric = columns != nullptr ? static_cast<SQLLEN>(columns->size()) : 0;
-            return SQL_SUCCESS;
-        }
-        const ColumnInfo& column = ColumnOf(stmt, number);
-        const auto attribute = ColumnAttribute(column, field);
-        if (const auto* value = std::get_if<SQLLEN>(&attribute)) {
-            if (numeric != nullptr) *numeric = *value;
-            return SQL_SUCCESS;
-        }
-        if (CopyOut(std::get<std::string>(attribute), static_cast<SQLCHAR*>(text), text_max,
-                    text_length))
-            return RecordWarning(stmt, "01004", "String data, right truncated");
-        return SQL_SUCCESS;
+    return OnStatement(handle, [&](Statement& stmt) {
+        return ColAttribute(stmt, number, field, Utf8Out(text, text_max, text_length), numeric);
+    });
+}
+
+SQLRETURN SQL_API SQLColAttributeW(SQLHSTMT handle, SQLUSMALLINT number, SQLUSMALLINT field,
+                                   SQLPOINTER text, SQLSMALLINT text_max, SQLSMALLINT* text_length,
+                                   SQLLEN* numeric) {
+    return OnStatement(handle, [&](Statement& stmt) {
+        return ColAttribute(stmt, number, field,
+                            Utf16Out(text, text_max, TextOut::Form::kUtf16Bytes, text_length),
+                            numeric);
     });
 }
 

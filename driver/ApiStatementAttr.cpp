@@ -150,4 +150,15 @@ SQLRETURN SQL_API SQLGetStmtAttr(SQLHSTMT handle, SQLINTEGER attribute, SQLPOINT
     });
 }
 
+// The statement's attributes are all numbers or pointers: the wide forms are the same.
+SQLRETURN SQL_API SQLSetStmtAttrW(SQLHSTMT handle, SQLINTEGER attribute, SQLPOINTER value,
+                                  SQLINTEGER length) {
+    return SQLSetStmtAttr(handle, attribute, value, length);
+}
+
+SQLRETURN SQL_API SQLGetStmtAttrW(SQLHSTMT handle, SQLINTEGER attribute, SQLPOINTER value,
+                                  SQLINTEGER buffer_length, SQLINTEGER* length) {
+    return SQLGetStmtAttr(handle, attribute, value, buffer_length, length);
+}
+
 }  // extern "C"

@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <memory>
 
+#include "driver/Utf16.h"
+
 namespace kdbf {
 namespace {
 
@@ -18,6 +20,22 @@ std::string DirOf(const std::string& folder) {
 std::string JoinPath(const std::string& folder, const std::string& name) {
     if (folder.empty()) return name;
     return folder.back() == '/' ? folder + name : folder + "/" + name;
+}
+
+// How a file name is shown: as it is when it is UTF-8, else read as ISO 8859-1,
+// which turns any byte string into UTF-8 that maps back to that one file.
+std::string DisplayName(const std::string& name) {
+    if (IsUtf8(name)) return name;
+    std::string shown;
+    for (unsigned char c : name) {
+        if (c < 0x80) {
+            shown += static_cast<char>(c);
+        } else {
+            shown += static_cast<char>(0xC0 | (c >> 6));
+            shown += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return shown;
 }
 
 bool HasDbfExtension(const std::string& name) {
@@ -44,7 +62,7 @@ bool IsReadableFolder(const std::string& folder) {
 std::vector<std::string> ListTables(const std::string& folder) {
     std::vector<std::string> tables;
     for (const std::string& name : FileNames(folder))
-        if (HasDbfExtension(name)) tables.push_back(name.substr(0, name.size() - 4));
+        if (HasDbfExtension(name)) tables.push_back(DisplayName(name.substr(0, name.size() - 4)));
     std::sort(tables.begin(), tables.end());
     return tables;
 }
@@ -54,10 +72,15 @@ std::optional<std::string> FindTableFile(const std::string& folder, const std::s
         table.find('\0') != std::string::npos)
         return std::nullopt;
     const std::string wanted = table + ".dbf";
+    // The usual case costs one look-up, however many files the folder holds.
+    struct stat st {};
+    if (lstat(JoinPath(DirOf(folder), wanted).c_str(), &st) == 0) return JoinPath(folder, wanted);
     std::optional<std::string> found;
     for (const std::string& name : FileNames(folder)) {
-        if (name == wanted) return JoinPath(folder, name);
-        if (!found && strcasecmp(name.c_str(), wanted.c_str()) == 0) found = JoinPath(folder, name);
+        const std::string shown = DisplayName(name);
+        if (shown == wanted) return JoinPath(folder, name);
+        if (!found && strcasecmp(shown.c_str(), wanted.c_str()) == 0)
+            found = JoinPath(folder, name);
     }
     return found;
 }

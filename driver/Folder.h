@@ -8,11 +8,13 @@
 namespace kdbf {
 
 // Table names of the folder (file names ending in ".dbf" in any case, without it),
-// sorted. An empty folder means the current directory.
+// sorted, in UTF-8: a name that is not UTF-8 is read as ISO 8859-1. An empty folder
+// means the current directory.
 std::vector<std::string> ListTables(const std::string& folder);
 
-// The file of table `table`, found without regard to letter case; an exact match is
-// preferred. A name holding '/' never matches, so a query cannot leave the folder.
+// The file of table `table` (a name as ListTables gives it), found without regard to
+// the letter case of ASCII letters; an exact match is preferred. A name holding '/' never matches,
+// so a query cannot leave the folder.
 std::optional<std::string> FindTableFile(const std::string& folder, const std::string& table);
 
 // True when `folder` (or the current directory when empty) can be listed and read.

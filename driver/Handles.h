@@ -115,13 +115,39 @@ SQLRETURN Guard(SQLHANDLE raw, HandleKind kind, Body&& body) {
     return rc;
 }
 
-// Copies `text` into an output buffer of `buffer_length` bytes (NUL included) and
-// stores its full length; returns true when it was cut short.
-bool CopyOut(const std::string& text, SQLCHAR* buffer, SQLLEN buffer_length, SQLSMALLINT* length);
-bool CopyOut(const std::string& text, SQLPOINTER buffer, SQLLEN buffer_length, SQLINTEGER* length);
+// Where an entry point writes a text result. The narrow functions take UTF-8 with
+// room and length in bytes; the wide ones UTF-16, counted in characters or in bytes
+// depending on the function (ODBC says which, argument by argument).
+struct TextOut {
+    enum class Form { kUtf8, kUtf16Chars, kUtf16Bytes };
+    SQLPOINTER buffer;
+    SQLLEN room;  // NUL included
+    Form form;
+    SQLSMALLINT* length16 = nullptr;
+    SQLINTEGER* length32 = nullptr;
+};
 
-// The text of an input string argument given with SQL_NTS or an explicit length.
+inline TextOut Utf8Out(SQLPOINTER buffer, SQLLEN room, SQLSMALLINT* length) {
+    return {buffer, room, TextOut::Form::kUtf8, length, nullptr};
+}
+inline TextOut Utf8Out(SQLPOINTER buffer, SQLLEN room, SQLINTEGER* length) {
+    return {buffer, room, TextOut::Form::kUtf8, nullptr, length};
+}
+inline TextOut Utf16Out(SQLPOINTER buffer, SQLLEN room, TextOut::Form form, SQLSMALLINT* length) {
+    return {buffer, room, form, length, nullptr};
+}
+inline TextOut Utf16Out(SQLPOINTER buffer, SQLLEN room, TextOut::Form form, SQLINTEGER* length) {
+    return {buffer, room, form, nullptr, length};
+}
+
+// Copies `text` (UTF-8) into `out`, NUL-terminated, never cutting a character in two,
+// and stores its full length; returns true when it was cut short.
+bool CopyOut(const std::string& text, const TextOut& out);
+
+// The text of an input string argument given with SQL_NTS or an explicit length (in
+// bytes for the narrow functions, in characters for the wide ones), as UTF-8.
 std::string InText(const SQLCHAR* text, SQLINTEGER length);
+std::string InText(const SQLWCHAR* text, SQLINTEGER length);
 
 // Closes the statement's cursor, keeping its prepared text and bindings.
 void CloseCursor(Statement& stmt);

@@ -12,6 +12,7 @@ public:
 
     SelectQuery Parse() {
         SelectQuery query;
+        RefuseChanges();
         ExpectKeyword("SELECT");
         SkipSpace();
         if (Peek() == '*') {
@@ -27,6 +28,10 @@ public:
         ExpectKeyword("FROM");
         query.table = Identifier("a table name");
         SkipSpace();
+        if (Peek() == ';') {  // tools and people end statements so
+            ++pos_;
+            SkipSpace();
+        }
         if (pos_ != text_.size()) Fail("unexpected text");
         for (const ColumnRef& ref : query.columns)
             if (!ref.table.empty() && strcasecmp(ref.table.c_str(), query.table.c_str()) != 0)
@@ -51,6 +56,23 @@ private:
     static bool IsNameChar(char c) {
         return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '$' ||
                (static_cast<unsigned char>(c) >= 0x80);
+    }
+
+    // Statements that would change a table or the folder get a message that says why
+    // they cannot run, rather than a syntax error.
+    void RefuseChanges() {
+        static const char* const kChanges[] = {"INSERT",  "UPDATE", "DELETE", "MERGE", "UPSERT",
+                                               "REPLACE", "CREATE", "DROP",   "ALTER", "TRUNCATE",
+                                               "RENAME",  "GRANT",  "REVOKE", "PACK",  "ZAP"};
+        SkipSpace();
+        std::size_t end = pos_;
+        while (end < text_.size() && IsNameChar(text_[end])) ++end;
+        const std::string word = text_.substr(pos_, end - pos_);
+        for (const char* change : kChanges)
+            if (strcasecmp(word.c_str(), change) == 0)
+                throw ReadOnlyError(std::string(change) +
+                                    " statements cannot run: the dBase driver is read-only and "
+                                    "runs only SELECT");
     }
 
     void ExpectKeyword(const char* keyword) {

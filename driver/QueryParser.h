@@ -3,6 +3,7 @@
 //   SELECT * FROM table
 //   SELECT col [, col ...] FROM table
 //
+// optionally ended by one ';',
 // where a column is `[table].[column]`, `table.column`, `[column]` or `column`, and
 // the table is `[name]` or `name`. Inside brackets "]]" stands for "]". A name may also
 // be quoted the standard way, `"name"` with `""` for `"`: that is the quote character the
@@ -22,6 +23,12 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// A statement that would write (INSERT, DELETE, CREATE, ...): the driver only reads.
+class ReadOnlyError : public SyntaxError {
+public:
+    using SyntaxError::SyntaxError;
+};
+
 struct ColumnRef {
     std::string table;  // empty when the column was not qualified
     std::string column;
@@ -33,7 +40,7 @@ struct SelectQuery {
     std::string table;
 };
 
-// Parses `text`; throws SyntaxError.
+// Parses `text`; throws SyntaxError, or ReadOnlyError for a statement that writes.
 SelectQuery ParseSelect(const std::string& text);
 
 }  // namespace kdbf

@@ -20,9 +20,10 @@ CErrorLogDlg::CErrorLogDlg(wxWindow* pOwner)
     m_pClose->SetDefault();
     SetEscapeId(wxID_OK);  // Esc and the close box end the window like Close
 
-    PlaceControl(this, m_pClose, tpl::kClose);
-    PlaceControl(this, m_pText, tpl::kText, EFit::Exact);
-    SizeInDialogUnits(this, tpl::kWidth, tpl::kHeight);
+    CTemplateLayout layout(this);
+    layout.Add(m_pClose, tpl::kClose);
+    layout.Add(m_pText, tpl::kText, EFit::Exact);
+    layout.Apply(tpl::kWidth, tpl::kHeight);
     CentreOnParent();
 }
 

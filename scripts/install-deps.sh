@@ -11,7 +11,9 @@ PACKAGES=(
     gdal-bin python3-dbf python3-dbfread
     clang libclang-rt-14-dev
     python3 python3-pyodbc
+    php-cli php-odbc libdbd-odbc-perl
     xvfb xauth xdotool x11-apps imagemagick
+    strace util-linux
 )
 
 missing=()

@@ -37,6 +37,7 @@ CCutSelectionDlg::CCutSelectionDlg(wxWindow* pParent, IFileChooser* pChooser, IM
                       [this] { return std::make_unique<CWxFileChooser>(this); })),
       m_box(OrOwn(pBox, m_pOwnBox, [this] { return std::make_unique<CWxMessageBox>(this); })),
       m_strLogPath(LogFilePath()),
+      m_strHelpPath(HelpPagePath()),
       m_converter(m_log, m_box) {
     CreateControls();
     for (int i = 0; i < kCutCount; ++i)
@@ -70,8 +71,13 @@ bool CCutSelectionDlg::InitialiseWindow(IOdbcInstaller& installer) {
 
 bool CCutSelectionDlg::InitCutRows() {
     std::string strInputDir = GetProfileString(kSectionGeneral, kEntryInputDir);
+    // Proposed as the folder spells it, so that a case-sensitive file dialog still
+    // preselects "rnddat.dbf". Without a remembered folder the dialog starts in the
+    // platform's default folder, whose files are not ours to look at.
+    std::string strProposed =
+        strInputDir.empty() ? "Rnddat.dbf" : PathAsStored(strInputDir, "Rnddat.dbf");
     std::optional<std::string> chosen =
-        m_chooser.ChooseFile(LoadString(IDS_SELECT_DBF_FILE), strInputDir + "Rnddat.dbf");
+        m_chooser.ChooseFile(LoadString(IDS_SELECT_DBF_FILE), strProposed);
     if (!chosen) return false;
     // Remembered at once, before any check of the other tables.
     WriteProfileString(kSectionGeneral, kEntryInputDir, FolderOf(*chosen));
@@ -191,7 +197,7 @@ void CCutSelectionDlg::OnChangeOutputDir(wxCommandEvent&) {
 }
 
 void CCutSelectionDlg::OnHelp(wxCommandEvent&) {
-    ShowHelpPage(this);
+    ShowHelpPage(this, m_strHelpPath, m_box);
 }
 
 void CCutSelectionDlg::OnContextMenu(wxContextMenuEvent&) {

@@ -63,6 +63,8 @@ public:
     std::string m_strFile[kCutCount];
     CRunLog m_log;             // m_log.m_strLog: the current attempt's run log
     std::string m_strLogPath;  // where WriteLogFile puts it
+    // The page Help shows: the installed one unless changed.
+    std::string m_strHelpPath;
     // Holds m_strOutputDir, m_bBackupConfirmed (never reset while the window lives) and
     // m_bFailed (of the current attempt).
     CCutConverter m_converter;

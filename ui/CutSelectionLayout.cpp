@@ -18,20 +18,19 @@ SDlgRect InRow(const SDlgRect& rc, int nRow) {
     return {rc.x, tpl::kRowTop + nRow * tpl::kRowPitch + rc.y, rc.cx, rc.cy};
 }
 
-void AddLabel(wxWindow* pDlg, const char* pszText, const SDlgRect& rc) {
-    PlaceControl(pDlg, new wxStaticText(pDlg, wxID_ANY, pszText), rc);
-}
-
 }  // namespace
 
 void CCutSelectionDlg::CreateControls() {
+    CTemplateLayout layout(this);
+    auto AddLabel = [&](const char* pszText, const SDlgRect& rc) {
+        layout.Add(new wxStaticText(this, wxID_ANY, pszText), rc);
+    };
+
     auto* pOk = new wxButton(this, wxID_OK, "OK");
-    auto* pCancel = new wxButton(this, wxID_CANCEL, "Cancel");
-    auto* pHelp = new wxButton(this, wxID_HELP, "&Help");
     pOk->SetDefault();
-    PlaceControl(this, pOk, tpl::kOk);
-    PlaceControl(this, pCancel, tpl::kCancel);
-    PlaceControl(this, pHelp, tpl::kHelp);
+    layout.Add(pOk, tpl::kOk);
+    layout.Add(new wxButton(this, wxID_CANCEL, "Cancel"), tpl::kCancel);
+    layout.Add(new wxButton(this, wxID_HELP, "&Help"), tpl::kHelp);
 
     for (int i = 0; i < kCutCount; ++i) {
         // The check box has no caption of its own: the column head names it.
@@ -40,28 +39,28 @@ void CCutSelectionDlg::CreateControls() {
         auto* pName = new wxStaticText(this, wxID_ANY, ToWx(LoadString(g_cuts[i].nNameId)));
         m_pFile[i] = new wxTextCtrl(this, tpl::IDC_FILE + 2 * i);
         auto* pBrowse = new wxButton(this, tpl::IDC_BROWSE + i, "Browse");
-        PlaceControl(this, m_pLoad[i], InRow(tpl::kLoad, i));
-        PlaceControl(this, pName, InRow(tpl::kName, i));
-        PlaceControl(this, m_pFile[i], InRow(tpl::kFile, i));
-        PlaceControl(this, pBrowse, InRow(tpl::kBrowse, i));
+        layout.Add(m_pLoad[i], InRow(tpl::kLoad, i));
+        layout.Add(pName, InRow(tpl::kName, i));
+        layout.Add(m_pFile[i], InRow(tpl::kFile, i));
+        layout.Add(pBrowse, InRow(tpl::kBrowse, i));
     }
 
-    AddLabel(this, "Output folder", tpl::kOutputLabel);
+    AddLabel("Output folder", tpl::kOutputLabel);
     m_pOutputDir = new wxTextCtrl(this, tpl::IDC_OUTPUT_DIR, wxEmptyString, wxDefaultPosition,
                                   wxDefaultSize, wxTE_READONLY);
-    PlaceControl(this, m_pOutputDir, tpl::kOutputDir);
-    PlaceControl(this, new wxButton(this, tpl::IDC_CHANGE_OUTPUT, "Change"), tpl::kChange);
+    layout.Add(m_pOutputDir, tpl::kOutputDir);
+    layout.Add(new wxButton(this, tpl::IDC_CHANGE_OUTPUT, "Change"), tpl::kChange);
 
-    AddLabel(this, "Cut", tpl::kHeadCut);
-    AddLabel(this, "File name", tpl::kHeadFile);
-    AddLabel(this, "Load?", tpl::kHeadLoad);
+    AddLabel("Cut", tpl::kHeadCut);
+    AddLabel("File name", tpl::kHeadFile);
+    AddLabel("Load?", tpl::kHeadLoad);
     auto* pExplanation = new wxStaticText(
         this, wxID_ANY,
         "The following cuts will be loaded from corresponding files. Change file names in "
         "\"File name\" column to load from a different place. Click OK to load the data or "
         "Cancel to abandon the whole operation.");
-    PlaceControl(this, pExplanation, tpl::kExplanation, EFit::Exact);
-    pExplanation->Wrap(pExplanation->GetSize().x);
+    pExplanation->Wrap(ConvertDialogToPixels(wxSize(tpl::kExplanation.cx, 0)).x);
+    layout.Add(pExplanation, tpl::kExplanation, EFit::Exact);
 
-    SizeInDialogUnits(this, tpl::kWidth, tpl::kHeight);
+    layout.Apply(tpl::kWidth, tpl::kHeight);
 }

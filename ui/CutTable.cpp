@@ -1,9 +1,5 @@
 #include "ui/CutTable.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <strings.h>
 
 #include <filesystem>
@@ -22,29 +18,22 @@ std::string FolderOf(const std::string& strPath) {
     return nSep == std::string::npos ? std::string() : strPath.substr(0, nSep + 1);
 }
 
-namespace {
-
-// The standard table `pszTable` in `strFolder`, named as it is stored. Tables from DOS
-// media are often "RNDDAT.DBF"; the driver finds them whatever their letter case, and
-// so must the rows, or a case-sensitive file system would hide every one of them. The
-// name as given stays when no file matches.
-std::string StandardTablePath(const std::string& strFolder, const char* pszTable) {
+std::string PathAsStored(const std::string& strFolder, const std::string& strName) {
     namespace fs = std::filesystem;
-    std::string strPath = strFolder + pszTable;
+    std::string strPath = strFolder + strName;
     std::error_code ec;
     if (fs::exists(strPath, ec)) return strPath;
     std::string strMatch;
     for (fs::directory_iterator it(strFolder.empty() ? "." : strFolder, ec), end; !ec && it != end;
          it.increment(ec)) {
-        std::string strName = it->path().filename().string();
+        std::string strFound = it->path().filename().string();
         // The smallest of several spellings, so the choice never depends on directory order.
-        if (strcasecmp(strName.c_str(), pszTable) == 0 && (strMatch.empty() || strName < strMatch))
-            strMatch = strName;
+        if (strcasecmp(strFound.c_str(), strName.c_str()) == 0 &&
+            (strMatch.empty() || strFound < strMatch))
+            strMatch = strFound;
     }
     return strMatch.empty() ? strPath : strFolder + strMatch;
 }
-
-}  // namespace
 
 std::array<std::string, kCutCount> CutPathsFromChoice(const std::string& strChosen) {
     std::string strFolder = FolderOf(strChosen);
@@ -54,17 +43,8 @@ std::array<std::string, kCutCount> CutPathsFromChoice(const std::string& strChos
     for (const SCut& cut : g_cuts) bStandard |= strcasecmp(strName.c_str(), cut.pszTable) == 0;
 
     std::array<std::string, kCutCount> paths;
-    for (int i = 0; i < kCutCount; ++i) paths[i] = StandardTablePath(strFolder, g_cuts[i].pszTable);
+    for (int i = 0; i < kCutCount; ++i) paths[i] = PathAsStored(strFolder, g_cuts[i].pszTable);
     // A table under another name is the user's Brilliant table, kept exactly as chosen.
     if (!bStandard) paths[0] = strChosen;
     return paths;
-}
-
-bool CanOpenForReading(const std::string& strPath) {
-    int fd = open(strPath.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
-    struct stat st {};
-    bool bOk = fstat(fd, &st) == 0 && !S_ISDIR(st.st_mode);
-    close(fd);
-    return bOk;
 }

@@ -1,13 +1,17 @@
 #include "ui/HelpPage.h"
 
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
 #include <wx/dialog.h>
-#include <wx/filename.h>
 #include <wx/html/htmlwin.h>
-#include <wx/log.h>
 #include <wx/sizer.h>
-#include <wx/utils.h>
 
 #include "log/RunLog.h"
+#include "res/MessageBox.h"
 #include "ui/CutTable.h"
 #include "ui/Settings.h"
 #include "ui/WxText.h"
@@ -19,32 +23,32 @@
 std::string HelpPagePath() {
     // Named after the program, not the executable, so a renamed copy finds it too.
     std::string strDir = FolderOf(ExecutablePath());
-    if (strDir.empty()) return {};
-    for (const std::string& strCandidate :
-         {strDir + "kestrix.html", strDir + KESTRIX_HELP_RELPATH}) {
-        if (wxFileName::FileExists(ToWx(strCandidate))) return strCandidate;
-    }
-    return {};
+    std::string strBeside = strDir + "kestrix.html";
+    if (std::ifstream(strBeside).is_open()) return strBeside;
+    // The executable's path has its links resolved, so "bin/.." may be dropped as text.
+    return std::filesystem::path(strDir + KESTRIX_HELP_RELPATH).lexically_normal().string();
 }
 
-bool ShowHelpPage(wxWindow* pParent) {
-    std::string strPath = HelpPagePath();
-    if (strPath.empty()) return false;
-    wxFileName file(ToWx(strPath));
-    file.Normalize(wxPATH_NORM_DOTS | wxPATH_NORM_ABSOLUTE);
-    {
-        wxLogNull noErrorBox;  // no browser is no error: the page is shown below instead
-        if (wxLaunchDefaultBrowser(wxFileName::FileNameToURL(file))) return true;
+void ShowHelpPage(wxWindow* pParent, const std::string& strPath, IMessageBox& box) {
+    errno = 0;
+    std::ifstream in(strPath, std::ios::binary);
+    std::ostringstream page;
+    if (!in || !(page << in.rdbuf()) || page.str().empty()) {
+        // The reason as the system gives it: a missing page, a folder, no permission.
+        const char* pszWhy = errno ? std::strerror(errno) : "the page is empty";
+        box.MessageBox("Cannot show the help page " + strPath + ": " + pszWhy + ".",
+                       MB_OK | MB_ICONSTOP);
+        return;
     }
     wxDialog dlg(pParent, wxID_ANY, ToWx(AppName() + " Help"), wxDefaultPosition, wxDefaultSize,
                  wxDEFAULT_DIALOG_STYLE | wxRESIZE_BORDER);
-    auto* pPage = new wxHtmlWindow(&dlg, wxID_ANY, wxDefaultPosition, wxSize(560, 480));
-    pPage->LoadFile(file);
+    auto* pPage = new wxHtmlWindow(&dlg, wxID_ANY, wxDefaultPosition,
+                                   dlg.ConvertDialogToPixels(wxSize(280, 240)));
+    pPage->SetPage(wxString::FromUTF8(page.str()));
     auto* pSizer = new wxBoxSizer(wxVERTICAL);
     pSizer->Add(pPage, 1, wxEXPAND);
     pSizer->Add(dlg.CreateButtonSizer(wxCLOSE), 0, wxEXPAND | wxALL, 8);
     dlg.SetSizerAndFit(pSizer);
     dlg.SetEscapeId(wxID_CLOSE);
     dlg.ShowModal();
-    return true;
 }

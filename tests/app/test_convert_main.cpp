@@ -86,11 +86,12 @@ TEST_F(ConvertMain, ExistingModesAndTheOutputFolderRememberedPerExecutableName) 
     EXPECT_EQ(Run(R"(--cuts pear,emerald "$D/in/rnddat.dbf")").nStatus, 0);
     EXPECT_TRUE(FileExists(Out("TrvPear.bak")));
     EXPECT_FALSE(FileExists(Out("TrvBrill.txt")));
-    // Renamed, the program has settings of its own and falls back to the current folder.
-    std::filesystem::copy_file(KESTRIX_CONVERT_PATH, m_dir.File("bin/prices-nightly"));
-    EXPECT_EQ(Run(R"(--cuts emerald "$D/in/rnddat.dbf")", "prices-nightly").nStatus, 0);
+    // Renamed, the program has settings of its own, named without the extension, and
+    // falls back to the current folder.
+    std::filesystem::copy_file(KESTRIX_CONVERT_PATH, m_dir.File("bin/prices-nightly.exe"));
+    EXPECT_EQ(Run(R"(--cuts emerald "$D/in/rnddat.dbf")", "prices-nightly.exe").nStatus, 0);
     EXPECT_TRUE(FileExists(m_dir.File("cwd/TrvEm.txt")));
-    EXPECT_TRUE(FileExists(m_odbc.Dir() + "/.config/Tarvesk Software/kestrix/kestrix-convert.ini"));
+    EXPECT_TRUE(FileExists(m_odbc.Dir() + "/.config/Tarvesk Software/kestrix/prices-nightly.ini"));
 }
 
 // A file-size limit of 4 KiB stops the price list, not the converter.
@@ -107,13 +108,18 @@ TEST_F(ConvertMain, AFileSizeLimitIsReportedAsDiskFull) {
 }
 
 TEST_F(ConvertMain, UsageErrorsAndNoOutputFolderExitWith2) {
+    SResult help = Run("--help");
+    EXPECT_EQ(help.nStatus, 0);
+    EXPECT_TRUE(help.strOut.starts_with(
+        "Usage: kestrix-convert [--output DIR] [--cuts LIST] [--existing MODE] TABLE\n\n"));
+    // A usage error names its reason, then gives the same text.
     for (const char* psz : {"", "--cuts ruby x.dbf", "--existing maybe x.dbf", "--output",
                             "--bogus x.dbf", "a.dbf b.dbf"}) {
         SResult r = Run(psz);
         EXPECT_EQ(r.nStatus, 2) << psz;
-        EXPECT_NE(r.strErr.find("Usage: kestrix-convert"), std::string::npos) << psz;
+        EXPECT_EQ(r.strErr.rfind("kestrix-convert: ", 0), 0u) << r.strErr;
+        EXPECT_TRUE(r.strErr.ends_with("\n\n" + help.strOut)) << r.strErr;
     }
-    EXPECT_EQ(Run("--help").nStatus, 0);
     // A removed current folder leaves nothing to fall back on.
     SResult r = Run(R"("$D/in/rnddat.dbf")", "kestrix-convert",
                     R"(mkdir "$D/gone" && cd "$D/gone" && rmdir "$D/gone")");

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <deque>
 #include <filesystem>
 
@@ -72,17 +74,17 @@ protected:
 };
 
 TEST(ConvertCutPaths, FolderPartTableNameAndConnectionString) {
-    const char* const cases[][3] = {{"/prices/rnddat.dbf", "/prices/", "rnddat"},
-                                    {"rnddat.dbf", "", "rnddat"},
-                                    {"/My.Data/prices", "/My.Data/", "prices"},
-                                    {"/a/b.c.dbf", "/a/", "b.c"}};
-    for (auto [pszPath, pszFolder, pszTable] : cases) {
+    const char* const cases[][4] = {
+        {"/prices/rnddat.dbf", "/prices/", "rnddat", "DSN=zlmrt_conv;DEFAULTDIR=/prices/"},
+        {"rnddat.dbf", "", "rnddat", "DSN=zlmrt_conv;DEFAULTDIR="},
+        {"/My.Data/prices", "/My.Data/", "prices", "DSN=zlmrt_conv;DEFAULTDIR=/My.Data/"},
+        {"/a/b.c.dbf", "/a/", "b.c", "DSN=zlmrt_conv;DEFAULTDIR=/a/"}};
+    for (auto [pszPath, pszFolder, pszTable, pszConnect] : cases) {
         std::string strFolder, strTable;
         SplitInputPath(pszPath, strFolder, strTable);
         EXPECT_EQ(strFolder, pszFolder) << pszPath;
         EXPECT_EQ(strTable, pszTable) << pszPath;
-        EXPECT_EQ(ConnectionString(strFolder),
-                  std::string("DSN=zlmrt_conv;DEFAULTDIR=") + pszFolder);
+        EXPECT_EQ(ConnectionString(strFolder), pszConnect);
     }
     // A folder that would end or redirect the string is braced, "}" doubled.
     EXPECT_EQ(ConnectionString("/x;DSN=other/"), "DSN=zlmrt_conv;DEFAULTDIR={/x;DSN=other/}");
@@ -117,6 +119,14 @@ TEST_F(ConvertCutTest, FailuresAreLoggedWithTheirDescriptions) {
                                 "'mqdat' not found: no file 'mqdat.dbf' in folder '" +
                                 In("") + "'\n\r\n");
     EXPECT_TRUE(m_conv.m_bFailed);
+    // A pipe named like the table is refused at once, not waited on.
+    ASSERT_EQ(mkfifo(In("emdat.dbf").c_str(), 0644), 0);
+    Convert(kEmerald);
+    EXPECT_EQ(
+        m_log.Text().rfind(
+            Processing(kEmerald) + "Cannot open DBase table, error description follows:\r\n\t", 0),
+        0u);
+    EXPECT_NE(m_log.Text().find("not a regular file"), std::string::npos) << m_log.Text();
     // An empty table fails while counting: the general handler shows the error, then logs it.
     WriteTable(kPear, 0);
     m_answers = {IDOK};
@@ -126,15 +136,76 @@ TEST_F(ConvertCutTest, FailuresAreLoggedWithTheirDescriptions) {
     EXPECT_EQ(m_shown[0].strLogBefore, Processing(kPear));
     EXPECT_EQ(m_log.Text(), Processing(kPear) + "Unexpected error (description follows):\r\n\t" +
                                 m_shown[0].strText + "\r\n");
-    // A missing output folder: no box, and the folder is not remembered.
+    // A missing output folder is a bad path: no box, and the folder is not remembered. The
+    // description is cut to 299 characters, here within its text.
     WriteTable(kBrilliant, 150);
-    m_conv.m_strOutputDir = m_dir.File("no-such-dir");
+    const size_t nFolderLength = 285 - std::string("/TrvBrill.txt").size();
+    m_conv.m_strOutputDir = m_dir.File(std::string(200, 'd') + "/");
+    m_conv.m_strOutputDir += std::string(nFolderLength - m_conv.m_strOutputDir.size(), 'e');
     Convert(kBrilliant);
-    const std::string strPath = m_dir.File("no-such-dir/TrvBrill.txt");
+    const std::string strPath = m_conv.m_strOutputDir + "/TrvBrill.txt";
     EXPECT_EQ(m_log.Text(), Processing(kBrilliant) + "Cannot open output file \"" + strPath +
-                                "\", error follows:\r\n\t" + strPath + " was not found.\r\n");
+                                "\", error follows:\r\n\t" +
+                                (strPath + " contains an invalid path.").substr(0, 299) + "\r\n");
     EXPECT_EQ(m_shown.size(), 1u);
     EXPECT_EQ(GetProfileString(kSectionGeneral, kEntryOutputDir), "");
+}
+
+// Links, and other things that are not plain files, at the output and backup names: the
+// run never writes, creates or changes anything outside the output folder through them.
+TEST_F(ConvertCutTest, NothingIsWrittenThroughALinkOrIntoASpecialFile) {
+    namespace fs = std::filesystem;
+    WriteTable(kBrilliant, 150);
+    const std::string strDenied = "Cannot open output file \"" + Out("TrvBrill.txt") +
+                                  "\", error follows:\r\n\tAccess to " + Out("TrvBrill.txt") +
+                                  " was denied.\r\n";
+    const std::string strNoBackup =
+        "Cannot create a backup copy of \"" + Out("TrvBrill.txt") + "\". Canceling conversion.\r\n";
+    struct SCase {
+        const char* pszLink;  // a link to "outside/target" at this name in "out"
+        bool bDangling;       // the target does not exist
+        std::deque<int> answers;
+        std::string strLog;
+    } cases[] = {
+        {"TrvBrill.txt", false, {}, strDenied},
+        {"TrvBrill.txt", true, {}, strDenied},
+        {"TrvBrill.bak", false, {IDYES, IDCANCEL}, strNoBackup},
+        {"TrvBrill1.bak",
+         true,
+         {IDYES},
+         Moving("TrvBrill.bak", "TrvBrill2.bak") + Moving("TrvBrill.txt", "TrvBrill.bak") +
+             Converted("TrvBrill.txt")},
+    };
+    for (SCase& c : cases) {
+        fs::remove_all(Out(""));
+        fs::remove_all(m_dir.File("outside"));
+        fs::create_directories(Out(""));
+        fs::create_directories(m_dir.File("outside"));
+        if (!c.bDangling) {
+            WriteFile(m_dir.File("outside/target"), "outside");
+            fs::permissions(m_dir.File("outside/target"), fs::perms::owner_read);
+        }
+        if (std::string(c.pszLink) != "TrvBrill.txt") WriteFile(Out("TrvBrill.txt"), "current");
+        if (std::string(c.pszLink) == "TrvBrill1.bak") WriteFile(Out("TrvBrill.bak"), "plain");
+        fs::create_symlink(m_dir.File("outside/target"), Out(c.pszLink));
+        m_conv.m_bBackupConfirmed = false;
+        m_answers = c.answers;
+        Convert(kBrilliant);
+        EXPECT_EQ(m_log.Text(), Processing(kBrilliant) + c.strLog) << c.pszLink;
+        EXPECT_EQ(fs::is_regular_file(m_dir.File("outside/target")), !c.bDangling) << c.pszLink;
+        if (!c.bDangling) {
+            EXPECT_EQ(ReadFile(m_dir.File("outside/target")), "outside") << c.pszLink;
+            EXPECT_EQ(fs::status(m_dir.File("outside/target")).permissions(),
+                      fs::perms::owner_read);
+        }
+        EXPECT_TRUE(fs::is_symlink(Out(c.pszLink))) << c.pszLink;
+    }
+    // A pipe at the output name is refused at once, never opened.
+    fs::remove_all(Out(""));
+    fs::create_directories(Out(""));
+    ASSERT_EQ(mkfifo(Out("TrvBrill.txt").c_str(), 0644), 0);
+    Convert(kBrilliant);
+    EXPECT_EQ(m_log.Text(), Processing(kBrilliant) + strDenied);
 }
 
 TEST_F(ConvertCutTest, CancelAt122EndsOnlyThatCutAndNoOverwritesAReadOnlyFile) {
@@ -181,6 +252,10 @@ TEST_F(ConvertCutTest, YesMakesBackupsInTheLowestFreeNumberAndIsRemembered) {
     EXPECT_EQ(ReadFile(Out("TrvBrill2.bak")), "two");
     Convert(kBrilliant);
     EXPECT_NE(m_log.Text().find(Moving("TrvBrill.bak", "TrvBrill3.bak")), std::string::npos);
+    // Numbers 1 to 9 taken: the last free one, 10, is used.
+    for (int n = 4; n <= 9; ++n) WriteFile(Out("TrvBrill" + std::to_string(n) + ".bak"), "n");
+    Convert(kBrilliant);
+    EXPECT_NE(m_log.Text().find(Moving("TrvBrill.bak", "TrvBrill10.bak")), std::string::npos);
     // All ten numbered backups present: the plain backup is replaced.
     WriteTable(kEmerald, 130);
     WriteFile(Out("TrvEm.txt"), "current");

@@ -56,9 +56,20 @@ TEST_F(PriceTableFixture, CountsUpTo201AndStaysOnTheFirstRecord) {
     }
 }
 
-TEST_F(PriceTableFixture, AnEmptyTableOpensButFailsToCountWithTheNoDataError) {
+// The price-list writer relies on neither, but every reader of the record set does.
+TEST_F(PriceTableFixture, EmptyFieldsReadAsEmptyAndMovesWithoutARecordFailWithNoData) {
+    CPriceRow gaps(11, std::nullopt);
+    gaps[2] = 3.0;
+    ASSERT_TRUE(WriteDbf(m_dir.File("gaps.dbf"), PriceColumns(), {CPriceRow(11, 7.5), gaps}));
+    CPapRecord& rs = OpenTable("gaps");
+    rs.MoveNext();
+    for (int i = 0; i < CPapRecord::kFieldCount; ++i) {
+        EXPECT_EQ(rs.IsFieldNull(i), i != 2) << i;
+        EXPECT_EQ(rs.Field(i), i == 2 ? 3.0 : 0.0) << "not the value of the record before";
+    }
+    rs.MoveNext();
+    EXPECT_EQ(ErrorOf([&] { rs.MoveNext(); }), "No data found: the record set holds no records.\n");
     ASSERT_TRUE(WriteDbf(m_dir.File("empty.dbf"), PriceColumns(), {}));
     EXPECT_TRUE(OpenTable("empty").IsEOF());
-    EXPECT_EQ(ErrorOf([&] { CountRecords(*m_rs); }),
-              "No data found: the record set holds no records.\n");
+    EXPECT_EQ(ErrorOf([&] { CountRecords(*m_rs); }), CRecordset::kNoDataMessage);
 }

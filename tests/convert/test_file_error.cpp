@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <filesystem>
 
 #include "convert/FileError.h"
 #include "tests/convert/PriceTableFixture.h"
@@ -21,15 +22,23 @@ TEST(FileErrorText, CommonErrnoValuesGiveTheirDescriptionsWithThePath) {
               "a%1b was not found.");
 }
 
-TEST(OutputFile, TruncatesStoresLineFeedsAsCrLfAndRefusesASecondWriter) {
+// The new text reaches the path whole at Close, never before; a file dropped unclosed
+// leaves the path as it was and nothing beside it.
+TEST(OutputFile, ReplacesThePathOnlyWhenClosedStoringLineFeedsAsCrLf) {
     CTempDir dir;
     WriteFile(dir.File("a.txt"), "a much longer old content");
-    COutputFile file, second;
+    {
+        COutputFile dropped;
+        dropped.Open(dir.File("a.txt"));
+        dropped.Write("half");
+    }
+    COutputFile file;
     file.Open(dir.File("a.txt"));
     file.Write("one\n\ntwo\n");
     file.Write("three");
-    EXPECT_EQ(ErrorOf([&] { second.Open(dir.File("a.txt")); }),
-              "A sharing violation occurred while accessing " + dir.File("a.txt") + ".");
+    EXPECT_EQ(ReadFile(dir.File("a.txt")), "a much longer old content");
     file.Close();
     EXPECT_EQ(ReadFile(dir.File("a.txt")), "one\r\n\r\ntwo\r\nthree");
+    auto entries = std::filesystem::directory_iterator(dir.Path());
+    EXPECT_EQ(std::distance(begin(entries), end(entries)), 1);
 }

@@ -1,7 +1,8 @@
 #!/bin/sh
 # isql reads a table through the driver manager and our driver, once through the
 # data source's own DEFAULTDIR (SQLConnect) and once by connection string; a missing
-# table gives the driver's message. Hermetic: every ini file lives in a temp folder.
+# table gives the driver's message. iusql, its Unicode twin, reads through the wide
+# entry points. Hermetic: every ini file lives in a temp folder.
 #   isql_smoke.sh DRIVER_LIBRARY MAKE_TABLE
 set -eu
 driver=$1
@@ -36,4 +37,9 @@ out=$(echo "SELECT * FROM rnddat" | isql -b -v -d, -k "DSN=zlmrt_conv;DEFAULTDIR
 
 out=$(echo "SELECT * FROM nothere" | isql -b -v zlmrt_conv 2>&1 || true)
 echo "$out" | grep -q "\[kestrix\]\[dBase driver\]Table 'nothere' not found" || fail "no driver message: $out"
+out=$(echo "SELECT F1 FROM rnddat;" | iusql -b -v -d, zlmrt_conv)
+[ "$(echo "$out" | grep -c '^[0-9]')" -eq 150 ] || fail "iusql: not 150 records: $out"
+out=$(echo "DELETE FROM rnddat" | iusql -b -v zlmrt_conv 2>&1 || true)
+echo "$out" | grep -q "DELETE statements cannot run: the dBase driver is read-only" ||
+    fail "iusql: no read-only message: $out"
 echo "isql smoke test passed"

@@ -1,5 +1,6 @@
 """pyodbc reads a table through the driver manager and our driver: values, NULLs,
-column descriptions, catalog browsing and the driver's error texts. Hermetic: every
+column descriptions, catalog browsing, the type list and the driver's error texts,
+names beyond ASCII included (pyodbc uses the wide entry points). Hermetic: every
 ini file lives in a temp folder.
 
     pyodbc_smoke.py DRIVER_LIBRARY MAKE_TABLE
@@ -15,6 +16,7 @@ def main(driver, make_table):
         data = os.path.join(folder, "my;data")
         os.mkdir(data)
         subprocess.run([make_table, os.path.join(data, "peardat.dbf"), "130"], check=True)
+        subprocess.run([make_table, os.path.join(data, "Ünï.dbf"), "2"], check=True)
         with open(os.path.join(folder, "odbcinst.ini"), "w") as ini:
             ini.write(f"[Microsoft dBase Driver (*.dbf)]\nDriver={driver}\nSetup={driver}\n")
         open(os.path.join(folder, "odbc.ini"), "w").close()
@@ -33,7 +35,9 @@ def main(driver, make_table):
         assert tuple(rows[0]) == (4.25, 6.75), rows[0]
         assert tuple(rows[129]) == (520.25, 522.75), rows[129]
 
-        assert [t.table_name for t in cursor.tables()] == ["peardat"]
+        assert [t.table_name for t in cursor.tables()] == ["peardat", "Ünï"]
+        assert len(cursor.execute("SELECT * FROM [Ünï];").fetchall()) == 2
+        assert [t.type_name for t in cursor.getTypeInfo(pyodbc.SQL_DOUBLE)] == ["DOUBLE"]
         columns = [c.column_name for c in cursor.columns(table="peardat")]
         assert columns[0] == "F1" and columns[-1] == "FB" and len(columns) == 11, columns
 
@@ -43,6 +47,13 @@ def main(driver, make_table):
         except pyodbc.Error as error:
             assert error.args[0] == "42S22", error.args
             assert "[kestrix][dBase driver]Column 'FC' not found" in error.args[1], error.args
+        try:
+            cursor.execute("SELECT * FROM [Öl]")
+            raise AssertionError("a missing table was accepted")
+        except pyodbc.Error as error:  # the whole text and nothing after it
+            assert error.args[1].startswith(
+                "[42S02] [kestrix][dBase driver]Table 'Öl' not found: no file 'Öl.dbf' in folder '"
+                + data + "/' (0)"), error.args
         connection.close()
     print("pyodbc smoke test passed")
 

@@ -4,6 +4,8 @@
 #include <odbcinst.h>
 #include <sys/stat.h>
 
+#include <algorithm>
+
 #include "tests/driver/OdbcClient.h"
 #include "tests/support/OdbcSandbox.h"
 
@@ -53,7 +55,8 @@ TEST_F(DriverTest, BlankNumbersAreNullAndDeletedRecordsAreSkippedInEveryDirectio
         {SQL_FETCH_NEXT, 0, 0},     {SQL_FETCH_PRIOR, 0, 4},    {SQL_FETCH_PRIOR, 0, 3},
         {SQL_FETCH_LAST, 0, 4},     {SQL_FETCH_ABSOLUTE, 2, 3}, {SQL_FETCH_ABSOLUTE, -3, 1},
         {SQL_FETCH_RELATIVE, 2, 4}, {SQL_FETCH_RELATIVE, 1, 0}, {SQL_FETCH_RELATIVE, -1, 4},
-        {SQL_FETCH_ABSOLUTE, 0, 0}, {SQL_FETCH_PRIOR, 0, 0},    {SQL_FETCH_NEXT, 0, 1}};
+        {SQL_FETCH_ABSOLUTE, 0, 0}, {SQL_FETCH_RELATIVE, 1, 1}, {SQL_FETCH_ABSOLUTE, 0, 0},
+        {SQL_FETCH_PRIOR, 0, 0},    {SQL_FETCH_NEXT, 0, 1}};
     for (const auto& step : walk) {
         SCOPED_TRACE(testing::Message() << step[0] << " " << step[1]);
         EXPECT_EQ(m_client.Fetch(step[0], step[1]),
@@ -156,8 +159,182 @@ TEST_F(DriverTest, CatalogFunctionsListTheFolder) {
     const std::string q = szQuote;
     EXPECT_EQ(m_client.Exec("SELECT " + q + "F1" + q + " FROM " + q + "rnddat" + q), SQL_SUCCESS)
         << m_client.StmtError();
-    SQLUSMALLINT nMaxName = 0;
-    EXPECT_EQ(SQLGetInfo(m_client.Dbc(), SQL_MAX_IDENTIFIER_LEN, &nMaxName, 0, nullptr), 0);
+    EXPECT_EQ(m_client.Exec("SELECT * FROM rnddat ;"), SQL_SUCCESS) << m_client.StmtError();
+    // The table types: "TABLE" only, asked for in any of the ways tools write it.
+    auto tables = [&](const char* pszCatalog, const char* pszSchema, const char* pszTable,
+                      const char* pszTypes, SQLUSMALLINT nColumn) {
+        EXPECT_EQ(
+            SQLTables(m_client.Statement(), (SQLCHAR*)pszCatalog, SQL_NTS, (SQLCHAR*)pszSchema,
+                      SQL_NTS, (SQLCHAR*)pszTable, SQL_NTS, (SQLCHAR*)pszTypes, SQL_NTS),
+            SQL_SUCCESS);
+        return m_client.ReadColumn(nColumn);
+    };
+    EXPECT_EQ(tables("", "", "", SQL_ALL_TABLE_TYPES, 4), std::vector<std::string>{"TABLE"});
+    EXPECT_EQ(tables(SQL_ALL_CATALOGS, "", "", nullptr, 3), std::vector<std::string>{});
+    EXPECT_EQ(tables("", SQL_ALL_SCHEMAS, "", nullptr, 3), std::vector<std::string>{});
+    EXPECT_EQ(tables(nullptr, nullptr, "r%", "'VIEW', 'TABLE'", 3),
+              std::vector<std::string>{"rnddat"});
+    EXPECT_EQ(tables(nullptr, nullptr, "r%", "SYSTEM TABLE,VIEW", 3), std::vector<std::string>{});
+    // No keys or indexes: SQLStatistics has only the row of the table itself.
+    for (const char* pszTable : {"rnddat", "nothere"}) {
+        ASSERT_EQ(SQLStatistics(m_client.Statement(), nullptr, 0, nullptr, 0, (SQLCHAR*)pszTable,
+                                SQL_NTS, SQL_INDEX_ALL, SQL_QUICK),
+                  SQL_SUCCESS);
+        EXPECT_EQ(m_client.ReadColumn(7), std::vector<std::string>(pszTable[0] == 'r', "0"));
+    }
+    SQLSMALLINT nColumns = 0;
+    ASSERT_EQ(
+        SQLPrimaryKeys(m_client.Statement(), nullptr, 0, nullptr, 0, (SQLCHAR*)"rnddat", SQL_NTS),
+        SQL_SUCCESS);
+    EXPECT_EQ(SQLNumResultCols(m_client.Stmt(), &nColumns), SQL_SUCCESS);
+    EXPECT_EQ(nColumns, 6);
+    EXPECT_EQ(m_client.ReadColumn(4), std::vector<std::string>{});
+}
+
+// Clients size buffers and choose how to fetch by these answers (a limit of 11 cut
+// catalog names short; a claim of absolute fetching made PHP use SQLExtendedFetch).
+TEST_F(DriverTest, InformationAnswersAreTheTruth) {
+    ASSERT_TRUE(m_client.ConnectTo(m_data.Path()));
+    const std::pair<SQLUSMALLINT, SQLUSMALLINT> smalls[] = {
+        {SQL_MAX_IDENTIFIER_LEN, 255}, {SQL_MAX_TABLE_NAME_LEN, 255},
+        {SQL_MAX_COLUMN_NAME_LEN, 0},  {SQL_MAX_COLUMNS_IN_SELECT, 0},
+        {SQL_MAX_TABLES_IN_SELECT, 1}, {SQL_TXN_CAPABLE, SQL_TC_NONE}};
+    for (auto [nInfo, nExpected] : smalls) {
+        SQLUSMALLINT nValue = 99;
+        EXPECT_EQ(SQLGetInfo(m_client.Dbc(), nInfo, &nValue, 0, nullptr), SQL_SUCCESS);
+        EXPECT_EQ(nValue, nExpected) << nInfo;
+    }
+    const std::pair<SQLUSMALLINT, SQLUINTEGER> words[] = {
+        {SQL_DEFAULT_TXN_ISOLATION, 0},
+        {SQL_TXN_ISOLATION_OPTION, 0},
+        {SQL_ODBC_INTERFACE_CONFORMANCE, 0},
+        {SQL_SQL_CONFORMANCE, 0},
+        {SQL_SCROLL_OPTIONS, SQL_SO_FORWARD_ONLY | SQL_SO_STATIC}};
+    for (auto [nInfo, nExpected] : words) {
+        SQLUINTEGER nValue = 99;
+        EXPECT_EQ(SQLGetInfo(m_client.Dbc(), nInfo, &nValue, 0, nullptr), SQL_SUCCESS);
+        EXPECT_EQ(nValue, nExpected) << nInfo;
+    }
+    for (SQLUSMALLINT nFunction : {SQL_API_SQLEXTENDEDFETCH, SQL_API_SQLGETTYPEINFO}) {
+        SQLUSMALLINT bSupported = SQL_FALSE;
+        SQLGetFunctions(m_client.Dbc(), nFunction, &bSupported);
+        EXPECT_EQ(bSupported, SQL_TRUE) << nFunction;
+    }
+}
+
+// Every type a column can have is in the type list under the name SQLColumns gives it.
+TEST_F(DriverTest, TypeInfoListsTheTypesColumnsAreDescribedWith) {
+    ASSERT_TRUE(WriteDbf(m_data.File("mixed.dbf"), {{"F1", 'N', 8, 2}, {"NAME", 'C', 10, 0}},
+                         {CPriceRow(2)}, {{"Round"}}));
+    ASSERT_TRUE(m_client.ConnectTo(m_data.Path()));
+    ASSERT_EQ(SQLGetTypeInfo(m_client.Statement(), SQL_ALL_TYPES), SQL_SUCCESS);
+    SQLHSTMT hStmt = m_client.Stmt();
+    SQLFreeStmt(hStmt, SQL_UNBIND);
+    std::vector<std::string> types;
+    char szName[32];
+    SQLINTEGER nType = 0;
+    while (SQLFetch(hStmt) == SQL_SUCCESS) {
+        SQLGetData(hStmt, 1, SQL_C_CHAR, szName, sizeof szName, nullptr);
+        SQLGetData(hStmt, 2, SQL_C_SLONG, &nType, 0, nullptr);
+        types.push_back(std::string(szName) + "=" + std::to_string(nType));
+    }
+    EXPECT_EQ(types, (std::vector<std::string>{"BIT=-7", "VARBINARY=-3", "LONGVARCHAR=-1", "CHAR=1",
+                                               "DECIMAL=3", "INTEGER=4", "SMALLINT=5", "DOUBLE=8",
+                                               "DATE=91", "TIMESTAMP=93"}));
+    ASSERT_EQ(SQLGetTypeInfo(m_client.Statement(), SQL_DOUBLE), SQL_SUCCESS);
+    EXPECT_EQ(m_client.ReadColumn(1), std::vector<std::string>{"DOUBLE"});
+    ASSERT_EQ(SQLColumns(m_client.Statement(), nullptr, 0, nullptr, 0, (SQLCHAR*)"mixed", SQL_NTS,
+                         nullptr, 0),
+              SQL_SUCCESS);
+    for (const std::string& strType : m_client.ReadColumn(6))
+        EXPECT_NE(
+            std::find_if(types.begin(), types.end(),
+                         [&](const std::string& t) { return t.rfind(strType + "=", 0) == 0; }),
+            types.end())
+            << strType;
+}
+
+// The ODBC 2 way of fetching, which PHP uses: one row at a time, its count and status
+// handed back through the arguments.
+TEST_F(DriverTest, ExtendedFetchMovesLikeFetchScroll) {
+    ASSERT_TRUE(WritePriceTable(m_data.File("rnddat.dbf"), 3));
+    Open("rnddat");
+    const int walk[][3] = {{SQL_FETCH_NEXT, 0, 1},
+                           {SQL_FETCH_ABSOLUTE, 3, 3},
+                           {SQL_FETCH_PRIOR, 0, 2},
+                           {SQL_FETCH_NEXT, 0, 3},
+                           {SQL_FETCH_NEXT, 0, 0}};
+    for (const auto& step : walk) {
+        SQLULEN nRows = 99;
+        SQLUSMALLINT nStatus = 99;
+        const SQLRETURN rc = SQLExtendedFetch(m_client.Stmt(), step[0], step[1], &nRows, &nStatus);
+        EXPECT_EQ(rc, step[2] ? SQL_SUCCESS : SQL_NO_DATA) << m_client.StmtError();
+        EXPECT_EQ(nRows, step[2] ? 1u : 0u);
+        if (step[2]) {
+            EXPECT_EQ(nStatus, SQL_ROW_SUCCESS);
+            double dF1 = 0;
+            SQLGetData(m_client.Stmt(), 1, SQL_C_DOUBLE, &dF1, 0, nullptr);
+            EXPECT_EQ(dF1, PriceValue(step[2], 1));
+        }
+    }
+}
+
+std::u16string Widen(const std::string& strAscii) {
+    return std::u16string(strAscii.begin(), strAscii.end());
+}
+
+// A Unicode client (the wide entry points) and file names beyond ASCII: UTF-8 names as
+// they are, other names read as ISO 8859-1; both can be listed and opened by that name.
+TEST_F(DriverTest, WideFunctionsCarryNamesAndMessagesBeyondAscii) {
+    ASSERT_TRUE(WritePriceTable(m_data.File("\xC3\x9Cn\xC3\xAF.dbf"), 2));  // "Ünï", UTF-8
+    ASSERT_TRUE(WritePriceTable(m_data.File("caf\xE9.dbf"), 3));            // "café", Latin-1
+    std::u16string strIn = u"DSN=zlmrt_conv;DEFAULTDIR=" + Widen(m_data.Path()) + u"/";
+    SQLWCHAR szOut[8];
+    SQLSMALLINT nOut = 0;
+    ASSERT_EQ(SQLDriverConnectW(m_client.Dbc(), nullptr, (SQLWCHAR*)strIn.c_str(), SQL_NTS, szOut,
+                                8, &nOut, SQL_DRIVER_NOPROMPT),
+              SQL_SUCCESS_WITH_INFO);
+    EXPECT_EQ(std::u16string((char16_t*)szOut), u"DSN=zlm");
+    EXPECT_EQ(nOut, static_cast<SQLSMALLINT>((strIn + u";FIL=dBase III;").size()));
+    ASSERT_EQ(SQLTables(m_client.Statement(), nullptr, 0, nullptr, 0, nullptr, 0, nullptr, 0), 0);
+    EXPECT_EQ(m_client.ReadColumn(3),
+              (std::vector<std::string>{"caf\xC3\xA9", "\xC3\x9Cn\xC3\xAF"}));
+
+    SQLHSTMT hStmt = m_client.Statement();
+    for (auto [pszQuery, nRecords] :
+         {std::pair{u"SELECT * FROM [café]", 3}, std::pair{u"select F1 from Ünï;", 2}}) {
+        ASSERT_EQ(SQLExecDirectW(hStmt, (SQLWCHAR*)pszQuery, SQL_NTS), SQL_SUCCESS)
+            << m_client.StmtError();
+        int nRows = 0;
+        while (SQLFetch(hStmt) == SQL_SUCCESS) ++nRows;
+        EXPECT_EQ(nRows, nRecords);
+        SQLWCHAR szName[4];
+        SQLSMALLINT nLength = 0;
+        EXPECT_EQ(
+            SQLDescribeColW(hStmt, 1, szName, 4, &nLength, nullptr, nullptr, nullptr, nullptr),
+            SQL_SUCCESS);
+        EXPECT_EQ(std::u16string((char16_t*)szName), u"F1");
+        EXPECT_EQ(nLength, 2);
+        SQLCloseCursor(hStmt);
+    }
+
+    EXPECT_EQ(SQLExecDirectW(hStmt, (SQLWCHAR*)u"SELECT * FROM [Öl💎]", SQL_NTS), SQL_ERROR);
+    const std::u16string strMessage = u"[kestrix][dBase driver]Table 'Öl💎' not found: no file " +
+                                      std::u16string(u"'Öl💎.dbf' in folder '") +
+                                      Widen(m_data.Path()) + u"/'";
+    SQLWCHAR szState[6], szText[512];
+    SQLSMALLINT nLength = 0;
+    ASSERT_EQ(SQLGetDiagRecW(SQL_HANDLE_STMT, hStmt, 1, szState, nullptr, szText, 512, &nLength),
+              SQL_SUCCESS);
+    EXPECT_EQ(std::u16string((char16_t*)szState), u"42S02");
+    EXPECT_EQ(std::u16string((char16_t*)szText), strMessage);
+    EXPECT_EQ(nLength, static_cast<SQLSMALLINT>(strMessage.size()));
+    // Cut short, never between the two halves of a character beyond the BMP.
+    const std::size_t nPair = strMessage.find(u"💎");
+    ASSERT_EQ(SQLGetDiagRecW(SQL_HANDLE_STMT, hStmt, 1, szState, nullptr, szText,
+                             static_cast<SQLSMALLINT>(nPair + 2), &nLength),
+              SQL_SUCCESS_WITH_INFO);
+    EXPECT_EQ(std::u16string((char16_t*)szText), strMessage.substr(0, nPair));
 }
 
 // Under AddressSanitizer this also shows any later use of the statement left open.
@@ -189,6 +366,7 @@ TEST_F(DriverTest, FailedStatementsNameWhatFailedUntilTheNextCall) {
     WriteFile(strCut, ReadFile(strTable).substr(0, 700));
     ASSERT_TRUE(
         WriteDbf(m_data.File("text.dbf"), {{"F1", 'C', 8, 0}}, {CPriceRow(1)}, {{"12,50"}}));
+    ASSERT_EQ(mkdir(m_data.File("mqdat.dbf").c_str(), 0700), 0);
     ASSERT_TRUE(m_client.ConnectTo(m_data.Path()));
     const std::pair<std::string, std::string> cases[] = {
         {ProgramQuery("peardat"), "42S02: " + kTag + "Table 'peardat' not found: no file " +
@@ -200,6 +378,11 @@ TEST_F(DriverTest, FailedStatementsNameWhatFailedUntilTheNextCall) {
         {ProgramQuery("cutdat"), "HY000: " + kTag + "File '" + strCut +
                                      "' is not a readable dBase table: the file holds 700 bytes, "
                                      "but its 3 records need 784"},
+        {ProgramQuery("mqdat"), "HY000: " + kTag + "File '" + m_data.File("mqdat.dbf") +
+                                    "' is not a readable dBase table: not a regular file"},
+        {"DELETE FROM rnddat", "42000: " + kTag +
+                                   "DELETE statements cannot run: the dBase driver is read-only "
+                                   "and runs only SELECT"},
     };
     for (const auto& [strQuery, strError] : cases) {
         EXPECT_EQ(m_client.Exec(strQuery), SQL_ERROR) << strQuery;

@@ -1,9 +1,11 @@
-// The two text parsers: the SELECT dialect (the program's own query, the forms tools send,
-// messages that quote what was not understood) and connection strings with braces.
+// The text parsers: the SELECT dialect (the program's own query, the forms tools send,
+// messages that quote what was not understood), connection strings with braces, and
+// the UTF-8/UTF-16 conversion of the wide entry points.
 #include <gtest/gtest.h>
 
 #include "driver/ConnectionString.h"
 #include "driver/QueryParser.h"
+#include "driver/Utf16.h"
 #include "tests/driver/OdbcClient.h"
 
 using kdbf::ParseConnectionString;
@@ -28,11 +30,21 @@ TEST(QueryParserTest, ReadsTheProgramsQueryAndEveryFormInAnyCaseAndSpacing) {
     EXPECT_EQ(Shape(ParseSelect("SELECT [a]]b].[c]]] FROM [a]]b]")), "a]b: a]b.c]");
     EXPECT_EQ(Shape(ParseSelect("SELECT * FROM [my prices; 2004]")), "my prices; 2004: *");
     EXPECT_EQ(Shape(ParseSelect("SELECT \"t\".\"F1\", \"a\"\"b\" FROM \"t\"")), "t: t.F1 .a\"b");
+    EXPECT_EQ(Shape(ParseSelect("SELECT T.F1 FROM t")), "t: T.F1");  // any case, as files
+    EXPECT_EQ(Shape(ParseSelect("SELECT * FROM t;")), "t: *");
+    EXPECT_EQ(Shape(ParseSelect("SELECT * FROM [t;] ; \n")), "t;: *");
 }
 
 TEST(QueryParserTest, RefusesAnythingElseQuotingWhereItStopped) {
     const std::pair<const char*, const char*> cases[] = {
-        {"DELETE FROM t", "Syntax error, expected SELECT near 'DELETE FROM t'"},
+        {"SHOW TABLES", "Syntax error, expected SELECT near 'SHOW TABLES'"},
+        {"update t SET F1 = 2", "UPDATE statements cannot run"},
+        {"SELECT * FROM t;;", "unexpected text near ';'"},
+        {" delete FROM t",
+         "DELETE statements cannot run: the dBase driver is read-only and runs "
+         "only SELECT"},
+        {"Create TABLE x (a int)", "CREATE statements cannot run"},
+        {"INSERTED FROM t", "expected SELECT near 'INSERTED FROM t'"},
         {"SELECT F1 FROM t WHERE F1 > 2", "near 'WHERE F1 > 2'"},
         {"SELECT F1 FROM", "end of statement"},
         {"SELECT F1, FROM t", "expected a column name"},
@@ -61,6 +73,30 @@ TEST(ConnectionStringTest, ReadsBracedValuesKeepingTheFirstOfEachKeyAndRefusesMa
         EXPECT_EQ(ParseConnectionString(kdbf::FormatAttribute("K", value))["K"], value);
     for (const char* pszText : {"DEFAULTDIR={/open", "DEFAULTDIR={/a}x;", "justtext", "=value"})
         EXPECT_THROW(ParseConnectionString(pszText), std::invalid_argument) << pszText;
+}
+
+TEST(Utf16Test, ConvertsEveryPlaneAndReplacesWhatIsNotText) {
+    // {UTF-8, UTF-16, UTF-8 of the UTF-16 when not the same}
+    const std::tuple<std::string, std::u16string, std::string> cases[] = {
+        {"F1 \xC3\x9Cn\xC3\xAF \xE2\x82\xAC", u"F1 \u00DCn\u00EF \u20AC", ""},
+        {"\xF0\x9F\x92\x8E", u"\U0001F48E", ""},  // beyond the BMP: a surrogate pair
+        {"a\xFF"
+         "b",
+         u"a\uFFFDb",
+         "a\xEF\xBF\xBD"
+         "b"},                                                      // not UTF-8 at all
+        {"\xC3", u"\uFFFD", "\xEF\xBF\xBD"},                        // cut off
+        {"\xC0\xAF", u"\uFFFD\uFFFD", "\xEF\xBF\xBD\xEF\xBF\xBD"},  // overlong '/'
+        {"\xED\xA0\x80", u"\uFFFD\uFFFD\uFFFD", "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},
+    };
+    for (const auto& [utf8, utf16, back] : cases) {
+        EXPECT_EQ(kdbf::Utf8ToUtf16(utf8), utf16) << utf8;
+        EXPECT_EQ(kdbf::Utf16ToUtf8(utf16), back.empty() ? utf8 : back) << utf8;
+        EXPECT_EQ(kdbf::IsUtf8(utf8), back.empty()) << utf8;
+    }
+    EXPECT_EQ(kdbf::Utf16ToUtf8(std::u16string(1, 0xD800) + u"x"), "\xEF\xBF\xBDx");
+    EXPECT_EQ(kdbf::Utf8Prefix("a\xE2\x82\xAC", 3), 1u);  // never half a character
+    EXPECT_EQ(kdbf::Utf8Prefix("a\xE2\x82\xAC", 4), 4u);
 }
 
 }  // namespace

@@ -3,9 +3,11 @@
 #include <filesystem>
 
 #include <wx/checkbox.h>
+#include <wx/html/htmlwin.h>
 #include <wx/textctrl.h>
 #include <wx/utils.h>
 
+#include "app/AboutBoxDlg.h"
 #include "app/OdbcEnvironment.h"
 #include "log/ErrorLogDlg.h"
 #include "log/RunLog.h"
@@ -79,11 +81,14 @@ protected:
 
 TEST_F(CutSelectionDlgTest, StandardNameInAnyCaseGivesTheFourStandardTablesTicked) {
     WriteTables();
-    WriteProfileString(kSectionGeneral, kEntryInputDir, "/somewhere/else/");
+    CTempDir before;
+    WriteFile(before.File("RNDDAT.DBF"), "");
+    WriteProfileString(kSectionGeneral, kEntryInputDir, before.Path() + "/");
     ASSERT_TRUE(Start(m_tables.File("PEARDAT.DBF")));
 
+    // "Rnddat.dbf" is proposed as the remembered folder spells it, so it is preselected.
     EXPECT_EQ(m_chooser.m_asked[0],
-              "file Select DBF file with Zelmarot data @ /somewhere/else/Rnddat.dbf");
+              "file Select DBF file with Zelmarot data @ " + before.File("RNDDAT.DBF"));
     for (int i = 0; i < kCutCount; ++i)
         EXPECT_EQ(Text(tpl::IDC_FILE + 2 * i), m_tables.File(kTables[i]));
     EXPECT_EQ(Ticks(), "1111");
@@ -129,12 +134,13 @@ TEST_F(CutSelectionDlgTest, CancelledStartUpOrFailedOdbcCheckNeverOffersTheWindo
               "\tCould not load the setup library\r\n");
 }
 
-TEST_F(CutSelectionDlgTest, BrowseKeepsOtherRowsAndOkWithNothingTickedAsksUntilCancel) {
+TEST_F(CutSelectionDlgTest, BrowseAndChangeKeepUnsavedRowsAndOkWithNothingTickedAsksUntilCancel) {
     WriteTables();
     ASSERT_TRUE(Start(m_tables.File("rnddat.dbf")));
     Edit(tpl::IDC_FILE)->ChangeValue("/typed/by/hand.dbf");
     Ticks("1001");
-    m_chooser.m_answers.insert(m_chooser.m_answers.end(), {std::nullopt, "/new/pear.dbf"});
+    m_chooser.m_answers.insert(m_chooser.m_answers.end(),
+                               {std::nullopt, "/new/pear.dbf", "/chosen/folder", std::nullopt});
     Click(tpl::IDC_BROWSE + 1);  // cancelled: nothing changes
     EXPECT_EQ(Ticks(), "1001");
     Click(tpl::IDC_BROWSE + 1);
@@ -143,6 +149,20 @@ TEST_F(CutSelectionDlgTest, BrowseKeepsOtherRowsAndOkWithNothingTickedAsksUntilC
     EXPECT_EQ(Text(tpl::IDC_FILE + 2), "/new/pear.dbf");
     EXPECT_EQ(Text(tpl::IDC_FILE), "/typed/by/hand.dbf");
     EXPECT_EQ(Ticks(), "1101");
+
+    Edit(tpl::IDC_FILE + 4)->ChangeValue("/typed/marquise.dbf");
+    Ticks("0110");
+    const std::string strAsk =
+        "folder Select the output folder.\nConverted price lists will be placed there. @ ";
+    Click(tpl::IDC_CHANGE_OUTPUT);
+    EXPECT_EQ(m_chooser.m_asked.back(), strAsk + m_out.Path()) << "opens at the current folder";
+    Click(tpl::IDC_CHANGE_OUTPUT);  // cancelled
+    EXPECT_EQ(m_chooser.m_asked.back(), strAsk + "/chosen/folder");
+    EXPECT_EQ(Text(tpl::IDC_OUTPUT_DIR), "/chosen/folder");
+    EXPECT_EQ(Text(tpl::IDC_FILE + 4), "/typed/marquise.dbf");
+    EXPECT_EQ(Ticks(), "0110");
+    EXPECT_EQ(GetProfileString(kSectionGeneral, kEntryOutputDir), m_out.Path())
+        << "remembered only once a conversion writes there";
 
     Ticks("0000");
     m_pDlg->AppendLog("left from before\r\n");
@@ -191,33 +211,65 @@ TEST_F(CutSelectionDlgTest, FailingCutShowsThisAttemptsLogAndOneYesToReplaceHold
     EXPECT_FALSE(wxIsBusy());
 }
 
-TEST_F(CutSelectionDlgTest, ChangeTakesTheChosenFolderKeepingUnsavedRowsAndCancelKeepsIt) {
-    WriteTables();
-    ASSERT_TRUE(Start(m_tables.File("rnddat.dbf")));
-    Edit(tpl::IDC_FILE + 4)->ChangeValue("/typed/marquise.dbf");
-    Ticks("0110");
-    m_chooser.m_answers.insert(m_chooser.m_answers.end(), {"/chosen/folder", std::nullopt});
-    const std::string strAsk =
-        "folder Select the output folder.\nConverted price lists will be placed there. @ ";
+TEST_F(CutSelectionDlgTest, HelpShowsThePageOrSaysWhyItCannot) {
+    m_pDlg = std::make_unique<CCutSelectionDlg>(nullptr, &m_chooser);
+    WriteFile(m_tables.File("help.html"), "<p>How to convert</p>");
+    WriteFile(m_tables.File("empty.html"), "");
+    m_dialogs.Expect<wxDialog>("help viewer", wxID_CLOSE, [](wxDialog& dlg) {
+        EXPECT_EQ(FromWx(dlg.GetTitle()), AppName() + " Help");
+        auto* pPage = dynamic_cast<wxHtmlWindow*>(dlg.GetChildren().GetFirst()->GetData());
+        ASSERT_TRUE(pPage);
+        EXPECT_NE(FromWx(pPage->ToText()).find("How to convert"), std::string::npos);
+    });
+    for (auto [strName, strWhy] : {std::pair<std::string, std::string>{"help.html", ""},
+                                   {"none.html", "No such file or directory"},
+                                   {".", "Is a directory"},
+                                   {"empty.html", "the page is empty"}}) {
+        m_pDlg->m_strHelpPath = m_tables.File(strName);
+        if (!strWhy.empty()) {
+            m_dialogs.Expect<wxMessageDialogBase>(strName, wxID_OK, [&](wxMessageDialogBase& box) {
+                EXPECT_EQ(
+                    FromWx(box.GetMessage()),
+                    "Cannot show the help page " + m_pDlg->m_strHelpPath + ": " + strWhy + ".");
+                EXPECT_TRUE(box.GetMessageDialogStyle() & wxICON_ERROR);
+            });
+        }
+        Click(wxID_HELP);
+    }
+}
 
-    Click(tpl::IDC_CHANGE_OUTPUT);
-    EXPECT_EQ(m_chooser.m_asked.back(), strAsk + m_out.Path()) << "opens at the current folder";
-    EXPECT_EQ(Text(tpl::IDC_OUTPUT_DIR), "/chosen/folder");
-    EXPECT_EQ(Text(tpl::IDC_FILE + 4), "/typed/marquise.dbf");
-    EXPECT_EQ(Ticks(), "0110");
-
-    Click(tpl::IDC_CHANGE_OUTPUT);  // cancelled
-    EXPECT_EQ(m_chooser.m_asked.back(), strAsk + "/chosen/folder");
-    EXPECT_EQ(Text(tpl::IDC_OUTPUT_DIR), "/chosen/folder");
-    EXPECT_EQ(GetProfileString(kSectionGeneral, kEntryOutputDir), m_out.Path())
-        << "remembered only once a conversion writes there";
+// At the sizes this platform's theme gives them, every control is whole, inside its
+// window and clear of every other control.
+TEST(WindowLayout, NoControlIsCutOffOrCoversAnother) {
+    CScriptedChooser chooser;
+    CCutSelectionDlg main(nullptr, &chooser);
+    CErrorLogDlg errorLog(nullptr);
+    CAboutBoxDlg about(nullptr);
+    for (wxDialog* pDlg : std::initializer_list<wxDialog*>{&main, &errorLog, &about}) {
+        pDlg->Show();
+        wxYield();
+        std::vector<wxWindow*> ctrls(pDlg->GetChildren().begin(), pDlg->GetChildren().end());
+        for (size_t i = 0; i < ctrls.size(); ++i) {
+            SCOPED_TRACE(FromWx(pDlg->GetTitle() + ": " + ctrls[i]->GetLabel()));
+            const wxRect rc = ctrls[i]->GetRect();
+            const wxSize best = ctrls[i]->GetBestSize();
+            EXPECT_TRUE(wxRect(pDlg->GetClientSize()).Contains(rc));
+            // The log edit scrolls; everything else shows all of itself.
+            EXPECT_TRUE(ctrls[i]->HasFlag(wxTE_MULTILINE) ||
+                        (rc.width >= best.x && rc.height >= best.y));
+            for (size_t j = i + 1; j < ctrls.size(); ++j)
+                EXPECT_FALSE(rc.Intersects(ctrls[j]->GetRect())) << FromWx(ctrls[j]->GetLabel());
+        }
+        pDlg->Hide();
+    }
 }
 
 TEST(MessageBox, EscapeOrTheCloseBoxGivesOneOfTheBoxsOwnAnswers) {  // wx: wxID_CANCEL
-    EXPECT_EQ(MessageBoxAnswer(MB_OK, wxID_CANCEL), IDOK);
-    EXPECT_EQ(MessageBoxAnswer(MB_YESNO, wxID_CANCEL), IDNO);
-    EXPECT_EQ(MessageBoxAnswer(MB_OKCANCEL, wxID_CANCEL), IDCANCEL);
-    EXPECT_EQ(MessageBoxAnswer(MB_YESNOCANCEL, wxID_CANCEL), IDCANCEL);
+    for (auto [nType, nAnswer] : {std::pair{MB_OK, IDOK},
+                                  {MB_YESNO, IDNO},
+                                  {MB_OKCANCEL, IDCANCEL},
+                                  {MB_YESNOCANCEL, IDCANCEL}})
+        EXPECT_EQ(MessageBoxAnswer(nType, wxID_CANCEL), nAnswer) << nType;
 }
 
 // Checked here, then again in a renamed copy of this executable.
@@ -235,8 +287,9 @@ TEST(MessageBox, CaptionAndSettingsFileFollowTheExecutableName) {
     if (pszRenamed) return;
 
     CTempDir dir;
-    std::filesystem::copy_file(ExecutablePath(), dir.File("pricer"));
-    std::string strCommand = "KESTRIX_EXPECTED_APPNAME=pricer '" + dir.File("pricer") +
+    // Only the last extension goes, as "kestrix.exe" gives "kestrix".
+    std::filesystem::copy_file(ExecutablePath(), dir.File("pricer.v2.exe"));
+    std::string strCommand = "KESTRIX_EXPECTED_APPNAME=pricer.v2 '" + dir.File("pricer.v2.exe") +
                              "' --gtest_filter='*.CaptionAndSettings*' >'" + dir.File("out.txt") +
                              "' 2>&1";
     EXPECT_EQ(std::system(strCommand.c_str()), 0) << ReadFile(dir.File("out.txt"));

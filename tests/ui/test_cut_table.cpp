@@ -4,25 +4,25 @@
 
 #include "tests/support/TempDir.h"
 
-TEST(CutPathsFromChoice, StandardNameInAnyCaseGivesFourStandardNamesElseTheBrilliantTable) {
-    using Rows = std::array<std::string, kCutCount>;
-    EXPECT_EQ(CutPathsFromChoice("/z/PEARDAT.DBF"),
-              (Rows{"/z/rnddat.dbf", "/z/peardat.dbf", "/z/mqdat.dbf", "/z/emdat.dbf"}));
-    EXPECT_EQ(CutPathsFromChoice("Rnddat.dbf"),
-              (Rows{"rnddat.dbf", "peardat.dbf", "mqdat.dbf", "emdat.dbf"}));
-    EXPECT_EQ(CutPathsFromChoice("/Round 2024.DBF"),
-              (Rows{"/Round 2024.DBF", "/peardat.dbf", "/mqdat.dbf", "/emdat.dbf"}));
-    EXPECT_EQ(CutPathsFromChoice("/z/xrnddat.dbf")[0], "/z/xrnddat.dbf");  // only a whole name
-}
-
-// Tables copied from DOS media keep their upper-case names; the rows must still find them.
-TEST(CutPathsFromChoice, StandardNamesAreSpeltAsTheFolderHoldsThem) {
+// A standard name in any letter case gives the four standard names, each spelt as the
+// folder holds it (tables from DOS media keep upper-case names, and the smallest spelling
+// wins when there are several); any other file is the Brilliant table, as chosen.
+TEST(CutPathsFromChoice, StandardNamesAsTheFolderSpellsThemElseTheChosenFileIsBrilliant) {
     CTempDir dir;
     for (const char* psz : {"RNDDAT.DBF", "Peardat.dbf", "PEARDAT.DBF", "mqdat.dbf", "MQDAT.DBF"})
         WriteFile(dir.File(psz), "");
-    const std::string strFolder = dir.Path() + "/";
-    EXPECT_EQ(
-        CutPathsFromChoice(strFolder + "rnddat.dbf"),
-        (std::array<std::string, kCutCount>{strFolder + "RNDDAT.DBF", strFolder + "PEARDAT.DBF",
-                                            strFolder + "mqdat.dbf", strFolder + "emdat.dbf"}));
+    const std::string d = dir.Path() + "/";
+    using Rows = std::array<std::string, kCutCount>;
+    const Rows held = {d + "RNDDAT.DBF", d + "PEARDAT.DBF", d + "mqdat.dbf", d + "emdat.dbf"};
+    const std::pair<std::string, Rows> cases[] = {
+        {d + "rnddat.dbf", held},
+        {d + "Emdat.DBF", held},
+        {d + "Round 2024.DBF", {d + "Round 2024.DBF", held[1], held[2], held[3]}},
+        {d + "xrnddat.dbf", {d + "xrnddat.dbf", held[1], held[2], held[3]}},  // whole names only
+        {"/no/such/PEARDAT.DBF",
+         {"/no/such/rnddat.dbf", "/no/such/peardat.dbf", "/no/such/mqdat.dbf",
+          "/no/such/emdat.dbf"}},
+        {"Rnddat.dbf", {"rnddat.dbf", "peardat.dbf", "mqdat.dbf", "emdat.dbf"}},
+    };
+    for (const auto& [strChosen, rows] : cases) EXPECT_EQ(CutPathsFromChoice(strChosen), rows);
 }

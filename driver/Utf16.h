@@ -1,0 +1,19 @@
+// UTF-8, the driver's text inside, and UTF-16, the text of ODBC's wide functions
+// (unixODBC's SQLWCHAR is two bytes). Bytes or units that do not form a character
+// become U+FFFD, so a damaged text still arrives readable rather than not at all.
+#pragma once
+
+#include <string>
+
+namespace kdbf {
+
+std::u16string Utf8ToUtf16(const std::string& text);
+std::string Utf16ToUtf8(const std::u16string& text);
+
+// True when `text` is well-formed UTF-8.
+bool IsUtf8(const std::string& text);
+
+// The longest prefix of `text` of at most `bytes` bytes that does not cut a character.
+std::size_t Utf8Prefix(const std::string& text, std::size_t bytes);
+
+}  // namespace kdbf

@@ -1,0 +1,45 @@
+#include "log/DenyWriteFile.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <cerrno>
+
+int OpenDenyWrite(const std::string& strPath) {
+    // Never through a link, and never waiting on a pipe: only a plain file is written.
+    // Truncated only after the lock is ours, so that a file another writer holds keeps
+    // its content.
+    int fd =
+        open(strPath.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
+    if (fd < 0) return -1;
+    struct stat st;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        close(fd);
+        errno = EINVAL;
+        return -1;
+    }
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0 || ftruncate(fd, 0) != 0) {
+        int nError = errno;
+        close(fd);
+        errno = nError;
+        return -1;
+    }
+    return fd;
+}
+
+bool WriteFully(int fd, const char* pData, size_t nSize) {
+    while (nSize > 0) {
+        ssize_t nWritten = ::write(fd, pData, nSize);
+        if (nWritten < 0 && errno == EINTR) continue;
+        if (nWritten <= 0) return false;
+        pData += nWritten;
+        nSize -= static_cast<size_t>(nWritten);
+    }
+    return true;
+}
+
+// No retry on EINTR: on Linux the descriptor is released either way.
+bool CloseFile(int fd) {
+    return ::close(fd) == 0;
+}

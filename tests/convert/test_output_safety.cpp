@@ -1,0 +1,305 @@
+// What a conversion run may do to the output folder when things go wrong around it: a
+// run killed mid-write, a full disk, a failing flush, two runs at once, a user without
+// the right to write, a pipe where a table should be. kestrix-convert runs as a child
+// process, as a scheduled job would run it.
+#include <signal.h>
+#include <stdlib.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <map>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "tests/support/DbfWriter.h"
+#include "tests/support/OdbcSandbox.h"
+#include "tests/support/TempDir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct SResult {
+    int nStatus;
+    std::string strOut, strErr;
+};
+
+// Shell commands name the temporary folder "$D" and the converter "$K".
+class OutputSafety : public ::testing::Test {
+protected:
+    OutputSafety() {
+        for (const char* psz : {"bin", "in", "out", "out2", "out3"})
+            fs::create_directories(m_dir.File(psz));
+        for (const char* psz : {"rnddat.dbf", "peardat.dbf", "mqdat.dbf", "emdat.dbf"})
+            WritePriceTable(m_dir.File("in/") + psz, psz[0] == 'r' ? 150 : 130);
+        fs::copy_file(KESTRIX_CONVERT_PATH, m_dir.File("bin/kestrix-convert"));
+        setenv("D", m_dir.Path().c_str(), 1);
+        setenv("K", m_dir.File("bin/kestrix-convert").c_str(), 1);
+        setenv("WINEPREFIX", m_dir.File("no-wine").c_str(), 1);
+        // Registered once here, so that the runs find it unchanged.
+        EXPECT_TRUE(m_odbc.RegisterDataSource()) << m_odbc.InstallerError();
+    }
+    ~OutputSafety() override {
+        if (m_bMounted) umount2(m_dir.File("out").c_str(), MNT_DETACH);
+    }
+
+    SResult Run(const std::string& strCommand) {
+        int nRaw = std::system((strCommand + R"( >"$D/stdout" 2>"$D/stderr")").c_str());
+        return {WIFEXITED(nRaw) ? WEXITSTATUS(nRaw) : -1, ReadFile(m_dir.File("stdout")),
+                ReadFile(m_dir.File("stderr"))};
+    }
+    // The converter for one cut into "out", with `strExisting` as the answer.
+    SResult Convert(const std::string& strCut, const std::string& strExisting,
+                    const std::string& strPrefix = "") {
+        return Run(strPrefix + R"( "$K" --output "$D/out" --cuts )" + strCut + " --existing " +
+                   strExisting + R"( "$D/in/rnddat.dbf")");
+    }
+    // Lets the unprivileged user 65534 run the converter and read and write the test's
+    // files; the command prefix that runs as that user.
+    std::string AsNobody() {
+        for (const std::string& strRoot : {m_dir.Path(), m_odbc.Dir()}) {
+            chown(strRoot.c_str(), 65534, 65534);
+            for (const auto& entry : fs::recursive_directory_iterator(strRoot))
+                lchown(entry.path().c_str(), 65534, 65534);
+        }
+        return "setpriv --reuid=65534 --regid=65534 --clear-groups";
+    }
+    // Mounts a small file system on "out" and fills it until about `nFree` bytes are left;
+    // false when this machine allows no mounting.
+    bool MountFullDisk(size_t nFree) {
+        m_bMounted = mount("tmpfs", m_dir.File("out").c_str(), "tmpfs", 0, "size=96k") == 0;
+        for (int i = 0; m_bMounted && fs::space(m_dir.File("out")).available > nFree + 4096; ++i)
+            WriteFile(Out("filler" + std::to_string(i)), std::string(4096, 'f'));
+        return m_bMounted;
+    }
+    std::string Out(const std::string& strName) { return m_dir.File("out/" + strName); }
+    // Every file in "out" but the fillers, with its content.
+    std::map<std::string, std::string> Files() {
+        std::map<std::string, std::string> files;
+        for (const auto& entry : fs::directory_iterator(m_dir.File("out"))) {
+            std::string strName = entry.path().filename().string();
+            if (strName.rfind("filler", 0) != 0) files[strName] = ReadFile(entry.path().string());
+        }
+        return files;
+    }
+    // The Pear price list a complete run writes, made in a folder of its own.
+    std::string CompletePriceList() {
+        EXPECT_EQ(Run(R"("$K" --output "$D/out2" --cuts pear "$D/in/rnddat.dbf")").nStatus, 0);
+        return ReadFile(m_dir.File("out2/TrvPear.txt"));
+    }
+
+    COdbcSandbox m_odbc;
+    CTempDir m_dir;
+    bool m_bMounted = false;
+};
+
+// The prefix that runs a command under strace. The leak checker of a sanitizer build
+// cannot work in a traced process and would abort it, so it is off there.
+const char* const kTraced =
+    R"(ASAN_OPTIONS="$ASAN_OPTIONS:detect_leaks=0" exec strace -f -o /dev/null )";
+
+bool CanTrace() {
+    return std::system("strace -o /dev/null true >/dev/null 2>&1") == 0;
+}
+
+// Starts the converter for Pear from `strTables` with every write slowed down by 3 ms,
+// in a process group of its own (strace and the converter, killed as one).
+pid_t StartSlowed(const std::string& strTables) {
+    const pid_t child = fork();
+    if (child == 0) {
+        setsid();
+        setenv("T", strTables.c_str(), 1);
+        const std::string strCommand =
+            std::string(kTraced) + "-e trace=write -e inject=write:delay_enter=3000 " +
+            R"("$K" --output "$D/out" --cuts pear --existing overwrite "$T/rnddat.dbf")" +
+            " >/dev/null 2>&1";
+        execlp("sh", "sh", "-c", strCommand.c_str(), nullptr);
+        _exit(127);
+    }
+    return child;
+}
+
+// A run is killed while its writes are slowed down: whenever that happens, the price
+// list holds the old file or the complete new one.
+TEST_F(OutputSafety, ARunKilledMidWriteLeavesTheOldOrTheCompleteFile) {
+    if (!CanTrace()) GTEST_SKIP() << "strace cannot trace here, so the writes cannot be slowed";
+    const std::string strComplete = CompletePriceList();
+    for (int nKillAfterMs : {30, 150, 400}) {
+        WriteFile(Out("TrvPear.txt"), "old");
+        const pid_t child = StartSlowed(m_dir.File("in"));
+        std::this_thread::sleep_for(std::chrono::milliseconds(nKillAfterMs));
+        kill(-child, SIGKILL);
+        waitpid(child, nullptr, 0);
+        const std::string strNow = ReadFile(Out("TrvPear.txt"));
+        EXPECT_TRUE(strNow == "old" || strNow == strComplete)
+            << "killed after " << nKillAfterMs << " ms: " << strNow.size() << " bytes";
+    }
+    // Left alone, the slowed run does finish: the kills above did stop real runs.
+    int nStatus = -1;
+    waitpid(StartSlowed(m_dir.File("in")), &nStatus, 0);
+    EXPECT_EQ(nStatus, 0);
+    EXPECT_EQ(ReadFile(Out("TrvPear.txt")), strComplete);
+}
+
+// A run that starts while another is writing into the same folder waits for it, so its
+// file, not the slower one's, is the one left.
+TEST_F(OutputSafety, ASecondRunWaitsForTheFolder) {
+    if (!CanTrace()) GTEST_SKIP() << "strace cannot trace here, so the writes cannot be slowed";
+    fs::copy(m_dir.File("in"), m_dir.File("in2"));
+    const pid_t slow = StartSlowed(m_dir.File("in"));
+    for (int i = 0; i < 500 && Files().size() < 1; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ASSERT_EQ(Files().size(), 1u) << "the slowed run never started writing";
+    SResult r =
+        Run(R"("$K" --output "$D/out" --cuts pear --existing overwrite "$D/in2/rnddat.dbf")");
+    int nStatus = 0;
+    waitpid(slow, &nStatus, 0);
+    EXPECT_EQ(r.nStatus, 0) << r.strOut;
+    EXPECT_TRUE(WIFEXITED(nStatus) && WEXITSTATUS(nStatus) == 0);
+    EXPECT_NE(ReadFile(Out("TrvPear.txt")).find(m_dir.File("in2/peardat.dbf")), std::string::npos);
+}
+
+// On a full disk the old price list and every backup stay whole, and nothing empty or
+// partial is left behind.
+TEST_F(OutputSafety, AFullDiskLosesNoFileAndLeavesNoPartialOne) {
+    const std::string strOld(6000, 'o'), strPlain(6000, 'p');
+    if (!MountFullDisk(2048 + 2 * 8192)) GTEST_SKIP() << "mounting a tmpfs is not allowed here";
+    WriteFile(Out("TrvPear.txt"), strOld);
+    WriteFile(Out("TrvPear.bak"), strPlain);
+    // Yes: the plain backup moves to number 1 (no space needed), the copy of the price
+    // list fails, and the converter answers the failed backup with Cancel.
+    SResult r = Convert("pear", "backup");
+    EXPECT_EQ(r.nStatus, 1) << r.strOut;
+    std::map<std::string, std::string> files = Files();
+    EXPECT_EQ(files["TrvPear.txt"], strOld);
+    EXPECT_EQ(files["TrvPear1.bak"], strPlain) << r.strOut;
+    // No: the new file does not fit, the old one stays.
+    r = Convert("pear", "overwrite");
+    EXPECT_EQ(r.nStatus, 1) << r.strOut;
+    EXPECT_NE(r.strOut.find("Disk full while accessing " + Out("TrvPear.txt") + "."),
+              std::string::npos)
+        << r.strOut;
+    files = Files();
+    EXPECT_EQ(files["TrvPear.txt"], strOld);
+    for (const auto& [strName, strContent] : files)
+        EXPECT_TRUE(strContent == strOld || strContent == strPlain) << strName;
+    EXPECT_EQ(files.size(), 2u);
+}
+
+// A flush that fails may have lost data: the run fails, the old file stays, and the
+// success line is never logged.
+TEST_F(OutputSafety, AFailingFlushIsAFailureNotASuccess) {
+    if (!CanTrace()) GTEST_SKIP() << "strace cannot inject errors here";
+    WriteFile(Out("TrvPear.txt"), "old");
+    SResult r = Convert(
+        "pear", "overwrite",
+        std::string(kTraced) + "-e trace=fsync,fdatasync -e inject=fsync,fdatasync:error=EIO");
+    EXPECT_EQ(r.nStatus, 1);
+    EXPECT_EQ(r.strOut.find("File was converted successfully"), std::string::npos) << r.strOut;
+    EXPECT_NE(r.strOut.find("Unexpected error (description follows):\r\n\tDisk full while "
+                            "accessing " +
+                            Out("TrvPear.txt") + ".\r\n"),
+              std::string::npos)
+        << r.strOut;
+    EXPECT_EQ(Files(), (std::map<std::string, std::string>{{"TrvPear.txt", "old"}}));
+}
+
+// Runs into one folder queue for it: both succeed, and the file that was there before
+// survives as exactly one backup, next to complete price lists only.
+TEST_F(OutputSafety, ConcurrentRunsIntoOneFolderKeepEveryBackup) {
+    const std::string strComplete = CompletePriceList();
+    WriteFile(Out("TrvPear.txt"), "first");
+    for (int nPair = 0; nPair < 8; ++nPair) {
+        SResult r =
+            Run(R"(for i in 1 2; do ( "$K" --output "$D/out" --cuts pear "$D/in/rnddat.dbf")"
+                R"( >/dev/null 2>&1; echo $? >"$D/status$i" ) & done; wait; )"
+                R"(cat "$D/status1" "$D/status2")");
+        EXPECT_EQ(r.strOut, "0\n0\n") << "pair " << nPair;
+        int nFirst = 0;
+        for (const auto& [strName, strContent] : Files()) {
+            nFirst += strContent == "first";
+            EXPECT_TRUE(strContent == "first" || strContent == strComplete)
+                << "pair " << nPair << ": " << strName << " holds " << strContent.size()
+                << " bytes";
+        }
+        EXPECT_EQ(nFirst, 1) << "pair " << nPair;
+    }
+}
+
+// Every start registers the data source while the other run may be connecting.
+TEST_F(OutputSafety, ConcurrentRunsIntoTwoFoldersBothSucceed) {
+    for (int nPair = 0; nPair < 8; ++nPair) {
+        SResult r =
+            Run(R"(for i in 2 3; do ( "$K" --output "$D/out$i" --cuts pear --existing overwrite )"
+                R"("$D/in/rnddat.dbf" >"$D/log$i" 2>&1; echo $? >"$D/status$i" ) & done; wait; )"
+                R"(cat "$D/status2" "$D/status3")");
+        EXPECT_EQ(r.strOut, "0\n0\n")
+            << "pair " << nPair << ":\n"
+            << ReadFile(m_dir.File("log2")) << ReadFile(m_dir.File("log3"));
+    }
+}
+
+// As a user who may not write them, read-only files and folders are handled for real.
+TEST_F(OutputSafety, ReadOnlyFilesAndFoldersAsAnUnprivilegedUser) {
+    if (std::system("setpriv --reuid=65534 --regid=65534 --clear-groups true") != 0)
+        GTEST_SKIP() << "cannot run as the unprivileged user 65534 here";
+    WriteFile(Out("TrvPear.txt"), "old");
+    WriteFile(Out("TrvEm.txt"), "old em");
+    const std::string strNobody = AsNobody();
+    chmod(Out("TrvPear.txt").c_str(), 0444);
+    chmod(Out("TrvEm.txt").c_str(), 0444);
+    // A read-only price list in a writable folder: No replaces it, Yes backs it up first.
+    SResult r = Convert("pear", "overwrite", strNobody);
+    EXPECT_EQ(r.nStatus, 0) << r.strOut;
+    EXPECT_TRUE(ReadFile(Out("TrvPear.txt")).starts_with("; Price list for "));
+    EXPECT_NE(fs::status(Out("TrvPear.txt")).permissions() & fs::perms::owner_write,
+              fs::perms::none);
+    r = Convert("emerald", "backup", strNobody);
+    EXPECT_EQ(r.nStatus, 0) << r.strOut;
+    EXPECT_EQ(ReadFile(Out("TrvEm.bak")), "old em");
+    // A read-only folder: the open fails with the denial, and the file there stays.
+    WriteFile(Out("TrvMarq.txt"), "old marq");
+    lchown(Out("TrvMarq.txt").c_str(), 65534, 65534);
+    chmod(m_dir.File("out").c_str(), 0555);
+    r = Convert("marquise", "overwrite", strNobody);
+    EXPECT_EQ(r.nStatus, 1);
+    EXPECT_NE(r.strOut.find("Cannot open output file \"" + Out("TrvMarq.txt") +
+                            "\", error follows:\r\n\tAccess to " + Out("TrvMarq.txt") +
+                            " was denied.\r\n"),
+              std::string::npos)
+        << r.strOut;
+    EXPECT_EQ(ReadFile(Out("TrvMarq.txt")), "old marq");
+}
+
+// The backup the default answer asks for cannot be made (the plain backup's name is a
+// folder, all ten numbers are taken): the converter stops rather than overwrite.
+TEST_F(OutputSafety, ABackupThatCannotBeMadeStopsTheDefaultRun) {
+    WriteFile(Out("TrvPear.txt"), "old");
+    fs::create_directory(Out("TrvPear.bak"));
+    for (int n = 1; n <= 10; ++n) WriteFile(Out("TrvPear" + std::to_string(n) + ".bak"), "n");
+    SResult r = Run(R"("$K" --output "$D/out" --cuts pear "$D/in/rnddat.dbf")");
+    EXPECT_EQ(r.nStatus, 1);
+    EXPECT_NE(r.strOut.find("Cannot create a backup copy of \"" + Out("TrvPear.txt") +
+                            "\". Canceling conversion.\r\n"),
+              std::string::npos)
+        << r.strOut;
+    EXPECT_EQ(ReadFile(Out("TrvPear.txt")), "old");
+}
+
+// A pipe named like a standard table would block a plain open for good.
+TEST_F(OutputSafety, APipeNamedLikeATableIsUnreadableNotAHang) {
+    fs::remove(m_dir.File("in/peardat.dbf"));
+    ASSERT_EQ(mkfifo(m_dir.File("in/peardat.dbf").c_str(), 0644), 0);
+    SResult r = Run(R"(timeout 10 "$K" --output "$D/out" "$D/in/rnddat.dbf")");
+    EXPECT_EQ(r.nStatus, 1) << "124 is the timeout";
+    EXPECT_NE(r.strErr.find("Not all of the standard"), std::string::npos) << r.strErr;
+    EXPECT_TRUE(FileExists(Out("TrvBrill.txt")));
+    EXPECT_FALSE(FileExists(Out("TrvPear.txt")));
+}
+
+}  // namespace
