@@ -1,6 +1,7 @@
 // Connecting, disconnecting, the connection's attributes and transactions.
 #include "driver/OdbcApi.h"
 
+#include "driver/CodePage.h"
 #include "driver/ConnectionString.h"
 #include "driver/Folder.h"
 #include "driver/Handles.h"
@@ -37,6 +38,10 @@ void Open(Connection& dbc, const Attributes& attributes) {
     dbc.dsn = dsn != attributes.end() ? dsn->second : std::string();
     std::string folder = Setting(attributes, dbc.dsn, {"DEFAULTDIR", "DBQ"});
     dbc.fil = Setting(attributes, dbc.dsn, {"FIL"});
+    dbc.table_options.code_page = Setting(attributes, dbc.dsn, {"CODEPAGE"});
+    CheckCodePage(dbc.table_options.code_page);
+    const std::string stars = Setting(attributes, dbc.dsn, {"NULLSTARS"});
+    dbc.table_options.stars_are_null = !stars.empty() && stars != "0";
     if (!IsReadableFolder(folder))
         throw OdbcError("08001", "Folder '" + folder + "' (DEFAULTDIR) is not a readable folder");
     if (!folder.empty() && folder.back() != '/') folder += '/';
@@ -49,6 +54,9 @@ std::string OutputConnectionString(const Connection& dbc) {
     if (!dbc.dsn.empty()) out += FormatAttribute("DSN", dbc.dsn) + ";";
     out += FormatAttribute("DEFAULTDIR", dbc.folder) + ";";
     if (!dbc.fil.empty()) out += FormatAttribute("FIL", dbc.fil) + ";";
+    if (!dbc.table_options.code_page.empty())
+        out += FormatAttribute("CODEPAGE", dbc.table_options.code_page) + ";";
+    if (dbc.table_options.stars_are_null) out += "NULLSTARS=1;";
     return out;
 }
 

@@ -28,11 +28,12 @@ std::unique_ptr<ResultSet> OpenQuery(const Statement& stmt, const std::string& t
                                      ".dbf' in folder '" + (folder.empty() ? "." : folder) + "'");
     std::unique_ptr<DbfTable> table;
     try {
-        table = DbfTable::Open(*path);
+        table = DbfTable::Open(*path, stmt.dbc->table_options);
     } catch (const DbfError& e) {
         throw OdbcError("HY000", e.what());
     }
-    return MakeTableResult(std::move(table), query, query.table);
+    return MakeTableResult(std::move(table), query, query.table,
+                           stmt.cursor_type == SQL_CURSOR_FORWARD_ONLY);
 }
 
 void Execute(Statement& stmt, const std::string& text) {

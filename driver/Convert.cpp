@@ -1,21 +1,59 @@
 #include "driver/Convert.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <limits>
 
+#include "driver/CodePage.h"
 #include "driver/Diagnostics.h"
 
 namespace kdbf {
 
-std::optional<double> ParseNumber(const std::string& text) {
+namespace {
+
+// Powers of ten that a double holds exactly.
+constexpr double kExactPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                   1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+
+// "[-]digits[.digits]" of at most 15 digits: the digits form an integer below 2^53 and
+// the divisor is exact, so one correctly rounded division gives the nearest double,
+// the same result as a full parse.
+std::optional<double> PlainDecimal(const char* first, const char* last) {
+    const bool negative = first != last && *first == '-';
+    if (negative) ++first;
+    std::int64_t mantissa = 0;
+    int digits = 0, decimals = -1;
+    for (const char* p = first; p != last; ++p) {
+        if (*p >= '0' && *p <= '9') {
+            mantissa = mantissa * 10 + (*p - '0');
+            if (++digits > 15) return std::nullopt;
+            if (decimals >= 0) ++decimals;
+        } else if (*p == '.' && decimals < 0) {
+            decimals = 0;
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (digits == 0) return std::nullopt;
+    double value = static_cast<double>(mantissa);
+    if (decimals > 0) value /= kExactPowers[decimals];
+    return negative ? -value : value;
+}
+
+}  // namespace
+
+std::optional<double> ParseNumber(std::string_view text) {
     std::size_t begin = text.find_first_not_of(' ');
     std::size_t end = text.find_last_not_of(' ');
-    if (begin == std::string::npos) return std::nullopt;
+    if (begin == std::string_view::npos) return std::nullopt;
     const char* first = text.data() + begin;
     const char* last = text.data() + end + 1;
-    if (*first == '+') ++first;  // from_chars refuses a leading plus
+    if (*first == '+' && ++first != last && *first == '-') return std::nullopt;
+    if (std::optional<double> plain = PlainDecimal(first, last)) return plain;
     double value = 0;
     auto [ptr, ec] = std::from_chars(first, last, value);
     if (ec != std::errc() || ptr != last || !std::isfinite(value)) return std::nullopt;
@@ -30,6 +68,12 @@ SQLSMALLINT DefaultCType(SQLSMALLINT sql_type) {
             return SQL_C_SSHORT;
         case SQL_INTEGER:
             return SQL_C_SLONG;
+        case SQL_BIT:
+            return SQL_C_BIT;
+        case SQL_TYPE_DATE:
+            return SQL_C_TYPE_DATE;
+        case SQL_TYPE_TIMESTAMP:
+            return SQL_C_TYPE_TIMESTAMP;
         default:
             return SQL_C_CHAR;
     }
@@ -62,30 +106,61 @@ Delivery DeliverInteger(const std::string& text, const CellTarget& target,
     return whole == value ? Delivery::kComplete : Delivery::kFractionTruncated;
 }
 
-// Text in parts: each call writes what fits after what earlier calls delivered.
-// Code units of SQL_C_WCHAR are the bytes themselves (single-byte tables, Latin-1).
-Delivery DeliverText(const std::string& text, const CellTarget& target, std::size_t* offset,
-                     bool wide) {
-    const std::size_t start = offset != nullptr ? *offset : 0;
-    const std::size_t remaining = text.size() - (start < text.size() ? start : text.size());
-    const std::size_t unit = wide ? 2 : 1;
+// Text in parts: each call writes what fits after what earlier calls delivered, counted
+// in code units of the C type (bytes of UTF-8, or UTF-16 units).
+template <class Unit>
+Delivery DeliverUnits(const Unit* text, std::size_t size, const CellTarget& target,
+                      std::size_t* offset) {
+    const std::size_t start = offset != nullptr ? std::min(*offset, size) : 0;
+    const std::size_t remaining = size - start;
+    const std::size_t unit = sizeof(Unit);
     if (target.indicator != nullptr) *target.indicator = static_cast<SQLLEN>(remaining * unit);
     if (target.buffer == nullptr || target.buffer_length < static_cast<SQLLEN>(unit))
         return remaining > 0 ? Delivery::kTruncated : Delivery::kComplete;
-    const std::size_t room = static_cast<std::size_t>(target.buffer_length) / unit - 1;
-    const std::size_t n = remaining < room ? remaining : room;
-    if (wide) {
-        auto* out = static_cast<SQLWCHAR*>(target.buffer);
-        for (std::size_t i = 0; i < n; ++i)
-            out[i] = static_cast<SQLWCHAR>(static_cast<unsigned char>(text[start + i]));
-        out[n] = 0;
-    } else {
-        auto* out = static_cast<char*>(target.buffer);
-        std::memcpy(out, text.data() + start, n);
-        out[n] = '\0';
-    }
+    std::size_t n = std::min(remaining, static_cast<std::size_t>(target.buffer_length) / unit - 1);
+    // A UTF-16 surrogate pair is never split between two parts.
+    if (unit == 2 && n > 0 && n < remaining && (text[start + n - 1] & 0xFC00) == 0xD800) --n;
+    auto* out = static_cast<Unit*>(target.buffer);
+    std::memcpy(out, text + start, n * unit);
+    out[n] = 0;
     if (offset != nullptr) *offset = start + n;
     return n < remaining ? Delivery::kTruncated : Delivery::kComplete;
+}
+
+// "YYYY-MM-DD[ HH:MM:SS[.fff]]", the canonical text of dates and timestamps.
+struct DateTime {
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+    unsigned fraction = 0;  // nanoseconds
+};
+
+DateTime DateTimeOf(const std::string& text, const std::string& column) {
+    DateTime t;
+    char tail = 0;
+    unsigned milli = 0;
+    const int n = std::sscanf(text.c_str(), "%4d-%2d-%2d %2d:%2d:%2d.%3u%c", &t.year, &t.month,
+                              &t.day, &t.hour, &t.minute, &t.second, &milli, &tail);
+    if (n != 3 && n != 6 && n != 7)
+        throw OdbcError("22018", "Invalid character value for conversion to a date: '" + text +
+                                     "' in column '" + column + "'");
+    t.fraction = milli * 1000000u;
+    return t;
+}
+
+template <class Struct>
+Delivery DeliverStruct(const Struct& value, const CellTarget& target) {
+    std::memcpy(target.buffer, &value, sizeof value);
+    if (target.indicator != nullptr) *target.indicator = sizeof value;
+    return Delivery::kComplete;
+}
+
+Delivery DeliverBit(const std::string& text, const CellTarget& target, const std::string& column) {
+    const double value = NumberOf(text, column);
+    if (value < 0 || value >= 2)
+        throw OdbcError("22003",
+                        "Numeric value out of range: '" + text + "' in column '" + column + "'");
+    const unsigned char bit = value >= 1 ? 1 : 0;
+    DeliverStruct(bit, target);
+    return value == bit ? Delivery::kComplete : Delivery::kFractionTruncated;
 }
 
 }  // namespace
@@ -106,9 +181,38 @@ Delivery DeliverCell(const std::optional<std::string>& cell, SQLSMALLINT sql_typ
         throw OdbcError("HY009", "Invalid use of null pointer for column '" + column + "'");
     switch (c_type) {
         case SQL_C_CHAR:
-            return DeliverText(*cell, target, offset, false);
-        case SQL_C_WCHAR:
-            return DeliverText(*cell, target, offset, true);
+            return DeliverUnits(cell->data(), cell->size(), target, offset);
+        case SQL_C_WCHAR: {
+            std::u16string wide;
+            AppendUtf16(*cell, &wide);
+            static_assert(sizeof(SQLWCHAR) == sizeof(char16_t));
+            return DeliverUnits(reinterpret_cast<const SQLWCHAR*>(wide.data()), wide.size(), target,
+                                offset);
+        }
+        case SQL_C_BIT:
+            return DeliverBit(*cell, target, column);
+        case SQL_C_TYPE_DATE:
+        case SQL_C_DATE: {
+            const DateTime t = DateTimeOf(*cell, column);
+            const SQL_DATE_STRUCT date{static_cast<SQLSMALLINT>(t.year),
+                                       static_cast<SQLUSMALLINT>(t.month),
+                                       static_cast<SQLUSMALLINT>(t.day)};
+            DeliverStruct(date, target);
+            return t.hour || t.minute || t.second || t.fraction ? Delivery::kFractionTruncated
+                                                                : Delivery::kComplete;
+        }
+        case SQL_C_TYPE_TIMESTAMP:
+        case SQL_C_TIMESTAMP: {
+            const DateTime t = DateTimeOf(*cell, column);
+            const SQL_TIMESTAMP_STRUCT stamp{static_cast<SQLSMALLINT>(t.year),
+                                             static_cast<SQLUSMALLINT>(t.month),
+                                             static_cast<SQLUSMALLINT>(t.day),
+                                             static_cast<SQLUSMALLINT>(t.hour),
+                                             static_cast<SQLUSMALLINT>(t.minute),
+                                             static_cast<SQLUSMALLINT>(t.second),
+                                             t.fraction};
+            return DeliverStruct(stamp, target);
+        }
         case SQL_C_DOUBLE: {
             const double value = NumberOf(*cell, column);
             std::memcpy(target.buffer, &value, sizeof value);

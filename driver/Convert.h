@@ -6,6 +6,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace kdbf {
 
@@ -22,18 +23,21 @@ enum class Delivery {
     kFractionTruncated,  // a number lost its fractional part (01S07)
 };
 
-// Writes `cell` of a column of `sql_type` (SQL_DOUBLE, SQL_CHAR, SQL_SMALLINT or
-// SQL_INTEGER) into `target`. For text types, `*offset` bytes of the text were
-// delivered before (SQLGetData in parts) and is advanced. `column` names the column in
-// messages. Throws OdbcError: 22018 for text that is not a number, 22003 for a number
-// out of range, 22002 for NULL without an indicator, 07006 for an unsupported type.
+// Writes `cell`, a value in the canonical text of its column's `sql_type` (see
+// FieldValue.h; UTF-8 for text), into `target`. SQL_C_CHAR gets the UTF-8 text,
+// SQL_C_WCHAR its UTF-16. For text types, `*offset` bytes (SQL_C_CHAR) or code units
+// (SQL_C_WCHAR) were delivered before (SQLGetData in parts) and is advanced. `column`
+// names the column in messages. Throws OdbcError: 22018 for text that is not a number
+// or date, 22003 for a number out of range, 22002 for NULL without an indicator,
+// 07006 for an unsupported type.
 Delivery DeliverCell(const std::optional<std::string>& cell, SQLSMALLINT sql_type,
                      const CellTarget& target, std::size_t* offset, const std::string& column);
 
 // The C type SQL_C_DEFAULT stands for with a column of `sql_type`.
 SQLSMALLINT DefaultCType(SQLSMALLINT sql_type);
 
-// Parses a whole text as a decimal number, independent of the locale.
-std::optional<double> ParseNumber(const std::string& text);
+// Parses a whole text (blanks around it allowed) as a finite decimal number, independent
+// of the locale. Plain numbers of up to 15 digits take an exact fast path.
+std::optional<double> ParseNumber(std::string_view text);
 
 }  // namespace kdbf

@@ -5,8 +5,13 @@
 #include <unistd.h>
 
 #include <strings.h>
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstring>
+
+#include "driver/CodePage.h"
+#include "driver/MemoFile.h"
 
 namespace kdbf {
 namespace {
@@ -14,6 +19,8 @@ namespace {
 constexpr int kFileHeaderSize = 32;
 constexpr int kDescriptorSize = 32;
 constexpr char kHeaderEnd = 0x0D;
+constexpr std::size_t kBlockBytes = 64 * 1024;
+constexpr unsigned kNullableFlag = 0x02;
 
 [[noreturn]] void Fail(const std::string& path, const std::string& what) {
     throw DbfError("File '" + path + "' is not a readable dBase table: " + what);
@@ -32,6 +39,7 @@ bool IsKnownVersion(unsigned version) {
         case 0x05:
         case 0x30:
         case 0x31:
+        case 0x32:
         case 0x83:
         case 0x8B:
         case 0xF5:
@@ -41,20 +49,24 @@ bool IsKnownVersion(unsigned version) {
     }
 }
 
-// Reads exactly `size` bytes at `offset`; false on a short read or an error.
-bool ReadAt(int fd, std::uint64_t offset, char* buffer, std::size_t size) {
-    while (size > 0) {
-        ssize_t got = pread(fd, buffer, size, static_cast<off_t>(offset));
+// Reads up to `size` bytes at `offset`; the count read, which is short only at the end
+// of the file or on an error.
+std::size_t ReadUpTo(int fd, std::uint64_t offset, char* buffer, std::size_t size) {
+    std::size_t done = 0;
+    while (done < size) {
+        ssize_t got = pread(fd, buffer + done, size - done, static_cast<off_t>(offset + done));
         if (got < 0 && errno == EINTR) continue;
-        if (got <= 0) return false;
-        buffer += got;
-        size -= static_cast<std::size_t>(got);
-        offset += static_cast<std::uint64_t>(got);
+        if (got <= 0) break;
+        done += static_cast<std::size_t>(got);
     }
-    return true;
+    return done;
 }
 
 }  // namespace
+
+bool ReadExactly(int fd, std::uint64_t offset, char* buffer, std::size_t size) {
+    return ReadUpTo(fd, offset, buffer, size) == size;
+}
 
 void DbfTable::ParseHeader(const std::string& path, const std::string& header,
                            std::uint64_t file_size, std::vector<DbfField>* fields,
@@ -72,6 +84,7 @@ void DbfTable::ParseHeader(const std::string& path, const std::string& header,
     // Descriptors follow the file header until the terminator byte.
     fields->clear();
     int offset = 0;
+    int null_bits = 0;
     int pos = kFileHeaderSize;
     for (; pos + kDescriptorSize <= head_len && header[pos] != kHeaderEnd; pos += kDescriptorSize) {
         DbfField field;
@@ -83,6 +96,12 @@ void DbfTable::ParseHeader(const std::string& path, const std::string& header,
         field.offset = offset;
         if (field.name.empty() || field.width == 0)
             Fail(path, "field descriptor " + std::to_string(fields->size() + 1) + " is damaged");
+        // Visual FoxPro keeps one bit per nullable field, and one more per field of
+        // variable length, in the hidden _NULLFLAGS field, in field order.
+        field.hidden = field.type == '0';
+        if (!field.hidden && (Byte(header, pos + 18) & kNullableFlag) != 0)
+            field.null_bit = null_bits++;
+        if (field.type == 'V' || field.type == 'Q') ++null_bits;
         offset += field.width;
         fields->push_back(std::move(field));
     }
@@ -102,7 +121,7 @@ void DbfTable::ParseHeader(const std::string& path, const std::string& header,
     *record_length = rec_len;
 }
 
-std::unique_ptr<DbfTable> DbfTable::Open(const std::string& path) {
+std::unique_ptr<DbfTable> DbfTable::Open(const std::string& path, const TableOptions& options) {
     // Non-blocking, so that a FIFO or a device named like a table cannot hang the open;
     // it is refused as not a regular file below, and regular files ignore the flag.
     int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
@@ -113,16 +132,27 @@ std::unique_ptr<DbfTable> DbfTable::Open(const std::string& path) {
     const auto file_size = static_cast<std::uint64_t>(st.st_size);
 
     std::string header(kFileHeaderSize, '\0');
-    if (!ReadAt(fd, 0, header.data(), header.size()))
+    if (!ReadExactly(fd, 0, header.data(), header.size()))
         Fail(path, "the file is too short for a header");
     const std::size_t head_len = Byte(header, 8) | Byte(header, 9) << 8;
     if (head_len > header.size()) {
         header.resize(head_len);
-        if (!ReadAt(fd, 0, header.data(), head_len)) Fail(path, "the header is cut off");
+        if (!ReadExactly(fd, 0, header.data(), head_len)) Fail(path, "the header is cut off");
     }
     ParseHeader(path, header, file_size, &table->fields_, &table->record_count_,
                 &table->header_length_, &table->record_length_);
-    table->record_.resize(static_cast<std::size_t>(table->record_length_));
+    table->version_ = Byte(header, 0);
+    std::vector<DbfField> visible;
+    for (DbfField& field : table->fields_) {
+        field.visual_foxpro = table->IsVisualFoxPro();
+        if (!field.hidden)
+            visible.push_back(std::move(field));
+        else if (field.name == "_NULLFLAGS")
+            table->nullflags_ = std::move(field);
+    }
+    table->fields_ = std::move(visible);
+    table->options_ = options;
+    table->code_page_byte_ = Byte(header, 29);
     return table;
 }
 
@@ -139,32 +169,77 @@ int DbfTable::FindField(const std::string& name) const {
 }
 
 void DbfTable::Load(std::uint32_t record) {
-    if (loaded_ == static_cast<std::int64_t>(record)) return;
     if (record >= record_count_)
         throw DbfError("Record " + std::to_string(record + 1) + " of '" + path_ +
                        "' does not exist");
-    loaded_ = -1;
-    const std::uint64_t offset = static_cast<std::uint64_t>(header_length_) +
-                                 static_cast<std::uint64_t>(record) * record_length_;
-    if (!ReadAt(fd_, offset, record_.data(), record_.size()))
+    if (record - block_first_ < block_count_ && record >= block_first_) {
+        current_ = block_.data() + static_cast<std::size_t>(record - block_first_) * record_length_;
+        return;
+    }
+    // Blocks are aligned to their size, so that a cursor moving back meets the same
+    // blocks as one moving forward.
+    const auto length = static_cast<std::size_t>(record_length_);
+    const auto per_block =
+        static_cast<std::uint32_t>(std::max<std::size_t>(1, kBlockBytes / length));
+    const std::uint32_t first = record / per_block * per_block;
+    const std::uint32_t wanted = std::min(per_block, record_count_ - first);
+    block_.resize(static_cast<std::size_t>(wanted) * length);
+    current_ = nullptr;
+    block_first_ = first;
+    const std::uint64_t offset =
+        static_cast<std::uint64_t>(header_length_) + static_cast<std::uint64_t>(first) * length;
+    block_count_ =
+        static_cast<std::uint32_t>(ReadUpTo(fd_, offset, block_.data(), block_.size()) / length);
+    if (record - first >= block_count_)
         throw DbfError("Cannot read record " + std::to_string(record + 1) + " of '" + path_ +
                        "': the file ends early or cannot be read");
-    loaded_ = record;
+    current_ = block_.data() + static_cast<std::size_t>(record - first) * length;
 }
 
-bool DbfTable::IsDeleted() const {
-    return loaded_ >= 0 && record_[0] == '*';
+std::string_view DbfTable::Raw(int field) const {
+    return Raw(fields_.at(static_cast<std::size_t>(field)));
 }
 
-std::string DbfTable::RawText(int field) const {
-    const DbfField& f = fields_.at(static_cast<std::size_t>(field));
-    return record_.substr(static_cast<std::size_t>(1 + f.offset),
-                          static_cast<std::size_t>(f.width));
+std::string_view DbfTable::Raw(const DbfField& field) const {
+    return std::string_view(current_ + 1 + field.offset, static_cast<std::size_t>(field.width));
 }
 
-std::string TrimFieldText(const std::string& raw, char type) {
-    std::size_t end = raw.find_last_not_of(" \0", std::string::npos, 2);
-    if (end == std::string::npos) return {};
+bool DbfTable::IsNullFlagged(int field) const {
+    const int bit = fields_[static_cast<std::size_t>(field)].null_bit;
+    if (bit < 0 || nullflags_.width == 0) return false;
+    const std::string_view flags = Raw(nullflags_);
+    const auto byte = static_cast<std::size_t>(bit / 8);
+    return byte < flags.size() && (static_cast<unsigned char>(flags[byte]) >> (bit % 8) & 1) != 0;
+}
+
+const TextDecoder& DbfTable::Decoder() {
+    if (!decoder_)
+        decoder_ = std::make_unique<TextDecoder>(
+            ChooseCodePage(code_page_byte_, path_, options_.code_page));
+    return *decoder_;
+}
+
+const MemoFile& DbfTable::Memo() {
+    if (memo_) return *memo_;
+    const bool fox = IsVisualFoxPro() || version_ == 0xF5;
+    const std::size_t dot = path_.find_last_of("./");
+    const std::string stem =
+        dot != std::string::npos && path_[dot] == '.' ? path_.substr(0, dot) : path_;
+    // The memo file's extension in the same letter case as the table's.
+    const bool upper = dot != std::string::npos && path_.size() > dot + 1 &&
+                       std::isupper(static_cast<unsigned char>(path_[dot + 1]));
+    std::string memo_path = stem + (fox ? ".fpt" : ".dbt");
+    if (upper) memo_path = stem + (fox ? ".FPT" : ".DBT");
+    const auto layout = fox                                    ? MemoFile::Layout::kFoxPro
+                        : version_ == 0x8B || version_ == 0xCB ? MemoFile::Layout::kDbase4
+                                                               : MemoFile::Layout::kDbase3;
+    memo_ = MemoFile::Open(memo_path, layout);
+    return *memo_;
+}
+
+std::string_view TrimFieldText(std::string_view raw, char type) {
+    const std::size_t end = raw.find_last_not_of(std::string_view(" \0", 2));
+    if (end == std::string_view::npos) return {};
     std::size_t begin = 0;
     if (type != 'C') begin = raw.find_first_not_of(' ');
     return raw.substr(begin, end + 1 - begin);

@@ -41,6 +41,7 @@ struct Connection : Handle {
     std::string dsn;
     std::string folder;  // with a trailing '/' unless empty
     std::string fil;
+    TableOptions table_options;  // CODEPAGE and NULLSTARS
     SQLUINTEGER autocommit = SQL_AUTOCOMMIT_ON;
     SQLUINTEGER login_timeout = 0;
     std::vector<Statement*> statements;

@@ -38,15 +38,19 @@ public:
     virtual std::optional<std::string> Cell(std::size_t row, int column) = 0;
 };
 
-// The rows of `query` over a table file. Throws OdbcError 42S22 for a missing column.
+// The rows of `query` over a table file. Throws OdbcError 42S22 for a missing column
+// and HY000 for a column of a type the driver cannot read. A forward-only result keeps
+// no memory per row; a scrollable one remembers where each visible row is stored.
 std::unique_ptr<ResultSet> MakeTableResult(std::unique_ptr<DbfTable> table,
-                                           const SelectQuery& query, const std::string& name);
+                                           const SelectQuery& query, const std::string& name,
+                                           bool forward_only = false);
 
 // A fixed list of rows.
 std::unique_ptr<ResultSet> MakeListResult(
     std::vector<ColumnInfo> columns, std::vector<std::vector<std::optional<std::string>>> rows);
 
-// How a table field appears as an ODBC column.
+// How a table field appears as an ODBC column (see FieldValue.h); a type the driver
+// cannot decode is SQL_UNKNOWN_TYPE.
 ColumnInfo DescribeField(const DbfField& field, const std::string& table);
 
 }  // namespace kdbf

@@ -14,7 +14,9 @@ const std::vector<SqlType>& SqlTypes() {
         {SQL_VARBINARY, "VARBINARY", "BINARY", 254, nullptr, "max length", false, false, -1},
         {SQL_LONGVARCHAR, "LONGVARCHAR", "MEMO", 2147483647, "'", nullptr, true, false, -1},
         {SQL_CHAR, "CHAR", "CHARACTER", 254, "'", "length", true, false, -1},
+        {SQL_DECIMAL, "DECIMAL", "CURRENCY", 19, nullptr, nullptr, false, true, 4},
         {SQL_INTEGER, "INTEGER", "INTEGER", 10, nullptr, nullptr, false, true, 0},
+        {SQL_SMALLINT, "SMALLINT", "SMALLINT", 5, nullptr, nullptr, false, true, 0},
         {SQL_DOUBLE, "DOUBLE", "NUMERIC", 15, nullptr, nullptr, false, true, 15},
         {SQL_TYPE_DATE, "DATE", "DATE", 10, "'", nullptr, false, false, -1},
         {SQL_TYPE_TIMESTAMP, "TIMESTAMP", "DATETIME", 23, "'", nullptr, false, false, 3},
@@ -56,6 +58,10 @@ SQLLEN OctetLength(const ColumnInfo& column) {
             return sizeof(double);
         case SQL_INTEGER:
             return sizeof(SQLINTEGER);
+        case SQL_SMALLINT:
+            return sizeof(SQLSMALLINT);
+        case SQL_DECIMAL:
+            return static_cast<SQLLEN>(column.size) + 2;  // sign and point as text
         case SQL_BIT:
             return 1;
         case SQL_TYPE_DATE:
@@ -77,6 +83,10 @@ SQLLEN DisplaySize(const ColumnInfo& column) {
             return 24;  // sign, 17 digits, point, exponent
         case SQL_INTEGER:
             return 11;  // sign and 10 digits
+        case SQL_SMALLINT:
+            return 6;  // sign and 5 digits
+        case SQL_DECIMAL:
+            return static_cast<SQLLEN>(column.size) + 2;  // sign and point
         case SQL_BIT:
             return 1;
         case SQL_TYPE_DATE:

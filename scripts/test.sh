@@ -33,7 +33,13 @@ cmake --build build-fuzz -j "$JOBS"
 for fuzzer in $(find build-fuzz -maxdepth 3 -type f -executable -name 'fuzz_*'); do
     echo "-- $fuzzer"
     corpus=$(mktemp -d)
-    "$fuzzer" -max_total_time="$FUZZ_SECONDS" -print_final_stats=0 "$corpus" 2>&1 | tail -n 3
-    rm -rf "$corpus"
+    # Starts from the committed seeds (driver/fuzz/corpus/<name without fuzz_>); new
+    # inputs go to the temporary corpus only.
+    seeds=driver/fuzz/corpus/$(basename "$fuzzer" | sed 's/^fuzz_//')
+    "$fuzzer" -max_total_time="$FUZZ_SECONDS" -print_final_stats=0 "$corpus" "$seeds" \
+        >"$corpus.log" 2>&1 || { tail -n 40 "$corpus.log"; exit 1; }
+    tail -n 2 "$corpus.log"
+    echo "coverage reached: $(grep -o 'cov: [0-9]*' "$corpus.log" | tail -n 1 | cut -d' ' -f2) edges"
+    rm -rf "$corpus" "$corpus.log"
 done
 echo "All test stages passed."

@@ -26,8 +26,6 @@ def main(driver, make_table):
 
         connection = pyodbc.connect(
             "DRIVER={Microsoft dBase Driver (*.dbf)};DEFAULTDIR={" + data + "/}", readonly=True)
-        # Text columns arrive in UTF-8, the Linux convention.
-        connection.setdecoding(pyodbc.SQL_CHAR, encoding="utf-8")
         cursor = connection.cursor()
         cursor.execute("SELECT [peardat].[F1],[peardat].[FB]  FROM [peardat]")
         assert [d[0] for d in cursor.description] == ["F1", "FB"], cursor.description

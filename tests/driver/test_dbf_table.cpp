@@ -1,12 +1,18 @@
-// The table reader on real files written with shapelib, and on copies damaged on
-// purpose: every damage gives a message naming the file, never a crash.
+// The table reader on real files written with shapelib, on tables built byte by byte
+// for the types shapelib cannot write, and on copies damaged on purpose: every damage
+// gives a message naming the file, never a crash.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <functional>
 
+#include "driver/CodePage.h"
 #include "driver/DbfTable.h"
+#include "driver/Diagnostics.h"
+#include "driver/FieldValue.h"
+#include "driver/MemoFile.h"
 #include "tests/support/DbfWriter.h"
 #include "tests/support/TempDir.h"
 
@@ -17,10 +23,72 @@ namespace {
 std::string ErrorOf(const std::function<void()>& action) {
     try {
         action();
-    } catch (const kdbf::DbfError& e) {
+    } catch (const std::exception& e) {
         return e.what();
     }
     return "";
+}
+
+struct SField {
+    const char* pszName;
+    char cType;
+    int nWidth;
+    unsigned char nFlags = 0;
+};
+
+// A table image: header, descriptors, records (each given without its deletion flag
+// unless it starts with '*'), the end-of-file mark.
+std::string TableBytes(unsigned char nVersion, unsigned char nCodePage,
+                       const std::vector<SField>& fields, const std::vector<std::string>& records) {
+    int nRecordLength = 1;
+    for (const SField& f : fields) nRecordLength += f.nWidth;
+    const int nHeader = 32 + 32 * static_cast<int>(fields.size()) + 1;
+    std::string bytes(32, '\0');
+    bytes[0] = static_cast<char>(nVersion);
+    bytes[4] = static_cast<char>(records.size());
+    bytes[8] = static_cast<char>(nHeader & 0xFF);
+    bytes[9] = static_cast<char>(nHeader >> 8);
+    bytes[10] = static_cast<char>(nRecordLength & 0xFF);
+    bytes[11] = static_cast<char>(nRecordLength >> 8);
+    bytes[29] = static_cast<char>(nCodePage);
+    for (const SField& f : fields) {
+        std::string descriptor(32, '\0');
+        std::memcpy(descriptor.data(), f.pszName, std::strlen(f.pszName));
+        descriptor[11] = f.cType;
+        descriptor[16] = static_cast<char>(f.nWidth);
+        descriptor[18] = static_cast<char>(f.nFlags);
+        bytes += descriptor;
+    }
+    bytes += '\r';
+    for (const std::string& record : records) {
+        std::string full = record[0] == '*' ? record : " " + record;
+        full.resize(static_cast<std::size_t>(nRecordLength), ' ');
+        bytes += full;
+    }
+    return bytes + '\x1A';
+}
+
+// Every visible field of every record as FieldText gives it; "NULL" or "!error".
+std::vector<std::string> Values(DbfTable& table) {
+    std::vector<std::string> values;
+    for (std::uint32_t r = 0; r < table.RecordCount(); ++r) {
+        table.Load(r);
+        for (std::size_t f = 0; f < table.Fields().size(); ++f) {
+            std::string text;
+            try {
+                values.push_back(kdbf::FieldText(table, static_cast<int>(f), "X", &text) ? text
+                                                                                         : "NULL");
+            } catch (const kdbf::OdbcError& e) {
+                values.push_back(std::string("!") + e.what());
+            }
+        }
+    }
+    return values;
+}
+
+template <class T>
+std::string Bytes(T value) {
+    return std::string(reinterpret_cast<const char*>(&value), sizeof value);
 }
 
 TEST(DbfTableTest, ReadsRecordsUntilTheFileBreaksAndTrimsText) {
@@ -30,8 +98,10 @@ TEST(DbfTableTest, ReadsRecordsUntilTheFileBreaksAndTrimsText) {
     auto table = DbfTable::Open(strPath);
     EXPECT_EQ(table->FindField("fa"), 9);
     table->Load(2);
-    EXPECT_DOUBLE_EQ(std::stod(kdbf::TrimFieldText(table->RawText(3), 'N')), PriceValue(3, 4));
+    EXPECT_DOUBLE_EQ(std::stod(std::string(kdbf::TrimFieldText(table->Raw(3), 'N'))),
+                     PriceValue(3, 4));
     EXPECT_NE(ErrorOf([&] { table->Load(4); }).find("Record 5 of"), std::string::npos);
+    table = DbfTable::Open(strPath);               // again, so that no record is in memory
     ASSERT_EQ(truncate(strPath.c_str(), 200), 0);  // shortened after opening
     EXPECT_NE(ErrorOf([&] { table->Load(3); }).find("record 4"), std::string::npos);
     EXPECT_EQ(ErrorOf([&] { DbfTable::Open(dir.Path()); }),
@@ -40,9 +110,15 @@ TEST(DbfTableTest, ReadsRecordsUntilTheFileBreaksAndTrimsText) {
     ASSERT_EQ(mkfifo(dir.File("pipe.dbf").c_str(), 0600), 0);
     EXPECT_NE(ErrorOf([&] { DbfTable::Open(dir.File("pipe.dbf")); }).find("not a regular file"),
               std::string::npos);
-    EXPECT_EQ(kdbf::TrimFieldText("  ab  ", 'C'), "  ab");
-    EXPECT_EQ(kdbf::TrimFieldText(std::string("ab\0\0", 4), 'C'), "ab");
-    EXPECT_EQ(kdbf::TrimFieldText("   12.500 ", 'N'), "12.500");
+    // Text keeps its leading blanks; other types lose blanks on both sides.
+    const std::tuple<std::string_view, char, std::string_view> trims[] = {
+        {"  ab  ", 'C', "  ab"},
+        {std::string_view("ab\0\0", 4), 'C', "ab"},
+        {"   12.500 ", 'N', "12.500"},
+        {"    ", 'N', ""},
+    };
+    for (const auto& [raw, cType, trimmed] : trims)
+        EXPECT_EQ(kdbf::TrimFieldText(raw, cType), trimmed);
 }
 
 TEST(DbfTableTest, DamagedFilesAreRefusedAtOpenNamingFileAndReason) {
@@ -57,9 +133,11 @@ TEST(DbfTableTest, DamagedFilesAreRefusedAtOpenNamingFileAndReason) {
         {"", "too short"},
         {good.substr(0, 20), "too short"},
         {patched(0, "\x7F"), "version"},
+        {patched(0, "\x02"), "version"},                          // FoxBASE: another record layout
         {patched(8, std::string("\x28\0", 2)), "header length"},  // shorter than a descriptor
         {patched(8, "\xFF\xFF"), "the header is cut off"},
         {patched(10, std::string("\x64\0", 2)), "record length 100"},
+        {patched(10, std::string("\x86\0", 2)), "record length 134"},       // one byte too many
         {patched(32 + 32 * 2 + 16, std::string(1, '\0')), "descriptor 3"},  // width 0
         {patched(32 + 32 * 11, "X"), "not terminated"},
         {patched(7, "\x10"), "records need"},  // a count far beyond the file
@@ -71,6 +149,160 @@ TEST(DbfTableTest, DamagedFilesAreRefusedAtOpenNamingFileAndReason) {
                   std::string::npos);
         EXPECT_NE(strError.find(strReason), std::string::npos) << strError;
     }
+    // Every version of the same record layout opens, and the end-of-file mark is optional.
+    for (const char* pszVersion :
+         {"\x03", "\x04", "\x05", "\x30", "\x31", "\x32", "\x83", "\x8B", "\xF5"}) {
+        WriteFile(strPath, patched(0, pszVersion).substr(0, good.size() - 1));
+        EXPECT_EQ(DbfTable::Open(strPath)->RecordCount(), 4u) << int(pszVersion[0] & 0xFF);
+    }
+}
+
+TEST(DbfTableTest, EachTypeReadsInItsCanonicalFormAndNullFlagsHideValues) {
+    CTempDir dir;
+    // A Visual FoxPro table: every field nullable, _NULLFLAGS last.
+    const std::vector<SField> vfp = {{"I", 'I', 4, 2}, {"Y", 'Y', 8, 2}, {"T", 'T', 8, 2},
+                                     {"B", 'B', 8, 2}, {"C", 'C', 6, 2}, {"_NULLFLAGS", '0', 1, 5}};
+    const std::string strRecord = Bytes<std::int32_t>(-42) + Bytes<std::int64_t>(-123456) +
+                                  Bytes<std::int32_t>(2460370) + Bytes<std::int32_t>(49507250) +
+                                  Bytes(0.1) + "Pr\x80  " + std::string(1, '\0');
+    const std::string strNulls = std::string(28, '\0') + "      " + "\x1F";
+    WriteFile(dir.File("vfp.dbf"), TableBytes(0x30, 0x03, vfp, {strRecord, strNulls}));
+    auto table = DbfTable::Open(dir.File("vfp.dbf"));
+    EXPECT_EQ(table->FindField("_NULLFLAGS"), -1);
+    EXPECT_EQ(Values(*table),
+              (std::vector<std::string>{"-42", "-12.3456", "2024-02-29 13:45:07.250", "0.1",
+                                        "Pr\xE2\x82\xAC", "NULL", "NULL", "NULL", "NULL", "NULL"}));
+
+    // dBase III: dates, logicals and numbers, blank and damaged.
+    const std::vector<SField> db3 = {{"D", 'D', 8}, {"L", 'L', 1}, {"N", 'N', 5}};
+    const std::pair<std::string, std::vector<std::string>> cases[] = {
+        {"20240229T  1.5", {"2024-02-29", "1", "1.5"}},
+        {"        ?     ", {"NULL", "NULL", "NULL"}},
+        {"00000000n*****",
+         {"NULL", "0",
+          "!Numeric value out of range: column 'X' holds '*****', "
+          "the mark of a value too wide for its field"}},
+        {"20230229 +12.5", {"!Invalid date '20230229' in column 'X'", "NULL", "+12.5"}},
+    };
+    for (const auto& [strRaw, expected] : cases) {
+        WriteFile(dir.File("db3.dbf"), TableBytes(0x03, 0, db3, {strRaw}));
+        EXPECT_EQ(Values(*DbfTable::Open(dir.File("db3.dbf"))), expected) << strRaw;
+    }
+    kdbf::TableOptions gdal;
+    gdal.stars_are_null = true;
+    WriteFile(dir.File("db3.dbf"), TableBytes(0x03, 0, db3, {"        F*****"}));
+    EXPECT_EQ(Values(*DbfTable::Open(dir.File("db3.dbf"), gdal)),
+              (std::vector<std::string>{"NULL", "0", "NULL"}));
+
+    // A type the driver cannot decode is described with the reason it is refused.
+    const kdbf::DbfField general{"PICT", 'G', 10};
+    EXPECT_EQ(kdbf::Refusal(general, "t"),
+              "Column 'PICT' of table 't' has the field type 'G', which the driver cannot read");
+    kdbf::DbfField binary{"B", 'B', 8};
+    EXPECT_NE(kdbf::Refusal(binary, "t"), "");  // a dBase binary memo
+    binary.visual_foxpro = true;
+    EXPECT_EQ(kdbf::DescribeField(binary, "t").sql_type, SQL_DOUBLE);
+}
+
+TEST(DbfTableTest, MemosComeFromEachLayoutOfMemoFileAndAMissingOneIsNamed) {
+    CTempDir dir;
+    const std::vector<SField> fields = {{"M", 'M', 10}};
+    auto block = [](std::string bytes, std::size_t nSize) {
+        bytes.resize(nSize, '\0');
+        return bytes;
+    };
+    std::string dbase4 = block(std::string(20, '\0') + "\x40", 64);  // 64-byte blocks
+    dbase4 +=
+        block("\xFF\xFF\x08" + std::string(1, '\0') + Bytes<std::uint32_t>(8 + 5) + "Mi\x94no", 64);
+    std::string dbase3 = block("", 512) + block("first\x1A\x1A", 512);
+    dbase3 += block(std::string(600, 'x') + "\x1A", 1024);  // runs over two blocks
+    std::string fox = block(std::string(6, '\0') + std::string("\0\x20", 2), 32);  // big-endian
+    fox += std::string("\0\0\0\x01\0\0\0\x03", 8) + "abc";  // a text memo of 3 bytes
+    const std::tuple<unsigned char, const char*, std::string, std::vector<std::string>,
+                     std::vector<std::string>>
+        cases[] = {
+            {0x8B, "t.dbt", dbase4, {"         1"}, {"Mi\xC3\xB6no"}},
+            {0x83, "t.dbt", dbase3, {"1", "2", "  "}, {"first", std::string(600, 'x'), "NULL"}},
+            {0xF5, "t.fpt", fox, {"1"}, {"abc"}},
+            {0xF5,
+             "t.fpt",
+             fox,
+             {"99"},
+             {"!Memo block 99 of file '" + dir.File("t.fpt") +
+              "' lies outside the file (column 'X')"}},
+        };
+    for (const auto& [nVersion, pszMemo, strMemo, records, expected] : cases) {
+        WriteFile(dir.File("t.dbf"), TableBytes(nVersion, 0x01, fields, records));
+        WriteFile(dir.File(pszMemo), strMemo);
+        EXPECT_EQ(Values(*DbfTable::Open(dir.File("t.dbf"))), expected) << pszMemo;
+        unlink(dir.File(pszMemo).c_str());
+    }
+    WriteFile(dir.File("T.DBF"), TableBytes(0x83, 0, fields, {"1"}));
+    EXPECT_EQ(Values(*DbfTable::Open(dir.File("T.DBF"))),
+              std::vector<std::string>{"!Cannot open memo file '" + dir.File("T.DBT") +
+                                       "': No such file or directory (column 'X')"});
+}
+
+TEST(TableResultTest, DeletedRecordsAreSkippedFromTheFirstOnWhicheverWayTheCursorMoves) {
+    CTempDir dir;
+    WriteFile(dir.File("t.dbf"), TableBytes(0x03, 0, {{"C", 'C', 1}, {"_NULLFLAGS", '0', 1}},
+                                            {"*x", "a", "*y", "*z", "b", "c"}));
+    kdbf::SelectQuery all;
+    all.all_columns = true;
+    for (bool bForwardOnly : {true, false}) {
+        auto result =
+            kdbf::MakeTableResult(DbfTable::Open(dir.File("t.dbf")), all, "t", bForwardOnly);
+        ASSERT_EQ(result->Columns().size(), 1u);  // _NULLFLAGS is never a column
+        std::string strRows;
+        for (std::size_t r = 0; result->HasRow(r); ++r) strRows += *result->Cell(r, 0);
+        EXPECT_EQ(strRows, "abc");
+        EXPECT_EQ(*result->Cell(0, 0), "a");  // back to the first, even forward-only
+        EXPECT_EQ(result->CountRows(), 3u);
+    }
+    WriteFile(dir.File("g.dbf"), TableBytes(0x30, 0, {{"C", 'C', 1}, {"PIC", 'G', 4}}, {"a"}));
+    EXPECT_EQ(ErrorOf([&] { kdbf::MakeTableResult(DbfTable::Open(dir.File("g.dbf")), all, "g"); }),
+              "Column 'PIC' of table 'g' has the field type 'G', which the driver cannot read");
+}
+
+TEST(CodePageTest, TheTableByteWinsThenTheCpgFileThenTheSettingThenCp1252) {
+    CTempDir dir;
+    const std::string strTable = dir.File("t.dbf");
+    EXPECT_EQ(kdbf::ChooseCodePage(0x01, strTable, "cp850"), "CP437");
+    EXPECT_EQ(kdbf::ChooseCodePage(0x00, strTable, "cp850"), "CP850");
+    EXPECT_EQ(kdbf::ChooseCodePage(0x00, strTable, ""), "CP1252");
+    EXPECT_EQ(kdbf::ChooseCodePage(0x01, strTable, "RAW"), "raw");
+    WriteFile(dir.File("t.cpg"), "UTF-8\n");
+    EXPECT_EQ(kdbf::ChooseCodePage(0x00, strTable, "cp850"), "UTF-8");
+    EXPECT_EQ(kdbf::ChooseCodePage(0xC9, strTable, ""), "CP1251");
+    const std::pair<const char*, const char*> names[] = {
+        {"1252", "CP1252"},      {"ANSI 1251", "CP1251"}, {"OEM 850", "CP850"},
+        {" utf8 ", "UTF-8"},     {"65001", "UTF-8"},      {"ISO 8859-1", "ISO-8859-1"},
+        {"88591", "ISO-8859-1"}, {"cp437", "CP437"},      {"KOI8-R", "KOI8-R"},
+    };
+    for (const auto& [pszText, pszName] : names)
+        EXPECT_EQ(kdbf::NormalizeCodePage(pszText), pszName);
+
+    const std::tuple<const char*, std::string, std::string> decoded[] = {
+        {"CP1252", "\x80 \xE9", "\xE2\x82\xAC \xC3\xA9"},
+        {"CP437", "\x8F \x82", "\xC3\x85 \xC3\xA9"},
+        {"UTF-8", "ok \xC3\xA9 \xFF\xF8\x80\x80", "ok \xC3\xA9 \uFFFD\uFFFD\uFFFD\uFFFD"},
+        {"CP932", "\x82\xA0", "\xE3\x81\x82"},  // a multi-byte code page
+        {"raw", "\x8F", "\x8F"},
+    };
+    for (const auto& [pszPage, strIn, strOut] : decoded) {
+        std::string text;
+        kdbf::TextDecoder(pszPage).Append(strIn, &text);
+        EXPECT_EQ(text, strOut) << pszPage;
+    }
+    // A code page nobody can decode stops the reading of text only.
+    WriteFile(dir.File("t.cpg"), "no-such-page");
+    WriteFile(strTable, TableBytes(0x03, 0, {{"C", 'C', 1}, {"N", 'N', 2}}, {"a 1"}));
+    EXPECT_EQ(Values(*DbfTable::Open(strTable)),
+              (std::vector<std::string>{
+                  "!Code page 'NO-SUCH-PAGE' is not known (table '" + strTable + "')", "1"}));
+    std::u16string wide;
+    kdbf::AppendUtf16("\xE2\x82\xAC\xF0\x9F\x98\x80\xE9", &wide);  // an invalid byte is Latin-1
+    EXPECT_EQ(wide, (std::u16string{0x20AC, 0xD83D, 0xDE00, 0xE9}));
 }
 
 }  // namespace
