@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "app/ConsoleOutput.h"
 #include "app/OdbcEnvironment.h"
 #include "convert/ConvertCut.h"
 #include "log/RunLog.h"
@@ -93,10 +94,14 @@ bool ParseCuts(const std::string& strList, bool (&bCut)[kCutCount]) {
 }
 
 bool ParseExisting(const std::string& strMode, EExisting& existing) {
-    if (strMode == "backup") existing = EExisting::backup;
-    else if (strMode == "overwrite") existing = EExisting::overwrite;
-    else if (strMode == "cancel") existing = EExisting::cancel;
-    else return false;
+    if (strMode == "backup")
+        existing = EExisting::backup;
+    else if (strMode == "overwrite")
+        existing = EExisting::overwrite;
+    else if (strMode == "cancel")
+        existing = EExisting::cancel;
+    else
+        return false;
     return true;
 }
 
@@ -136,7 +141,9 @@ bool ParseArguments(const std::vector<std::string>& args, SOptions& options,
     return true;
 }
 
-std::string FirstLine(const std::string& strText) { return strText.substr(0, strText.find('\n')); }
+std::string FirstLine(const std::string& strText) {
+    return strText.substr(0, strText.find('\n'));
+}
 
 // Runs the chosen cuts as the window's OK does; true when every chosen cut converted.
 bool ConvertChosenCuts(const SOptions& options, CCutConverter& converter) {
@@ -176,7 +183,8 @@ int Run(const SOptions& options) {
     bool bOk = ConvertChosenCuts(options, converter);
     log.WriteLogFile();
     std::cout << log.Text() << std::flush;
-    std::cerr << (bOk ? LoadString(IDS_CONVERSION_DONE) : FirstLine(LoadString(IDS_CONVERSION_FAILED)))
+    std::cerr << (bOk ? LoadString(IDS_CONVERSION_DONE)
+                      : FirstLine(LoadString(IDS_CONVERSION_FAILED)))
               << "\n";
     return bOk ? kExitOk : kExitFailed;
 }
@@ -189,6 +197,7 @@ int main(int argc, char** argv) {
     // and no message; ignored, the write fails and the run reports its disk-full error.
     std::signal(SIGXFSZ, SIG_IGN);
 #endif
+    SetBinaryStdout();
     std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
     SOptions options;
     std::string strError;
