@@ -94,14 +94,10 @@ bool ParseCuts(const std::string& strList, bool (&bCut)[kCutCount]) {
 }
 
 bool ParseExisting(const std::string& strMode, EExisting& existing) {
-    if (strMode == "backup")
-        existing = EExisting::backup;
-    else if (strMode == "overwrite")
-        existing = EExisting::overwrite;
-    else if (strMode == "cancel")
-        existing = EExisting::cancel;
-    else
-        return false;
+    if (strMode == "backup") existing = EExisting::backup;
+    else if (strMode == "overwrite") existing = EExisting::overwrite;
+    else if (strMode == "cancel") existing = EExisting::cancel;
+    else return false;
     return true;
 }
 
@@ -141,9 +137,7 @@ bool ParseArguments(const std::vector<std::string>& args, SOptions& options,
     return true;
 }
 
-std::string FirstLine(const std::string& strText) {
-    return strText.substr(0, strText.find('\n'));
-}
+std::string FirstLine(const std::string& strText) { return strText.substr(0, strText.find('\n')); }
 
 // Runs the chosen cuts as the window's OK does; true when every chosen cut converted.
 bool ConvertChosenCuts(const SOptions& options, CCutConverter& converter) {
@@ -183,8 +177,7 @@ int Run(const SOptions& options) {
     bool bOk = ConvertChosenCuts(options, converter);
     log.WriteLogFile();
     std::cout << log.Text() << std::flush;
-    std::cerr << (bOk ? LoadString(IDS_CONVERSION_DONE)
-                      : FirstLine(LoadString(IDS_CONVERSION_FAILED)))
+    std::cerr << (bOk ? LoadString(IDS_CONVERSION_DONE) : FirstLine(LoadString(IDS_CONVERSION_FAILED)))
               << "\n";
     return bOk ? kExitOk : kExitFailed;
 }

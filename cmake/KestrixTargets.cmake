@@ -17,6 +17,7 @@ if(CMAKE_CROSSCOMPILING AND CMAKE_CROSSCOMPILING_EMULATOR)
     # the first test; the user's own ~/.wine is never touched.
     set(KESTRIX_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
     set(KESTRIX_WINE_ENV WINEPREFIX=${KESTRIX_WINEPREFIX} WINEDEBUG=-all WINEARCH=win64
+                         KESTRIX_WINE=${CMAKE_CROSSCOMPILING_EMULATOR}
                          "WINEDLLOVERRIDES=mscoree,mshtml=")
     add_test(NAME wine_prefix COMMAND ${CMAKE_CROSSCOMPILING_EMULATOR} wineboot --init)
     set_tests_properties(wine_prefix PROPERTIES FIXTURES_SETUP wine_prefix TIMEOUT 300

@@ -25,9 +25,7 @@ void AppendUtf8(std::string& str, uint32_t c) {
     }
 }
 
-bool IsHex(char c) {
-    return std::isxdigit(static_cast<unsigned char>(c)) != 0;
-}
+bool IsHex(char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; }
 
 // Reads escaped text from `s` at `i` up to an unescaped `cEnd`, leaving `i` after it.
 // Wine escapes backslash, quote and brackets with a backslash, control characters with
@@ -47,8 +45,7 @@ bool ReadEscaped(const std::string& s, size_t& i, char cEnd, std::string& out) {
         } else if (c == 'x' && i < s.size() && IsHex(s[i])) {
             size_t nStart = i;
             while (i < s.size() && i - nStart < 4 && IsHex(s[i])) ++i;
-            AppendUtf8(out, static_cast<uint32_t>(
-                                std::strtoul(s.substr(nStart, i - nStart).c_str(), nullptr, 16)));
+            AppendUtf8(out, static_cast<uint32_t>(std::strtoul(s.substr(nStart, i - nStart).c_str(), nullptr, 16)));
         } else if (c >= '0' && c <= '7') {
             uint32_t n = static_cast<uint32_t>(c - '0');
             for (int k = 0; k < 2 && i < s.size() && s[i] >= '0' && s[i] <= '7'; ++k)
@@ -92,8 +89,7 @@ bool Utf16ToUtf8(const std::string& bytes, std::string& out) {
     for (size_t i = 0; i < bytes.size(); i += 2) {
         uint32_t c = static_cast<uint8_t>(bytes[i]) | static_cast<uint8_t>(bytes[i + 1]) << 8;
         if (c >= 0xD800 && c < 0xDC00 && i + 3 < bytes.size()) {
-            uint32_t lo = static_cast<uint8_t>(bytes[i + 2]) | static_cast<uint8_t>(bytes[i + 3])
-                                                                   << 8;
+            uint32_t lo = static_cast<uint8_t>(bytes[i + 2]) | static_cast<uint8_t>(bytes[i + 3]) << 8;
             if (lo >= 0xDC00 && lo < 0xE000) {
                 c = 0x10000 + ((c - 0xD800) << 10) + (lo - 0xDC00);
                 i += 2;
@@ -104,9 +100,7 @@ bool Utf16ToUtf8(const std::string& bytes, std::string& out) {
     return true;
 }
 
-bool IsStringType(uint32_t nType) {
-    return nType == 1 || nType == 2 || nType == 7;
-}
+bool IsStringType(uint32_t nType) { return nType == 1 || nType == 2 || nType == 7; }
 
 // The text after "=" of a value line.
 bool ParseValue(const std::string& s, SRegValue& value) {
@@ -115,8 +109,7 @@ bool ParseValue(const std::string& s, SRegValue& value) {
     if (s.rfind("str(", 0) == 0 || s.rfind("hex(", 0) == 0) {
         size_t nClose = s.find("):", 4);
         if (nClose == std::string::npos) return false;
-        value.nType =
-            static_cast<uint32_t>(std::strtoul(s.substr(4, nClose - 4).c_str(), nullptr, 16));
+        value.nType = static_cast<uint32_t>(std::strtoul(s.substr(4, nClose - 4).c_str(), nullptr, 16));
         i = nClose + 2;
     } else if (s.rfind("hex:", 0) == 0) {
         value.nType = 3;
