@@ -12,19 +12,21 @@ FnPointer Bind(const char* pszName) {
 // The driver manager's functions this layer calls, bound when the first connection is
 // opened. The names are the ANSI entry points on every platform.
 struct SDriverManager {
-    decltype(&::SQLGetDiagRec) GetDiagRec = Bind<decltype(&::SQLGetDiagRec)>("SQLGetDiagRec");
-    decltype(&::SQLAllocHandle) AllocHandle = Bind<decltype(&::SQLAllocHandle)>("SQLAllocHandle");
-    decltype(&::SQLSetEnvAttr) SetEnvAttr = Bind<decltype(&::SQLSetEnvAttr)>("SQLSetEnvAttr");
-    decltype(&::SQLSetConnectAttr) SetConnectAttr =
-        Bind<decltype(&::SQLSetConnectAttr)>("SQLSetConnectAttr");
-    decltype(&::SQLDriverConnect) DriverConnect =
-        Bind<decltype(&::SQLDriverConnect)>("SQLDriverConnect");
-    decltype(&::SQLDisconnect) Disconnect = Bind<decltype(&::SQLDisconnect)>("SQLDisconnect");
-    decltype(&::SQLFreeHandle) FreeHandle = Bind<decltype(&::SQLFreeHandle)>("SQLFreeHandle");
-    decltype(&::SQLSetStmtAttr) SetStmtAttr = Bind<decltype(&::SQLSetStmtAttr)>("SQLSetStmtAttr");
-    decltype(&::SQLExecDirect) ExecDirect = Bind<decltype(&::SQLExecDirect)>("SQLExecDirect");
-    decltype(&::SQLBindCol) BindCol = Bind<decltype(&::SQLBindCol)>("SQLBindCol");
-    decltype(&::SQLFetchScroll) FetchScroll = Bind<decltype(&::SQLFetchScroll)>("SQLFetchScroll");
+// One member per function: a pointer of the function's own type, found by its name.
+#define KESTRIX_ODBC_FUNCTION(name) \
+    decltype(&::SQL##name) name = Bind<decltype(&::SQL##name)>("SQL" #name)
+    KESTRIX_ODBC_FUNCTION(GetDiagRec);
+    KESTRIX_ODBC_FUNCTION(AllocHandle);
+    KESTRIX_ODBC_FUNCTION(SetEnvAttr);
+    KESTRIX_ODBC_FUNCTION(SetConnectAttr);
+    KESTRIX_ODBC_FUNCTION(DriverConnect);
+    KESTRIX_ODBC_FUNCTION(Disconnect);
+    KESTRIX_ODBC_FUNCTION(FreeHandle);
+    KESTRIX_ODBC_FUNCTION(SetStmtAttr);
+    KESTRIX_ODBC_FUNCTION(ExecDirect);
+    KESTRIX_ODBC_FUNCTION(BindCol);
+    KESTRIX_ODBC_FUNCTION(FetchScroll);
+#undef KESTRIX_ODBC_FUNCTION
 
     bool Complete() const {
         return GetDiagRec && AllocHandle && SetEnvAttr && SetConnectAttr && DriverConnect &&
