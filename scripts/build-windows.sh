@@ -94,12 +94,26 @@ wx_version() {
         sed -n 's/^Version: //p' | head -n1
 }
 
+# Static, MinGW posix threads, zlib from the MinGW package; the image formats, XML and the
+# components the program never uses are left out to halve the build. Recorded in the
+# cache, so that a change here builds wxMSW again.
+WX_OPTIONS=(--with-msw --disable-shared
+    --with-zlib=sys --without-libpng --without-libjpeg --without-libtiff
+    --without-expat --without-liblzma --without-libcurl --without-opengl
+    --with-regex=builtin --disable-xrc --disable-aui --disable-ribbon
+    --disable-propgrid --disable-stc --disable-richtext --disable-webview
+    --disable-mediactrl --disable-webrequest --disable-secretstore --disable-sound
+    --disable-svg --disable-gif --disable-pcx --disable-iff --disable-pnm
+    --disable-debug_info --disable-compat30 --disable-precomp-headers)
+
 build_wxmsw() {
     local version
     version=$(wx_version)
     [ -n "$version" ] || { echo "cannot tell the version of $WX_SOURCE" >&2; exit 1; }
     WX_PREFIX="$CACHE/wxmsw-$version"
-    if [ -x "$WX_PREFIX/bin/wx-config" ]; then
+    local stamp="${WX_OPTIONS[*]}"
+    if [ -x "$WX_PREFIX/bin/wx-config" ] &&
+       [ "$(cat "$WX_PREFIX/kestrix-options" 2>/dev/null)" = "$stamp" ]; then
         echo "wxMSW $version cached in $WX_PREFIX"
         return
     fi
@@ -111,22 +125,13 @@ build_wxmsw() {
     local src
     src=$(find "$work/src" -mindepth 1 -maxdepth 1 -type d | head -n1)
     mkdir -p "$work/build"
-    # Static, MinGW posix threads, zlib from the MinGW package; the image formats, XML
-    # and the components the program never uses are left out to halve the build.
     (cd "$work/build" && "$src/configure" -q --host=$HOST --build="$(gcc -dumpmachine)" \
-        CC=$HOST-gcc-posix CXX=$HOST-g++-posix \
-        --prefix="$WX_PREFIX" --with-msw --disable-shared \
-        --with-zlib=sys --without-libpng --without-libjpeg --without-libtiff \
-        --without-expat --without-liblzma --without-libcurl --without-opengl \
-        --with-regex=builtin --disable-xrc --disable-aui --disable-ribbon \
-        --disable-propgrid --disable-stc --disable-richtext --disable-webview \
-        --disable-mediactrl --disable-webrequest --disable-secretstore --disable-sound \
-        --disable-svg --disable-gif --disable-pcx --disable-iff --disable-pnm \
-        --disable-debug_info --disable-compat30 --disable-precomp-headers)
+        CC=$HOST-gcc-posix CXX=$HOST-g++-posix --prefix="$WX_PREFIX" "${WX_OPTIONS[@]}")
     make -C "$work/build" -j "$JOBS" -s
     make -C "$work/build" -s install DESTDIR="$work/stage"
-    # Move into place only when complete, so a broken build is never taken for cached.
-    $SUDO rm -rf "$WX_PREFIX.partial"
+    echo "$stamp" >"$work/stage$WX_PREFIX/kestrix-options"
+    # Moved into place only when complete, so a broken build is never taken for cached.
+    $SUDO rm -rf "$WX_PREFIX.partial" "$WX_PREFIX"
     $SUDO cp -a "$work/stage$WX_PREFIX" "$WX_PREFIX.partial"
     $SUDO mv "$WX_PREFIX.partial" "$WX_PREFIX"
     rm -rf "$work"
