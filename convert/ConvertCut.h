@@ -46,7 +46,8 @@ private:
 
 // The folder part of `strInputPath` (up to and including its last folder separator,
 // empty without one) and the table name (the rest, cut before its last ".").
-void SplitInputPath(const std::string& strInputPath, std::string& strFolder, std::string& strTable);
+void SplitInputPath(const std::string& strInputPath, std::string& strFolder,
+                    std::string& strTable);
 
 // "DSN=zlmrt_conv;DEFAULTDIR=" and the folder. A folder holding ";", "{" or "}" would end
 // or redirect the string, so it is then enclosed in braces with every "}" doubled.

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds kestrix twice (plain, and with AddressSanitizer + UndefinedBehaviorSanitizer),
-# runs every test of both under a virtual X display, then fuzzes the driver briefly.
+# runs every test of both under a virtual X display, fuzzes the driver briefly, then
+# cross-builds the Windows programs and runs their tests under wine64.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -42,4 +43,10 @@ for fuzzer in $(find build-fuzz -maxdepth 3 -type f -executable -name 'fuzz_*');
     echo "coverage reached: $(grep -o 'cov: [0-9]*' "$corpus.log" | tail -n 1 | cut -d' ' -f2) edges"
     rm -rf "$corpus" "$corpus.log"
 done
+echo "== Windows build (MinGW-w64) and its tests under wine64"
+windows_start=$SECONDS
+JOBS=$JOBS bash scripts/build-windows.sh
+# -r: no key auto-repeat, so a key held by a test never closes the next window.
+xvfb-run -a -s "-screen 0 1600x1200x24 -r" ctest --preset windows -j "$JOBS"
+echo "Windows stage: $((SECONDS - windows_start)) s"
 echo "All test stages passed."
