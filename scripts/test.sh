@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds kestrix twice (plain, and with AddressSanitizer + UndefinedBehaviorSanitizer),
-# runs every test of both under a virtual X display, then fuzzes the driver briefly.
+# runs every test of both under a virtual X display, then fuzzes the driver briefly. The
+# Debian package of the plain build is installed, used and purged on this machine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -19,6 +20,9 @@ echo "== plain build"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j "$JOBS"
 run_tests build
+
+echo "== Debian package: build, lintian, install, convert, purge"
+bash scripts/check-deb.sh build
 
 echo "== sanitizer build"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKESTRIX_SANITIZE=ON
