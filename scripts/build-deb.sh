@@ -10,12 +10,12 @@ cd "$(dirname "$0")/.."
 build=${1:-build}
 
 if [ ! -f "$build/CMakeCache.txt" ]; then
-    cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >&2
 fi
-cmake --build "$build" -j "${JOBS:-2}"
+cmake --build "$build" -j "${JOBS:-2}" >&2
 rm -f "$build"/kestrix_*.deb
 (cd "$build" && cpack -G DEB >&2)
-deb=$(ls "$PWD/$build"/kestrix_*_amd64.deb)
+deb=$(realpath "$build"/kestrix_*_amd64.deb)
 
 dpkg-deb --field "$deb" >&2
 lintian --display-info --fail-on error,warning "$deb" >&2

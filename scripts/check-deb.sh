@@ -12,7 +12,7 @@
 set -euo pipefail
 [ "$(id -u)" -eq 0 ] || exec sudo --preserve-env=JOBS bash "$0" "$@"
 cd "$(dirname "$0")/.."
-build=${1:-build}
+build=$(realpath -m "${1:-build}")
 unset ODBCSYSINI ODBCINSTINI ODBCINI
 
 status=$(dpkg-query -W -f='${db:Status-Status}' kestrix 2>/dev/null || true)
@@ -102,8 +102,8 @@ setpriv --reuid=nobody --regid=nogroup --clear-groups \
     >"$work/stdout" 2>"$work/stderr" || { cat "$work/stderr" >&2; fail "kestrix-convert failed"; }
 # The same conversion by the build tree's converter and driver, on a private registration.
 mkdir "$work/sandbox" "$work/expected"
-printf '[%s]\nDriver=%s\nSetup=%s\n' "$description" "$PWD/$build/driver/libkestrixdbf.so" \
-    "$PWD/$build/driver/libkestrixdbf.so" >"$work/sandbox/odbcinst.ini"
+printf '[%s]\nDriver=%s\nSetup=%s\n' "$description" "$build/driver/libkestrixdbf.so" \
+    "$build/driver/libkestrixdbf.so" >"$work/sandbox/odbcinst.ini"
 ODBCSYSINI="$work/sandbox" ODBCINSTINI=odbcinst.ini ODBCINI="$work/sandbox/odbc.ini" \
     HOME="$work/sandbox" XDG_CONFIG_HOME="$work/sandbox/.config" \
     "$build"/app/kestrix-convert --output "$work/expected" "$work/tables/rnddat.dbf" >/dev/null 2>"$work/stderr" ||
@@ -133,10 +133,10 @@ for f in /usr/bin/kestrix.log /var/lib/kestrix /usr/lib/kestrix /usr/share/kestr
 done
 
 echo "-- another installation holds the description: the package takes it and hands it back"
-register_other "$PWD/$build/driver/libkestrixdbf.so"
+register_other "$build/driver/libkestrixdbf.so"
 install_package
 expect_entry "$library" 2
 purge_package
-expect_entry "$PWD/$build/driver/libkestrixdbf.so" 1
+expect_entry "$build/driver/libkestrixdbf.so" 1
 
 echo "Debian package checks passed: $deb"
