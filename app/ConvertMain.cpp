@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "app/ConsoleOutput.h"
 #include "app/OdbcEnvironment.h"
 #include "convert/ConvertCut.h"
 #include "log/RunLog.h"
@@ -189,6 +190,7 @@ int main(int argc, char** argv) {
     // and no message; ignored, the write fails and the run reports its disk-full error.
     std::signal(SIGXFSZ, SIG_IGN);
 #endif
+    SetBinaryStdout();
     std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
     SOptions options;
     std::string strError;

@@ -1,16 +1,9 @@
 #include "app/OdbcEnvironment.h"
 
+#include "convert/OdbcLibrary.h"
 #include "log/RunLog.h"
 #include "res/MessageBox.h"
 #include "res/Strings.h"
-
-#if defined(_WIN32)
-#include <windows.h>
-#elif defined(__unix__)
-#include <dlfcn.h>
-#else
-#error "No ODBC installer binding for this platform"
-#endif
 
 namespace {
 
@@ -28,8 +21,9 @@ const std::string kAttributes(kAttributeList, sizeof kAttributeList - 1);
 // The message for an installer error code, tested in this order.
 int MessageForCode(uint32_t nCode) {
     if (nCode < 6) return IDS_ODBC_PROBLEM;
-    if (nCode == 6 || nCode == 7) return IDS_ODBC_DRIVER_MISSING;  // component not found, invalid name
-    if (nCode == 13) return IDS_ODBC_LOAD_FAILED;                  // load library failed
+    if (nCode == 6 || nCode == 7)
+        return IDS_ODBC_DRIVER_MISSING;            // component not found, invalid name
+    if (nCode == 13) return IDS_ODBC_LOAD_FAILED;  // load library failed
     return IDS_ODBC_PROBLEM;
 }
 
@@ -68,71 +62,25 @@ bool CheckOdbcEnvironment(IOdbcInstaller& installer, IMessageBox& box, CRunLog& 
 
 namespace {
 
-#if defined(_WIN32)
-constexpr const char* kInstallerLibrary = "odbccp32.dll";
-#else
-constexpr const char* kInstallerLibrary = "libodbcinst.so.2";
-#endif
-
 using FnConfigDataSource = int (*)(void*, unsigned short, const char*, const char*);
 using FnInstallerError = short (*)(unsigned short, uint32_t*, char*, unsigned short,
                                    unsigned short*);
 
-// Binds the installer on first use: a machine without it must still start far enough to
+// The installer bound on first use: a machine without it must still start far enough to
 // tell the user, so it is never a link-time dependency.
 class CPlatformOdbcInstaller : public IOdbcInstaller {
 public:
-    bool DriverManagerPresent() override;
+    bool DriverManagerPresent() override { return DriverManagerInstalled(); }
     bool ConfigDataSource(int nRequest, const std::string& strDriver,
                           const std::string& strAttributes) override;
     int InstallerError(int nRecord, uint32_t& nCode, std::string& strMessage,
                        int nBufferSize) override;
 
 private:
-    void* Symbol(const char* pszName);
-    bool m_bTriedLoad = false;
-    void* m_hInstaller = nullptr;  // kept loaded for the life of the process
+    static void* Symbol(const char* pszName) {
+        return OdbcSymbol(EOdbcLibrary::installer, pszName);
+    }
 };
-
-#if defined(_WIN32)
-
-bool CPlatformOdbcInstaller::DriverManagerPresent() {
-    char szDir[MAX_PATH];
-    UINT n = GetSystemDirectoryA(szDir, sizeof szDir);
-    if (n == 0 || n >= sizeof szDir) return false;
-    return GetFileAttributesA((std::string(szDir, n) + "\\odbc32.dll").c_str()) !=
-           INVALID_FILE_ATTRIBUTES;
-}
-
-void* CPlatformOdbcInstaller::Symbol(const char* pszName) {
-    if (!m_bTriedLoad) {
-        m_bTriedLoad = true;
-        m_hInstaller = LoadLibraryA(kInstallerLibrary);
-    }
-    return m_hInstaller ? reinterpret_cast<void*>(GetProcAddress(
-                              static_cast<HMODULE>(m_hInstaller), pszName))
-                        : nullptr;
-}
-
-#else
-
-// There is no system directory; the driver manager is there when its library loads.
-bool CPlatformOdbcInstaller::DriverManagerPresent() {
-    void* h = dlopen("libodbc.so.2", RTLD_NOW | RTLD_LOCAL);
-    if (!h) return false;
-    dlclose(h);
-    return true;
-}
-
-void* CPlatformOdbcInstaller::Symbol(const char* pszName) {
-    if (!m_bTriedLoad) {
-        m_bTriedLoad = true;
-        m_hInstaller = dlopen(kInstallerLibrary, RTLD_NOW | RTLD_LOCAL);
-    }
-    return m_hInstaller ? dlsym(m_hInstaller, pszName) : nullptr;
-}
-
-#endif
 
 bool CPlatformOdbcInstaller::ConfigDataSource(int nRequest, const std::string& strDriver,
                                               const std::string& strAttributes) {
@@ -142,8 +90,8 @@ bool CPlatformOdbcInstaller::ConfigDataSource(int nRequest, const std::string& s
               strAttributes.c_str()) != 0;
 }
 
-int CPlatformOdbcInstaller::InstallerError(int nRecord, uint32_t& nCode,
-                                           std::string& strMessage, int nBufferSize) {
+int CPlatformOdbcInstaller::InstallerError(int nRecord, uint32_t& nCode, std::string& strMessage,
+                                           int nBufferSize) {
     auto fn = reinterpret_cast<FnInstallerError>(Symbol("SQLInstallerError"));
     if (!fn || nBufferSize <= 0) return kSqlError;
     std::string strBuffer(static_cast<size_t>(nBufferSize), '\0');

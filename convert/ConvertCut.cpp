@@ -1,15 +1,12 @@
 #include "convert/ConvertCut.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <filesystem>
 #include <new>
 
 #include "convert/Database.h"
 #include "convert/FileError.h"
 #include "convert/PapRecord.h"
 #include "convert/PriceList.h"
+#include "log/FileOps.h"
 #include "log/RunLog.h"
 #include "res/MessageBox.h"
 #include "res/Strings.h"
@@ -20,26 +17,6 @@ namespace {
 
 constexpr size_t kMaxFileDescription = 299;
 constexpr size_t kMaxDBDescription = 298;
-
-bool PathExists(const std::string& strPath) {
-    struct stat st {};
-    return stat(strPath.c_str(), &st) == 0;
-}
-
-bool CopyFileOver(const std::string& strFrom, const std::string& strTo) {
-    std::error_code ec;
-    return std::filesystem::copy_file(strFrom, strTo,
-                                      std::filesystem::copy_options::overwrite_existing, ec);
-}
-
-// The counterpart of resetting a file's attributes to normal: its owner may write it
-// again. The result is never looked at.
-void MakeWritable(const std::string& strPath) {
-    struct stat st {};
-    if (stat(strPath.c_str(), &st) == 0) chmod(strPath.c_str(), st.st_mode | S_IWUSR);
-}
-
-void RemoveFile(const std::string& strPath) { unlink(strPath.c_str()); }
 
 }  // namespace
 
@@ -91,8 +68,9 @@ bool CCutConverter::OpenPriceTable(const std::string& strInputPath, CDatabase& d
     try {
         database.OpenEx(ConnectionString(strFolder));
     } catch (const CDBException& e) {
-        Fail(FormatString("Cannot connect to dBase database, error description follows:\r\n\t%s\r\n",
-                          e.GetErrorMessage()));
+        Fail(
+            FormatString("Cannot connect to dBase database, error description follows:\r\n\t%s\r\n",
+                         e.GetErrorMessage()));
         return false;
     }
     rs.SetTable(strTable);
@@ -132,7 +110,8 @@ void CCutConverter::Convert(const std::string& strInputPath, const std::string& 
         file.Open(strOutputPath);
     } catch (const CFileException& e) {
         return Fail(FormatString("Cannot open output file \"%s\", error follows:\r\n\t%s\r\n",
-                                 strOutputPath, e.GetErrorMessage().substr(0, kMaxFileDescription)));
+                                 strOutputPath,
+                                 e.GetErrorMessage().substr(0, kMaxFileDescription)));
     }
     WriteProfileString(kSectionGeneral, kEntryOutputDir, m_strOutputDir);
     WritePriceList(file, strCutName, strInputPath, bNineteenTables, rs);
@@ -190,8 +169,9 @@ void CCutConverter::MakeNumberedBackup(const std::string& strPlainBackup,
         std::string strNumbered = strBase + std::to_string(n) + ".bak";
         if (PathExists(strNumbered)) continue;
         bool bCopied = CopyFileOver(strPlainBackup, strNumbered);
-        m_log.AppendLog(FormatString("Moving \"%s\" file to \"%s\": ", strPlainBackup, strNumbered) +
-                        (bCopied ? "success" : "failed") + ".\r\n");
+        m_log.AppendLog(
+            FormatString("Moving \"%s\" file to \"%s\": ", strPlainBackup, strNumbered) +
+            (bCopied ? "success" : "failed") + ".\r\n");
         if (bCopied) {
             MakeWritable(strPlainBackup);
             RemoveFile(strPlainBackup);

@@ -1,6 +1,47 @@
 #include "convert/Database.h"
 
+#include "convert/OdbcLibrary.h"
+
 namespace {
+
+template <typename FnPointer>
+FnPointer Bind(const char* pszName) {
+    return reinterpret_cast<FnPointer>(OdbcSymbol(EOdbcLibrary::driverManager, pszName));
+}
+
+// The driver manager's functions this layer calls, bound when the first connection is
+// opened. The names are the ANSI entry points on every platform.
+struct SDriverManager {
+    decltype(&::SQLGetDiagRec) GetDiagRec = Bind<decltype(&::SQLGetDiagRec)>("SQLGetDiagRec");
+    decltype(&::SQLAllocHandle) AllocHandle = Bind<decltype(&::SQLAllocHandle)>("SQLAllocHandle");
+    decltype(&::SQLSetEnvAttr) SetEnvAttr = Bind<decltype(&::SQLSetEnvAttr)>("SQLSetEnvAttr");
+    decltype(&::SQLSetConnectAttr) SetConnectAttr =
+        Bind<decltype(&::SQLSetConnectAttr)>("SQLSetConnectAttr");
+    decltype(&::SQLDriverConnect) DriverConnect =
+        Bind<decltype(&::SQLDriverConnect)>("SQLDriverConnect");
+    decltype(&::SQLDisconnect) Disconnect = Bind<decltype(&::SQLDisconnect)>("SQLDisconnect");
+    decltype(&::SQLFreeHandle) FreeHandle = Bind<decltype(&::SQLFreeHandle)>("SQLFreeHandle");
+    decltype(&::SQLSetStmtAttr) SetStmtAttr = Bind<decltype(&::SQLSetStmtAttr)>("SQLSetStmtAttr");
+    decltype(&::SQLExecDirect) ExecDirect = Bind<decltype(&::SQLExecDirect)>("SQLExecDirect");
+    decltype(&::SQLBindCol) BindCol = Bind<decltype(&::SQLBindCol)>("SQLBindCol");
+    decltype(&::SQLFetchScroll) FetchScroll = Bind<decltype(&::SQLFetchScroll)>("SQLFetchScroll");
+
+    bool Complete() const {
+        return GetDiagRec && AllocHandle && SetEnvAttr && SetConnectAttr && DriverConnect &&
+               Disconnect && FreeHandle && SetStmtAttr && ExecDirect && BindCol && FetchScroll;
+    }
+};
+
+const SDriverManager* LoadDriverManager() {
+    static const SDriverManager dm;
+    return dm.Complete() ? &dm : nullptr;
+}
+
+// Only reached with handles that exist, which a connection without the driver manager
+// never has.
+const SDriverManager& Dm() {
+    return *LoadDriverManager();
+}
 
 // Whether an ODBC call failed; a warning (SQL_SUCCESS_WITH_INFO) is success here.
 bool Failed(SQLRETURN nRet) {
@@ -34,13 +75,13 @@ void ThrowDBException(SQLSMALLINT nHandleType, SQLHANDLE hHandle) {
         SQLSMALLINT nLength = 0;
         std::vector<SQLCHAR> message(SQL_MAX_MESSAGE_LENGTH + 1);
         SQLRETURN nRet =
-            SQLGetDiagRec(nHandleType, hHandle, nRecord, szState, &nNative, message.data(),
-                          static_cast<SQLSMALLINT>(message.size()), &nLength);
+            Dm().GetDiagRec(nHandleType, hHandle, nRecord, szState, &nNative, message.data(),
+                            static_cast<SQLSMALLINT>(message.size()), &nLength);
         if (nRet == SQL_SUCCESS_WITH_INFO && nLength >= static_cast<SQLSMALLINT>(message.size())) {
             // The message was cut; ask again with room for all of it.
             message.resize(static_cast<size_t>(nLength) + 1);
-            nRet = SQLGetDiagRec(nHandleType, hHandle, nRecord, szState, &nNative, message.data(),
-                                 static_cast<SQLSMALLINT>(message.size()), &nLength);
+            nRet = Dm().GetDiagRec(nHandleType, hHandle, nRecord, szState, &nNative, message.data(),
+                                   static_cast<SQLSMALLINT>(message.size()), &nLength);
         }
         if (Failed(nRet)) break;
         std::string strMessage(reinterpret_cast<const char*>(message.data()));
@@ -56,27 +97,29 @@ CDatabase::~CDatabase() {
 
 void CDatabase::OpenEx(const std::string& strConnect) {
     Close();
-    if (Failed(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &m_hEnv))) {
+    if (!LoadDriverManager())
+        throw CDBException("The ODBC driver manager is not installed or cannot be loaded.\n");
+    if (Failed(Dm().AllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &m_hEnv))) {
         m_hEnv = SQL_NULL_HENV;
         throw CDBException("The ODBC driver manager could not allocate an environment.\n");
     }
     try {
-        SQLRETURN nRet = SQLSetEnvAttr(m_hEnv, SQL_ATTR_ODBC_VERSION,
-                                       reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
+        SQLRETURN nRet = Dm().SetEnvAttr(m_hEnv, SQL_ATTR_ODBC_VERSION,
+                                         reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
         if (Failed(nRet)) ThrowDBException(SQL_HANDLE_ENV, m_hEnv);
-        if (Failed(SQLAllocHandle(SQL_HANDLE_DBC, m_hEnv, &m_hDbc))) {
+        if (Failed(Dm().AllocHandle(SQL_HANDLE_DBC, m_hEnv, &m_hDbc))) {
             m_hDbc = SQL_NULL_HDBC;
             ThrowDBException(SQL_HANDLE_ENV, m_hEnv);
         }
         // Advisory: the tool never writes, so a driver that ignores this changes nothing.
-        SQLSetConnectAttr(m_hDbc, SQL_ATTR_ACCESS_MODE,
-                          reinterpret_cast<SQLPOINTER>(SQL_MODE_READ_ONLY), 0);
+        Dm().SetConnectAttr(m_hDbc, SQL_ATTR_ACCESS_MODE,
+                            reinterpret_cast<SQLPOINTER>(SQL_MODE_READ_ONLY), 0);
         std::string strIn = strConnect;
         SQLCHAR szOut[1024];
         SQLSMALLINT nOutLength = 0;
-        nRet = SQLDriverConnect(m_hDbc, nullptr, reinterpret_cast<SQLCHAR*>(strIn.data()),
-                                static_cast<SQLSMALLINT>(strIn.size()), szOut, sizeof szOut,
-                                &nOutLength, SQL_DRIVER_NOPROMPT);
+        nRet = Dm().DriverConnect(m_hDbc, nullptr, reinterpret_cast<SQLCHAR*>(strIn.data()),
+                                  static_cast<SQLSMALLINT>(strIn.size()), szOut, sizeof szOut,
+                                  &nOutLength, SQL_DRIVER_NOPROMPT);
         if (Failed(nRet)) ThrowDBException(SQL_HANDLE_DBC, m_hDbc);
         m_bConnected = true;
     } catch (...) {
@@ -87,13 +130,13 @@ void CDatabase::OpenEx(const std::string& strConnect) {
 
 void CDatabase::Close() {
     if (m_hDbc != SQL_NULL_HDBC) {
-        if (m_bConnected) SQLDisconnect(m_hDbc);
-        SQLFreeHandle(SQL_HANDLE_DBC, m_hDbc);
+        if (m_bConnected) Dm().Disconnect(m_hDbc);
+        Dm().FreeHandle(SQL_HANDLE_DBC, m_hDbc);
         m_hDbc = SQL_NULL_HDBC;
     }
     m_bConnected = false;
     if (m_hEnv != SQL_NULL_HENV) {
-        SQLFreeHandle(SQL_HANDLE_ENV, m_hEnv);
+        Dm().FreeHandle(SQL_HANDLE_ENV, m_hEnv);
         m_hEnv = SQL_NULL_HENV;
     }
 }
@@ -127,24 +170,24 @@ void CRecordset::Open() {
     DoFieldExchange(m_fields);
     m_indicators.assign(m_fields.Fields().size(), 0);
 
-    if (Failed(SQLAllocHandle(SQL_HANDLE_STMT, m_database.Handle(), &m_hStmt))) {
+    if (Failed(Dm().AllocHandle(SQL_HANDLE_STMT, m_database.Handle(), &m_hStmt))) {
         m_hStmt = SQL_NULL_HSTMT;
         ThrowDBException(SQL_HANDLE_DBC, m_database.Handle());
     }
     try {
         // A snapshot: a static, read-only cursor. A driver may substitute another cursor
         // type with a warning, which is fine as long as it can move to the first row.
-        SQLSetStmtAttr(m_hStmt, SQL_ATTR_CURSOR_TYPE,
-                       reinterpret_cast<SQLPOINTER>(SQL_CURSOR_STATIC), 0);
-        SQLSetStmtAttr(m_hStmt, SQL_ATTR_CONCURRENCY,
-                       reinterpret_cast<SQLPOINTER>(SQL_CONCUR_READ_ONLY), 0);
-        SQLRETURN nRet = SQLExecDirect(m_hStmt, reinterpret_cast<SQLCHAR*>(strSQL.data()),
-                                       static_cast<SQLINTEGER>(strSQL.size()));
+        Dm().SetStmtAttr(m_hStmt, SQL_ATTR_CURSOR_TYPE,
+                         reinterpret_cast<SQLPOINTER>(SQL_CURSOR_STATIC), 0);
+        Dm().SetStmtAttr(m_hStmt, SQL_ATTR_CONCURRENCY,
+                         reinterpret_cast<SQLPOINTER>(SQL_CONCUR_READ_ONLY), 0);
+        SQLRETURN nRet = Dm().ExecDirect(m_hStmt, reinterpret_cast<SQLCHAR*>(strSQL.data()),
+                                         static_cast<SQLINTEGER>(strSQL.size()));
         if (Failed(nRet)) ThrowDBException(SQL_HANDLE_STMT, m_hStmt);
         const auto& fields = m_fields.Fields();
         for (size_t i = 0; i < fields.size(); ++i) {
-            nRet = SQLBindCol(m_hStmt, static_cast<SQLUSMALLINT>(i + 1), SQL_C_DOUBLE,
-                              fields[i].pValue, sizeof(double), &m_indicators[i]);
+            nRet = Dm().BindCol(m_hStmt, static_cast<SQLUSMALLINT>(i + 1), SQL_C_DOUBLE,
+                                fields[i].pValue, sizeof(double), &m_indicators[i]);
             if (Failed(nRet)) ThrowDBException(SQL_HANDLE_STMT, m_hStmt);
         }
         Fetch(SQL_FETCH_NEXT);
@@ -157,7 +200,7 @@ void CRecordset::Open() {
 
 void CRecordset::Close() {
     if (m_hStmt != SQL_NULL_HSTMT) {
-        SQLFreeHandle(SQL_HANDLE_STMT, m_hStmt);
+        Dm().FreeHandle(SQL_HANDLE_STMT, m_hStmt);
         m_hStmt = SQL_NULL_HSTMT;
     }
     m_bEOF = true;
@@ -180,7 +223,7 @@ bool CRecordset::IsFieldNull(int nField) const {
 }
 
 void CRecordset::Fetch(SQLSMALLINT nOrientation) {
-    SQLRETURN nRet = SQLFetchScroll(m_hStmt, nOrientation, 0);
+    SQLRETURN nRet = Dm().FetchScroll(m_hStmt, nOrientation, 0);
     if (nRet == SQL_NO_DATA) {
         m_bEOF = true;
         return;

@@ -1,9 +1,13 @@
-// A small connection and record-set layer over the ODBC C API of the driver manager.
+// A small connection and record-set layer over the ODBC C API of the driver manager,
+// which is loaded when the first connection opens (see OdbcLibrary.h).
 // Every failure is thrown as a CDBException whose description is built from the
 // diagnostic records of the failing handle. Objects close what they hold when destroyed,
 // so a record set must be destroyed (or closed) before the database it runs on.
 #pragma once
 
+#ifdef _WIN32
+#include "res/Win32.h"  // the ODBC headers are written against the Windows types
+#endif
 #include <sql.h>
 #include <sqlext.h>
 

@@ -49,7 +49,8 @@ public:
     // The cause's description with the file name in place of %1.
     std::string GetErrorMessage() const override;
 
-    // The cause for an errno value (Windows: for a GetLastError code).
+    // The cause for a code from LastOsError(): an errno value on POSIX, a GetLastError
+    // code on Windows.
     static ECause OsErrorToCause(int nError);
 
     ECause m_cause;

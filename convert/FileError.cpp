@@ -1,8 +1,6 @@
 #include "convert/FileError.h"
 
-#include <unistd.h>
-#include <cerrno>
-
+#include "convert/OsError.h"
 #include "log/DenyWriteFile.h"
 
 namespace {
@@ -59,57 +57,15 @@ std::string CFileException::GetErrorMessage() const {
     return strText;
 }
 
-CFileException::ECause CFileException::OsErrorToCause(int nError) {
-    switch (nError) {
-        case 0:
-            return none;
-        case ENOENT:
-            return fileNotFound;
-        case ENOTDIR:
-        case ENAMETOOLONG:
-        case ELOOP:
-        case EINVAL:
-            return badPath;
-        case EMFILE:
-        case ENFILE:
-            return tooManyOpenFiles;
-        case EACCES:
-        case EPERM:
-        case EROFS:
-        case EISDIR:
-            return accessDenied;
-        case EBADF:
-            return invalidFile;
-        case EBUSY:
-        case ETXTBSY:
-        // OpenDenyWrite fails this way when another writer holds the file.
-        case EWOULDBLOCK:
-            return sharingViolation;
-        case ENOLCK:
-        case EDEADLK:
-            return lockViolation;
-        case ENOSPC:
-        case EDQUOT:
-        case EFBIG:
-            return diskFull;
-        case EIO:
-            return hardIO;
-        case ESPIPE:
-            return badSeek;
-        default:
-            return genericException;
-    }
-}
-
 COutputFile::~COutputFile() {
-    if (m_nFd >= 0) ::close(m_nFd);
+    if (m_nFd >= 0) CloseFile(m_nFd);
 }
 
 void COutputFile::Open(const std::string& strPath) {
     Close();
     m_strPath = strPath;
     m_nFd = OpenDenyWrite(strPath);
-    if (m_nFd < 0) throw CFileException(CFileException::OsErrorToCause(errno), strPath);
+    if (m_nFd < 0) throw CFileException(CFileException::OsErrorToCause(LastOsError()), strPath);
 }
 
 void COutputFile::Write(const std::string& strText) {
@@ -126,19 +82,12 @@ void COutputFile::Write(const std::string& strText) {
 
 void COutputFile::WriteAll(const char* pData, size_t nSize) {
     if (m_nFd < 0) throw CFileException(CFileException::diskFull, m_strPath);
-    while (nSize > 0) {
-        ssize_t nWritten = ::write(m_nFd, pData, nSize);
-        if (nWritten < 0 && errno == EINTR) continue;
-        if (nWritten <= 0) throw CFileException(CFileException::diskFull, m_strPath);
-        pData += nWritten;
-        nSize -= static_cast<size_t>(nWritten);
-    }
+    if (!WriteFully(m_nFd, pData, nSize)) throw CFileException(CFileException::diskFull, m_strPath);
 }
 
 void COutputFile::Close() {
     if (m_nFd < 0) return;
     int nFd = m_nFd;
     m_nFd = -1;
-    // No retry on EINTR: on Linux the descriptor is released either way.
-    if (::close(nFd) != 0) throw CFileException(CFileException::diskFull, m_strPath);
+    if (!CloseFile(nFd)) throw CFileException(CFileException::diskFull, m_strPath);
 }

@@ -1,5 +1,6 @@
 // The output file stream of a price list, whose every failure is a CFileException.
-// CFileException's descriptions and its errno mapping live in FileError.cpp.
+// CFileException's descriptions live in FileError.cpp, its mapping of system error
+// codes in OsError_<platform>.cpp.
 #pragma once
 
 #include <string>

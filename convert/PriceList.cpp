@@ -1,14 +1,14 @@
 #include "convert/PriceList.h"
 
-#include <sys/stat.h>
-
 #include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 
 #include "convert/FileError.h"
+#include "convert/LocalTime.h"
 #include "convert/PapRecord.h"
+#include "log/FileOps.h"
 
 namespace {
 
@@ -83,9 +83,9 @@ std::string RowLine(const STableKind& kind, int nRow, const CPapRecord& rs) {
 std::string CommentBlock(const std::string& strCutName, const std::string& strInputPath) {
     std::string strText = "; Price list for " + strCutName + " diamonds\n" + "; Generated from \"" +
                           strInputPath + "\" file\n";
-    struct stat st;
-    if (::stat(strInputPath.c_str(), &st) == 0)
-        strText += "; The original file's date was " + DateText(st.st_mtime) + "\n";
+    std::time_t nModified = 0;
+    if (FileModifiedTime(strInputPath, nModified))
+        strText += "; The original file's date was " + DateText(nModified) + "\n";
     return strText;
 }
 
@@ -108,7 +108,7 @@ std::string DateText(std::time_t nTime) {
                                             "May",       "June",     "July",     "August",
                                             "September", "October",  "November", "December"};
     std::tm tmLocal{};
-    if (::localtime_r(&nTime, &tmLocal) == nullptr) return "";
+    if (!ToLocalTime(nTime, tmLocal)) return "";
     char sz[64];
     std::snprintf(sz, sizeof sz, "%s %02d, %d", kMonths[tmLocal.tm_mon % 12], tmLocal.tm_mday,
                   tmLocal.tm_year + 1900);

@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "log/ExecutablePath.h"
+
 class CRunLog {
 public:
     // Appends ready-made text; adds no separator or line end of its own.
@@ -24,6 +26,3 @@ public:
 // The full path of "kestrix.log" in the running executable's folder, or empty when the
 // executable cannot be found.
 std::string LogFilePath();
-
-// The running executable's full path, or empty.
-std::string ExecutablePath();

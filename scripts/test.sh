@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds kestrix twice (plain, and with AddressSanitizer + UndefinedBehaviorSanitizer),
-# runs every test of both under a virtual X display, then fuzzes the driver briefly. The
-# Debian package of the plain build is installed, used and purged on this machine.
+# runs every test of both under a virtual X display, fuzzes the driver briefly, then
+# cross-builds the Windows programs and runs their tests under wine64. The Debian package
+# of the plain build is installed, used and purged on this machine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -40,4 +41,10 @@ for fuzzer in $(find build-fuzz -maxdepth 3 -type f -executable -name 'fuzz_*');
     "$fuzzer" -max_total_time="$FUZZ_SECONDS" -print_final_stats=0 "$corpus" 2>&1 | tail -n 3
     rm -rf "$corpus"
 done
+echo "== Windows build (MinGW-w64) and its tests under wine64"
+windows_start=$SECONDS
+JOBS=$JOBS bash scripts/build-windows.sh
+# -r: no key auto-repeat, so a key held by a test never closes the next window.
+xvfb-run -a -s "-screen 0 1600x1200x24 -r" ctest --preset windows -j "$JOBS"
+echo "Windows stage: $((SECONDS - windows_start)) s"
 echo "All test stages passed."

@@ -5,6 +5,8 @@
 #include <wx/textctrl.h>
 #include <wx/utils.h>
 
+#include <vector>
+
 #include "app/AboutBoxDlg.h"
 #include "app/OdbcEnvironment.h"
 #include "log/ErrorLogDlg.h"
@@ -14,6 +16,7 @@
 #include "ui/HelpPage.h"
 #include "ui/OutputDir.h"
 #include "ui/Settings.h"
+#include "ui/SystemMenu.h"
 #include "ui/WxMessageBox.h"
 #include "ui/WxText.h"
 
@@ -53,8 +56,10 @@ CCutSelectionDlg::CCutSelectionDlg(wxWindow* pParent, IFileChooser* pChooser, IM
 CCutSelectionDlg::~CCutSelectionDlg() = default;
 
 bool CCutSelectionDlg::InitialiseWindow(IOdbcInstaller& installer) {
-    // The About item needs no set-up here: GTK gives a dialog no system menu, so it is
-    // offered in the window's context menu, bound at construction.
+    // The About item goes into the system menu where there is one; GTK gives a dialog
+    // none, so there it is offered in the window's context menu, bound at construction.
+    std::string strAbout = LoadString(IDS_ABOUTBOX);
+    if (!strAbout.empty()) AppendToSystemMenu(*this, IDM_ABOUTBOX, ToWx(strAbout));
     SetIcons(AppIcons());
     if (!CheckOdbcEnvironment(installer, m_box, m_log)) {
         SetReturnCode(wxID_CANCEL);
@@ -149,6 +154,7 @@ void CCutSelectionDlg::OnBrowse(wxCommandEvent& event) {
 void CCutSelectionDlg::OnLoadCuts(wxCommandEvent&) {
     m_log.Clear();
     m_converter.m_bFailed = false;
+    if (!PathsFitProgramText()) return;
     UpdateData(true);
 
     bool bAny = false;
@@ -178,6 +184,21 @@ void CCutSelectionDlg::OnLoadCuts(wxCommandEvent&) {
     }
     m_box.MessageBox(LoadString(IDS_CONVERSION_DONE), MB_OK | MB_ICONINFORMATION);
     EndDialog(wxID_OK);
+}
+
+// A typed path the program's encoding cannot hold (on Windows: the ANSI code page) would
+// name no file at all; the user is told which, instead of a conversion that cannot
+// find its table.
+bool CCutSelectionDlg::PathsFitProgramText() {
+    std::vector<wxString> paths = {m_pOutputDir->GetValue()};
+    for (int i = 0; i < kCutCount; ++i)
+        if (m_pLoad[i]->GetValue()) paths.push_back(m_pFile[i]->GetValue());
+    for (const wxString& path : paths) {
+        if (FitsProgramText(path)) continue;
+        m_box.MessageBox(FormatString(kUnrepresentablePath, FromWx(path)), MB_OK | MB_ICONSTOP);
+        return false;
+    }
+    return true;
 }
 
 void CCutSelectionDlg::OnChangeOutputDir(wxCommandEvent&) {

@@ -72,6 +72,7 @@ private:
     void EndDialog(int nResult);
     void OnBrowse(wxCommandEvent& event);
     void OnLoadCuts(wxCommandEvent& event);
+    bool PathsFitProgramText();
     void OnChangeOutputDir(wxCommandEvent& event);
     void OnHelp(wxCommandEvent& event);
     void OnContextMenu(wxContextMenuEvent& event);

@@ -1,9 +1,5 @@
 #include "ui/CutTable.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <strings.h>
 
 #include <filesystem>
@@ -58,13 +54,4 @@ std::array<std::string, kCutCount> CutPathsFromChoice(const std::string& strChos
     // A table under another name is the user's Brilliant table, kept exactly as chosen.
     if (!bStandard) paths[0] = strChosen;
     return paths;
-}
-
-bool CanOpenForReading(const std::string& strPath) {
-    int fd = open(strPath.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
-    struct stat st {};
-    bool bOk = fstat(fd, &st) == 0 && !S_ISDIR(st.st_mode);
-    close(fd);
-    return bOk;
 }

@@ -6,6 +6,8 @@
 #include <array>
 #include <string>
 
+#include "log/FileOps.h"
+
 struct SCut {
     int nNameId;            // string-table id of the display name
     const char* pszTable;   // standard table name, lower case
@@ -18,13 +20,6 @@ inline constexpr int kCutCount = 4;
 // Brilliant, Pear, Marquise, Emerald: the order in which cuts are shown and converted.
 extern const SCut g_cuts[kCutCount];
 
-// The separator between folders on this platform.
-#ifdef _WIN32
-inline constexpr char kFolderSeparator = '\\';
-#else
-inline constexpr char kFolderSeparator = '/';
-#endif
-
 // `strPath` up to and including its last folder separator; empty when it has none.
 std::string FolderOf(const std::string& strPath);
 
@@ -33,7 +28,3 @@ std::string FolderOf(const std::string& strPath);
 // the Brilliant table, the other three get the standard names in its folder. A standard
 // name is spelt as the folder holds it ("RNDDAT.DBF") when only the letter case differs.
 std::array<std::string, kCutCount> CutPathsFromChoice(const std::string& strChosen);
-
-// Whether `strPath` names something that can be opened for reading now. A folder does
-// not count: it is never a price table.
-bool CanOpenForReading(const std::string& strPath);

@@ -29,6 +29,13 @@ inline constexpr size_t kPathValueBuffer = 260;
 // nothing expanded or trimmed: "C:\A\" gives "C:\A\\System", "" gives "\System".
 std::string CompanionSystemDir(uint32_t nType, const std::string& strData);
 
+// The platform's parts of the rule. The companion's System folder from its
+// registration, as a path this platform opens (on Windows from the registry, elsewhere
+// from the Wine prefix of $WINEPREFIX or ~/.wine); empty when it is not registered.
+std::string CompanionOutputDir();
+// The current directory, or empty.
+std::string CurrentDir();
+
 // Maps the Windows path `strWinPath` ("C:\...") to a Linux path through the drive links
 // in `strPrefix`/dosdevices. Empty when the path has no drive letter or the drive is not
 // linked.

@@ -1,18 +1,28 @@
-// Text between the program's byte strings and wxWidgets. File names and texts are UTF-8
-// on Linux; a string that is not (an old table path in the Windows code page) is shown
-// byte for byte rather than as nothing.
+// Text between the program's byte strings and wxWidgets' Unicode strings: the one edge
+// where the window's text meets file names, ODBC and the price-list header. The
+// program's strings are UTF-8 on Linux and in the ANSI code page on Windows, where they
+// reach the A-functions. One implementation per platform.
 #pragma once
 
 #include <string>
 
 #include <wx/string.h>
 
-inline wxString ToWx(const std::string& str) {
-    wxString wx = wxString::FromUTF8(str.data(), str.size());
-    return wx.empty() && !str.empty() ? wxString::From8BitData(str.data(), str.size()) : wx;
-}
+// Program text for the window. A string that is not valid in the program's encoding (an
+// old table path in another code page) is shown byte for byte rather than as nothing.
+wxString ToWx(const std::string& str);
 
-inline std::string FromWx(const wxString& wx) {
-    wxScopedCharBuffer buf = wx.utf8_str();
-    return std::string(buf.data(), buf.length());
-}
+// Window text for the program. Characters the program's encoding cannot hold come out as
+// "?"; check with FitsProgramText first where that matters.
+std::string FromWx(const wxString& wx);
+
+// Whether `wx` survives FromWx unchanged. Always true on Linux; on Windows false for
+// text the ANSI code page cannot represent (a path with such a name cannot be opened
+// by the program, so it must be refused with a clear message).
+bool FitsProgramText(const wxString& wx);
+
+// Told when a path from the window cannot be handed to the system (%s: the path, with
+// "?" for what cannot be represented).
+inline constexpr const char* kUnrepresentablePath =
+    "The path \"%s\" contains characters that this system's code page cannot represent, "
+    "so the file cannot be opened. Please rename the folder or file, or choose another one.";

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "convert/Database.h"
+#include "convert/OdbcLibrary.h"
 #include "log/RunLog.h"
 #include "res/MessageBox.h"
 #include "res/Strings.h"
@@ -76,5 +78,26 @@ TEST(CheckOdbcEnvironment, RegistersAndOnFailureShowsTheMessageAndLogsTheReason)
             strTrace += ");box(" + LoadString(c.nMessage) + "," + std::to_string(MB_ICONSTOP);
         EXPECT_EQ(platform.m_strTrace, strTrace);
         EXPECT_EQ(log.Text(), c.strLog);
+    }
+}
+
+// The real binding on a machine without a driver manager: message 118, and a connection
+// attempt is an ordinary database error rather than a crash.
+TEST(PlatformOdbcInstaller, WithoutTheDriverManagerShowsMessage118) {
+    SetOdbcLibraryFiles("kestrix-absent-odbc", "kestrix-absent-odbcinst");
+    CFakePlatform box({});
+    CRunLog log;
+    EXPECT_FALSE(CheckOdbcEnvironment(PlatformOdbcInstaller(), box, log));
+    EXPECT_EQ(box.m_strTrace,
+              ");box(" + LoadString(IDS_ODBC_NOT_INSTALLED) + "," + std::to_string(MB_ICONSTOP));
+    EXPECT_EQ(log.Text(), "ODBC is not installed, exiting...\n");
+
+    CDatabase database;
+    try {
+        database.OpenEx("DSN=zlmrt_conv");
+        FAIL() << "connected without a driver manager";
+    } catch (const CDBException& e) {
+        EXPECT_EQ(e.GetErrorMessage(),
+                  "The ODBC driver manager is not installed or cannot be loaded.\n");
     }
 }

@@ -1,18 +1,28 @@
 #include "tests/support/TempDir.h"
 
-#include <stdlib.h>
-
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <stdexcept>
 
+#include "log/FileOps.h"
+
 CTempDir::CTempDir() {
-    const char* pszBase = getenv("TMPDIR");
-    std::string strTemplate = std::string(pszBase && *pszBase ? pszBase : "/tmp") +
-                              "/kestrix-XXXXXX";
-    if (!mkdtemp(strTemplate.data())) throw std::runtime_error("mkdtemp failed");
-    m_strPath = strTemplate;
+    // A random name created exclusively: create_directory fails on an existing folder.
+    std::error_code ec;
+    std::filesystem::path base = std::filesystem::temp_directory_path(ec);
+    if (ec) base = "/tmp";
+    std::random_device random;
+    for (int nTry = 0; nTry < 100; ++nTry) {
+        std::string strName = "kestrix-" + std::to_string(random() % 1000000000u);
+        std::filesystem::path path = base / strName;
+        if (std::filesystem::create_directory(path, ec) && !ec) {
+            m_strPath = path.string();
+            return;
+        }
+    }
+    throw std::runtime_error("cannot create a temporary folder");
 }
 
 CTempDir::~CTempDir() {
@@ -26,7 +36,9 @@ CTempDir::~CTempDir() {
     std::filesystem::remove_all(m_strPath, ec);
 }
 
-std::string CTempDir::File(const std::string& strName) const { return m_strPath + "/" + strName; }
+std::string CTempDir::File(const std::string& strName) const {
+    return m_strPath + kFolderSeparator + strName;
+}
 
 std::string ReadFile(const std::string& strPath) {
     std::ifstream in(strPath, std::ios::binary);

@@ -6,14 +6,14 @@
 
 class CTempDir {
 public:
-    CTempDir();  // creates /tmp/kestrix-XXXXXX (or under $TMPDIR)
+    CTempDir();  // creates kestrix-<random> in the system's temporary folder
     ~CTempDir();
     CTempDir(const CTempDir&) = delete;
     CTempDir& operator=(const CTempDir&) = delete;
 
     // The folder, without a trailing slash.
     const std::string& Path() const { return m_strPath; }
-    // Path() + "/" + strName.
+    // Path() + the platform's folder separator + strName.
     std::string File(const std::string& strName) const;
 
 private:

@@ -1,10 +1,10 @@
 #include "log/DenyWriteFile.h"
 
-#include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
 
 int OpenDenyWrite(const std::string& strPath) {
     // Truncate only after the lock is ours, so that a file another writer holds keeps
@@ -22,4 +22,20 @@ int OpenDenyWrite(const std::string& strPath) {
         return -1;
     }
     return fd;
+}
+
+bool WriteFully(int fd, const char* pData, size_t nSize) {
+    while (nSize > 0) {
+        ssize_t nWritten = ::write(fd, pData, nSize);
+        if (nWritten < 0 && errno == EINTR) continue;
+        if (nWritten <= 0) return false;
+        pData += nWritten;
+        nSize -= static_cast<size_t>(nWritten);
+    }
+    return true;
+}
+
+// No retry on EINTR: on Linux the descriptor is released either way.
+bool CloseFile(int fd) {
+    return ::close(fd) == 0;
 }

@@ -1,0 +1,4 @@
+#include "app/ConsoleOutput.h"
+
+// POSIX streams have no text mode.
+void SetBinaryStdout() {}

@@ -1,0 +1,233 @@
+// The Windows build's own behaviour, run under Wine in CI: the registry locations, the
+// log beside the executable, the share mode, the system error codes and the ANSI edge.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "convert/FileError.h"
+#include "convert/OsError.h"
+#include "log/DenyWriteFile.h"
+#include "log/FileOps.h"
+#include "log/RunLog.h"
+#include "tests/support/TempDir.h"
+#include "ui/CutTable.h"
+#include "ui/OutputDir.h"
+#include "ui/Settings.h"
+#include "ui/WxText.h"
+
+#include "res/Win32.h"  // after the program's headers, to show the clashes are handled
+
+using namespace std::string_literals;
+
+namespace {
+
+const std::string kAppKey = "Software\\Software\\Tarvesk Software\\kestrix\\" + AppName();
+const char* const kCompanionKey =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Kovatrel.exe";
+
+bool ReadRegValue(HKEY hRoot, const std::string& strKey, const char* pszName, REGSAM view,
+                  DWORD& nType, std::string& strData) {
+    HKEY hKey = nullptr;
+    if (RegOpenKeyExA(hRoot, strKey.c_str(), 0, KEY_QUERY_VALUE | view, &hKey) != ERROR_SUCCESS)
+        return false;
+    char sz[1024];
+    DWORD nSize = sizeof sz;
+    bool bOk = RegQueryValueExA(hKey, pszName, nullptr, &nType, reinterpret_cast<BYTE*>(sz),
+                                &nSize) == ERROR_SUCCESS;
+    RegCloseKey(hKey);
+    if (bOk) strData.assign(sz, nSize);
+    return bOk;
+}
+
+void WriteCompanionPath(REGSAM view, DWORD nType, const std::string& strData) {
+    HKEY hKey = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kCompanionKey, 0, nullptr, 0,
+                              KEY_SET_VALUE | view, nullptr, &hKey, nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExA(hKey, "Path", 0, nType, reinterpret_cast<const BYTE*>(strData.data()),
+                   static_cast<DWORD>(strData.size()));
+    RegCloseKey(hKey);
+}
+
+void DeleteCompanionKeys() {
+    RegDeleteKeyExA(HKEY_LOCAL_MACHINE, kCompanionKey, KEY_WOW64_32KEY, 0);
+    RegDeleteKeyExA(HKEY_LOCAL_MACHINE, kCompanionKey, KEY_WOW64_64KEY, 0);
+}
+
+}  // namespace
+
+TEST(WindowsSettings, LiveAsStringsUnderTheApplicationsKey) {
+    RegDeleteTreeA(HKEY_CURRENT_USER, kAppKey.c_str());
+    EXPECT_EQ(GetProfileString(kSectionGeneral, kEntryInputDir), "");
+    WriteProfileString(kSectionGeneral, kEntryInputDir, "C:\\Prices\\M\xFCller\\");
+    WriteProfileString(kSectionGeneral, kEntryOutputDir, "");
+
+    DWORD nType = 0;
+    std::string strData;
+    ASSERT_TRUE(
+        ReadRegValue(HKEY_CURRENT_USER, kAppKey + "\\General", "InputDir", 0, nType, strData));
+    EXPECT_EQ(nType, static_cast<DWORD>(REG_SZ));
+    EXPECT_EQ(strData, "C:\\Prices\\M\xFCller\\\0"s);
+    EXPECT_EQ(GetProfileString(kSectionGeneral, kEntryInputDir), "C:\\Prices\\M\xFCller\\");
+    EXPECT_EQ(GetProfileString(kSectionGeneral, kEntryOutputDir), "");
+    RegDeleteTreeA(HKEY_CURRENT_USER, kAppKey.c_str());
+}
+
+TEST(WindowsCompanion, PathValueOfEveryStringTypeAndNothingTooLong) {
+    const std::string strLong(300, 'x');
+    struct SCase {
+        REGSAM view;
+        DWORD nType;
+        std::string strData;
+        std::string strExpected;
+    } cases[] = {
+        {KEY_WOW64_32KEY, REG_SZ, "C:\\Kovatrel\0"s, "C:\\Kovatrel\\System"},
+        {KEY_WOW64_32KEY, REG_EXPAND_SZ, "%ProgramFiles%\\K\\\0"s, "%ProgramFiles%\\K\\\\System"},
+        {KEY_WOW64_32KEY, REG_MULTI_SZ, "C:\\A\0C:\\B\0\0"s, "C:\\A\\System"},
+        {KEY_WOW64_32KEY, REG_DWORD, "\1\0\0\0"s, ""},
+        {KEY_WOW64_32KEY, REG_SZ, strLong + '\0', ""},
+        // A 64-bit installation is found as well.
+        {KEY_WOW64_64KEY, REG_SZ, "D:\\K64\0"s, "D:\\K64\\System"},
+    };
+    for (const SCase& c : cases) {
+        SCOPED_TRACE(c.strExpected);
+        DeleteCompanionKeys();
+        WriteCompanionPath(c.view, c.nType, c.strData);
+        EXPECT_EQ(CompanionOutputDir(), c.strExpected);
+    }
+    DeleteCompanionKeys();
+    EXPECT_EQ(CompanionOutputDir(), "");
+}
+
+TEST(WindowsRunLog, LogFileLiesBesideTheExecutable) {
+    std::string strExe = ExecutablePath();
+    ASSERT_NE(strExe.find('\\'), std::string::npos) << strExe;
+    EXPECT_EQ(LogFilePath(), strExe.substr(0, strExe.rfind('\\') + 1) + "kestrix.log");
+}
+
+TEST(WindowsCutTable, PathsAreCutAtBackslashes) {
+    using Rows = std::array<std::string, kCutCount>;
+    EXPECT_EQ(
+        CutPathsFromChoice("C:\\z\\PEARDAT.DBF"),
+        (Rows{"C:\\z\\rnddat.dbf", "C:\\z\\peardat.dbf", "C:\\z\\mqdat.dbf", "C:\\z\\emdat.dbf"}));
+    EXPECT_EQ(CutPathsFromChoice("C:\\Round 2024.DBF")[0], "C:\\Round 2024.DBF");
+    EXPECT_EQ(FolderOf("C:\\a/b\\c.dbf"), "C:\\a/b\\");
+}
+
+TEST(WindowsFiles, OutputIsSharedForReadingButNotForWriting) {
+    CTempDir dir;
+    std::string strPath = dir.File("TrvBrill.txt");
+    COutputFile file;
+    file.Open(strPath);
+    file.Write("a\nb\n");
+
+    HANDLE hReader = CreateFileA(strPath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                 nullptr, OPEN_EXISTING, 0, nullptr);
+    EXPECT_NE(hReader, INVALID_HANDLE_VALUE);
+    if (hReader != INVALID_HANDLE_VALUE) CloseHandle(hReader);
+    HANDLE hWriter = CreateFileA(strPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                 nullptr, OPEN_EXISTING, 0, nullptr);
+    EXPECT_EQ(hWriter, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+    if (hWriter != INVALID_HANDLE_VALUE) CloseHandle(hWriter);
+
+    COutputFile second;
+    try {
+        second.Open(strPath);
+        ADD_FAILURE() << "a held file was opened for writing twice";
+    } catch (const CFileException& e) {
+        EXPECT_EQ(e.GetErrorMessage(),
+                  "A sharing violation occurred while accessing " + strPath + ".");
+    }
+    file.Close();
+    EXPECT_EQ(ReadFile(strPath), "a\r\nb\r\n");
+}
+
+TEST(WindowsFiles, SystemErrorsMapToTheirCauses) {
+    const struct {
+        DWORD nError;
+        CFileException::ECause cause;
+    } cases[] = {
+        {ERROR_SUCCESS, CFileException::none},
+        {ERROR_FILE_NOT_FOUND, CFileException::fileNotFound},
+        {ERROR_PATH_NOT_FOUND, CFileException::badPath},
+        {ERROR_INVALID_NAME, CFileException::badPath},
+        {ERROR_TOO_MANY_OPEN_FILES, CFileException::tooManyOpenFiles},
+        {ERROR_ACCESS_DENIED, CFileException::accessDenied},
+        {ERROR_WRITE_PROTECT, CFileException::accessDenied},
+        {ERROR_INVALID_HANDLE, CFileException::invalidFile},
+        {ERROR_CURRENT_DIRECTORY, CFileException::removeCurrentDir},
+        {ERROR_CANNOT_MAKE, CFileException::directoryFull},
+        {ERROR_NEGATIVE_SEEK, CFileException::badSeek},
+        {ERROR_CRC, CFileException::hardIO},
+        {ERROR_SHARING_VIOLATION, CFileException::sharingViolation},
+        {ERROR_LOCK_VIOLATION, CFileException::lockViolation},
+        {ERROR_DISK_FULL, CFileException::diskFull},
+        {ERROR_HANDLE_DISK_FULL, CFileException::diskFull},
+        {ERROR_HANDLE_EOF, CFileException::endOfFile},
+        {ERROR_NOT_ENOUGH_MEMORY, CFileException::genericException},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(CFileException::OsErrorToCause(static_cast<int>(c.nError)), c.cause) << c.nError;
+
+    // And from a real failure: a folder that does not exist.
+    CTempDir dir;
+    COutputFile file;
+    try {
+        file.Open(dir.File("missing\\TrvEm.txt"));
+        ADD_FAILURE() << "opened a file in a missing folder";
+    } catch (const CFileException& e) {
+        EXPECT_EQ(e.m_cause, CFileException::badPath);
+    }
+}
+
+TEST(WindowsFiles, FileOperationsByAnsiPath) {
+    CTempDir dir;
+    std::string strFrom = dir.File("a.txt"), strTo = dir.File("b.txt");
+    WriteFile(strFrom, "price");
+    ASSERT_TRUE(PathExists(strFrom));
+    EXPECT_TRUE(CanOpenForReading(strFrom));
+    EXPECT_FALSE(CanOpenForReading(dir.Path()));  // a folder is never a table
+    SetFileAttributesA(strFrom.c_str(), FILE_ATTRIBUTE_READONLY);
+    EXPECT_TRUE(CopyFileOver(strFrom, strTo));
+    EXPECT_TRUE(CopyFileOver(strFrom, strTo));  // over an existing (read-only) copy
+    MakeWritable(strFrom);
+    MakeWritable(strTo);
+    RemoveFile(strFrom);
+    EXPECT_FALSE(PathExists(strFrom));
+    EXPECT_EQ(ReadFile(strTo), "price");
+
+    // 2001-09-09 01:46:40 UTC
+    HANDLE h =
+        CreateFileA(strTo.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    ULARGE_INTEGER t;
+    t.QuadPart = (1000000000ULL + 11644473600ULL) * 10000000ULL;
+    FILETIME ft = {t.LowPart, t.HighPart};
+    SetFileTime(h, nullptr, nullptr, &ft);
+    CloseHandle(h);
+    std::time_t nTime = 0;
+    ASSERT_TRUE(FileModifiedTime(strTo, nTime));
+    EXPECT_EQ(nTime, 1000000000);
+}
+
+// The window's strings are Unicode; the program's are in the ANSI code page. "ü" exists
+// in the Western code pages, so a folder "Müller" typed in the window must name the
+// same folder for the A-functions.
+TEST(WindowsAnsiEdge, PathFromTheWindowOpensAndUnrepresentableOnesAreRefused) {
+    if (GetACP() != 1252) GTEST_SKIP() << "needs the Western code page, not " << GetACP();
+    CTempDir dir;
+    wxString strFolder = ToWx(dir.Path()) + L"\\M\u00FCller";
+    ASSERT_TRUE(FitsProgramText(strFolder));
+    std::string strAnsi = FromWx(strFolder);
+    EXPECT_EQ(strAnsi, dir.Path() + "\\M\xFCller");
+    ASSERT_TRUE(CreateDirectoryW(strFolder.wc_str(), nullptr));
+    WriteFile(strAnsi + "\\rnddat.dbf", "table");
+    EXPECT_TRUE(CanOpenForReading(FromWx(strFolder + L"\\rnddat.dbf")));
+    EXPECT_EQ(ToWx(strAnsi), strFolder);
+
+    wxString strForeign = ToWx(dir.Path()) + L"\\\u4E2D\u6587";
+    EXPECT_FALSE(FitsProgramText(strForeign));
+    EXPECT_FALSE(FitsProgramText(L"\u0100"));  // no best-fit "A" either
+}

@@ -1,0 +1,123 @@
+#!/bin/sh
+# The Windows programs under Wine, reading the sample tables through Wine's odbc32, the
+# host's unixODBC and the Linux build's dBase driver.
+#   wine_e2e.sh convert KESTRIX_CONVERT_EXE STUB_SETUP_DLL LINUX_BUILD
+#       converts the four tables and compares the files with the Linux converter's, and
+#       standard output with kestrix.log byte for byte (no CR CR LF from text mode)
+#   wine_e2e.sh window KESTRIX_EXE STUB_SETUP_DLL LINUX_BUILD
+#       the window program under Xvfb: start-up dialog, OK, message 117
+# WINEPREFIX is given by CTest (a prefix inside the build folder).
+set -eu
+mode=$1 exe=$2 stub=$3 linux=$4
+wine=${KESTRIX_WINE:-wine64}
+driver=$linux/driver/libkestrixdbf.so
+samples=$linux/tests/convert/kestrix-samples
+linux_convert=$linux/app/kestrix-convert
+for f in "$driver" "$samples" "$linux_convert"; do
+    [ -x "$f" ] || [ -f "$f" ] || { echo "SKIP: no Linux build at $linux ($f)"; exit 77; }
+done
+if [ "$mode" = window ] && [ -z "${DISPLAY:-}" ]; then
+    exec timeout 200 xvfb-run -a -s "-screen 0 1280x1024x24 -r" "$0" "$@"
+fi
+
+tmp=$(mktemp -d)
+pid=
+cleanup() {
+    [ -n "$pid" ] && kill "$pid" 2>/dev/null
+    rm -rf "$tmp"
+}
+trap cleanup EXIT
+fail() {
+    echo "FAIL: $*" >&2
+    for f in "$tmp"/bin/kestrix.log "$tmp"/*.err; do
+        [ -f "$f" ] && { echo "--- $f" >&2; cat "$f" >&2; }
+    done
+    exit 1
+}
+
+# The host's unixODBC with our driver and the data source, in files of this test only;
+# set before Wine starts, since its odbc32 hands every call to the host's driver manager.
+mkdir -p "$tmp/odbc" "$tmp/home" "$tmp/tables" "$tmp/bin" "$tmp/linux" "$tmp/linuxbin" "$tmp/wine"
+cat > "$tmp/odbc/odbcinst.ini" <<INI
+[Microsoft dBase Driver (*.dbf)]
+Driver=$driver
+Setup=$driver
+INI
+printf '[zlmrt_conv]\nDriver=Microsoft dBase Driver (*.dbf)\n' > "$tmp/odbc.ini"
+export ODBCSYSINI="$tmp/odbc" ODBCINSTINI=odbcinst.ini ODBCINI="$tmp/odbc.ini"
+export HOME="$tmp/home" XDG_CONFIG_HOME="$tmp/home/.config"
+
+# Wine's installer registers a data source only for a driver known to its registry,
+# and loads the setup library named there: the stub accepts the start-up registration.
+key='HKLM\Software\ODBC\ODBCINST.INI\Microsoft dBase Driver (*.dbf)'
+stub_win=$("$wine" winepath -w "$stub" 2>/dev/null)
+for value in Driver Setup; do
+    "$wine" reg add "$key" /v $value /d "$stub_win" /f >/dev/null 2>&1 ||
+        fail "cannot register the stub setup library in the Wine registry"
+done
+"$samples" "$tmp/tables" >/dev/null
+cp "$exe" "$tmp/bin/"    # kestrix.log is written beside the executable
+
+if [ "$mode" = convert ]; then
+    # From the tables' folder with the bare name: the Linux driver cannot read a
+    # Windows-style DEFAULTDIR, and an empty one means the current folder.
+    cp "$linux_convert" "$tmp/linuxbin/"
+    (cd "$tmp/tables" && "$tmp/linuxbin/kestrix-convert" --output "$tmp/linux" rnddat.dbf) \
+        >/dev/null 2>"$tmp/linux.err" || fail "the Linux converter failed"
+    out_win=$("$wine" winepath -w "$tmp/wine" 2>/dev/null)
+    status=0
+    (cd "$tmp/tables" && "$wine" "$tmp/bin/$(basename "$exe")" --output "$out_win" rnddat.dbf) \
+        >"$tmp/stdout.log" 2>"$tmp/wine.err" || status=$?
+    [ "$status" -eq 0 ] || fail "kestrix-convert.exe exited with $status"
+    for f in TrvBrill.txt TrvPear.txt TrvMarq.txt TrvEm.txt; do
+        [ -s "$tmp/wine/$f" ] || fail "no $f from the Windows converter"
+        cmp "$tmp/linux/$f" "$tmp/wine/$f" || fail "$f differs from the Linux build's"
+    done
+    cmp "$tmp/stdout.log" "$tmp/bin/kestrix.log" ||
+        fail "standard output differs from kestrix.log (text-mode line ends?)"
+    grep -c "converted successfully" "$tmp/bin/kestrix.log" | grep -qx 4 ||
+        fail "the log does not name four converted files"
+    echo "four price lists under Wine equal the Linux build's"
+    exit 0
+fi
+
+# The window: Return takes the start-up dialog's preset "Rnddat.dbf" in the current
+# folder (Windows matches it to rnddat.dbf), Return presses the default OK, Return
+# closes message 117. Keys go to whichever window has the focus.
+wait_for_windows() {  # $1: how many visible windows of the program to wait for
+    i=0
+    while [ "$(xdotool search --onlyvisible --name '.' 2>/dev/null | wc -l)" -lt "$1" ]; do
+        i=$((i + 1))
+        [ $i -gt 120 ] && return 1
+        kill -0 "$pid" 2>/dev/null || return 1
+        sleep 0.5
+    done
+    sleep 2
+}
+(cd "$tmp/tables" && exec "$wine" "$tmp/bin/$(basename "$exe")") >"$tmp/window.err" 2>&1 &
+pid=$!
+wait_for_windows 1 || fail "no start-up dialog"
+xdotool key Return
+i=0
+until grep -q "TrvEm" "$tmp/bin/kestrix.log" 2>/dev/null; do
+    sleep 2
+    xdotool key Return    # OK in the main window (again, if the first went astray)
+    i=$((i + 1))
+    [ $i -gt 20 ] && fail "no conversion after OK"
+done
+sleep 2
+import -window root "${KESTRIX_ARTIFACTS:-$tmp}/kestrix-wine-done.png" 2>/dev/null || true
+xdotool key Return    # message 117
+i=0
+while kill -0 "$pid" 2>/dev/null; do
+    i=$((i + 1))
+    [ $i -gt 40 ] && fail "kestrix.exe still running after message 117"
+    sleep 0.5
+done
+pid=
+for f in TrvBrill.txt TrvPear.txt TrvMarq.txt TrvEm.txt; do
+    [ -s "$tmp/tables/$f" ] || fail "no $f from the window program"
+done
+grep -c "converted successfully" "$tmp/bin/kestrix.log" | grep -qx 4 ||
+    fail "the window program's log does not name four converted files"
+echo "the window program converted the four tables under Wine and closed after message 117"

@@ -1,0 +1,5 @@
+#include "ui/SystemMenu.h"
+
+bool AppendToSystemMenu(wxTopLevelWindow&, int, const wxString&) {
+    return false;
+}
