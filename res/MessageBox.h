@@ -2,6 +2,8 @@
 // boxes, the headless converter from its command line, and tests from a script.
 #pragma once
 
+#include "res/WinMacros.h"  // before the names Windows defines as macros
+
 #include <string>
 
 // Buttons and icons, combined with |. The values are the platform's message-box flags so

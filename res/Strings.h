@@ -1,6 +1,8 @@
 // The program's string table: every text the user reads, keyed by its resource number.
 #pragma once
 
+#include "res/WinMacros.h"  // before the names Windows defines as macros
+
 #include <string>
 
 enum EStringId {

@@ -4,6 +4,8 @@
 // "<config dir>/Tarvesk Software/kestrix/<application name>.ini".
 #pragma once
 
+#include "res/WinMacros.h"  // before the names Windows defines as macros
+
 #include <string>
 
 // The executable's file name without folder and extension ("kestrix" as delivered):

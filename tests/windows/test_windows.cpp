@@ -1,6 +1,9 @@
 // The Windows build's own behaviour, run under Wine in CI: the registry locations, the
 // log beside the executable, the share mode, the system error codes and the ANSI edge.
 #include <gtest/gtest.h>
+#include <wx/app.h>
+#include <wx/dialog.h>
+#include <wx/init.h>
 
 #include <string>
 #include <vector>
@@ -10,10 +13,12 @@
 #include "log/DenyWriteFile.h"
 #include "log/FileOps.h"
 #include "log/RunLog.h"
+#include "res/Strings.h"
 #include "tests/support/TempDir.h"
 #include "ui/CutTable.h"
 #include "ui/OutputDir.h"
 #include "ui/Settings.h"
+#include "ui/SystemMenu.h"
 #include "ui/WxText.h"
 
 #include "res/Win32.h"  // after the program's headers, to show the clashes are handled
@@ -230,4 +235,42 @@ TEST(WindowsAnsiEdge, PathFromTheWindowOpensAndUnrepresentableOnesAreRefused) {
     wxString strForeign = ToWx(dir.Path()) + L"\\\u4E2D\u6587";
     EXPECT_FALSE(FitsProgramText(strForeign));
     EXPECT_FALSE(FitsProgramText(L"\u0100"));  // no best-fit "A" either
+}
+
+// The About item in the real system menu: a separator and string 101 at its end, and
+// choosing it reaches the window as its menu command.
+TEST(WindowsSystemMenu, AboutItemIsAppendedAndItsCommandArrives) {
+    if (!getenv("DISPLAY")) GTEST_SKIP() << "needs a display for Wine's windows";
+    char szArg0[] = "test_windows";
+    char* argv[] = {szArg0, nullptr};
+    int argc = 1;
+    wxApp::SetInstance(new wxApp);
+    ASSERT_TRUE(wxEntryStart(argc, argv));
+    {
+        constexpr int kId = 0x0010;
+        wxDialog dlg(nullptr, wxID_ANY, "KESTRIX", wxDefaultPosition, wxDefaultSize,
+                     wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX);
+        bool bAbout = false;
+        dlg.Bind(
+            wxEVT_MENU, [&](wxCommandEvent&) { bAbout = true; }, kId);
+        ASSERT_TRUE(AppendToSystemMenu(dlg, kId, ToWx(LoadString(IDS_ABOUTBOX))));
+
+        HWND hWnd = static_cast<HWND>(dlg.GetHWND());
+        HMENU hMenu = GetSystemMenu(hWnd, FALSE);
+        int nItems = GetMenuItemCount(hMenu);
+        ASSERT_GE(nItems, 2);
+        EXPECT_EQ(GetMenuItemID(hMenu, nItems - 1), static_cast<UINT>(kId));
+        char szText[128] = {};
+        GetMenuStringA(hMenu, static_cast<UINT>(nItems - 1), szText, sizeof szText, MF_BYPOSITION);
+        EXPECT_EQ(szText, LoadString(IDS_ABOUTBOX));
+        MENUITEMINFOA info = {};
+        info.cbSize = sizeof info;
+        info.fMask = MIIM_FTYPE;
+        ASSERT_TRUE(GetMenuItemInfoA(hMenu, static_cast<UINT>(nItems - 2), TRUE, &info));
+        EXPECT_TRUE(info.fType & MFT_SEPARATOR);
+
+        SendMessageA(hWnd, WM_SYSCOMMAND, kId, 0);
+        EXPECT_TRUE(bAbout);
+    }
+    wxEntryCleanup();
 }

@@ -81,33 +81,55 @@ if [ "$mode" = convert ]; then
     exit 0
 fi
 
-# The window: Return takes the start-up dialog's preset "Rnddat.dbf" in the current
-# folder (Windows matches it to rnddat.dbf), Return presses the default OK, Return
-# closes message 117. Keys go to whichever window has the focus.
-wait_for_windows() {  # $1: how many visible windows of the program to wait for
+# The window. The start-up dialog opens in the remembered input folder with "Rnddat.dbf"
+# preset (Windows matches it to rnddat.dbf): Return takes it, Return presses the default
+# OK, Return closes message 117. There is no window manager: each key goes to the window
+# given the focus first, by its exact title.
+# Settings of earlier runs in this prefix are dropped: no remembered output folder, so
+# the price lists go to the current folder.
+settings='HKCU\Software\Software\Tarvesk Software\kestrix\kestrix'
+"$wine" reg delete "$settings" /f >/dev/null 2>&1 || true
+"$wine" reg add "$settings\General" \
+    /v InputDir /d "$("$wine" winepath -w "$tmp/tables")\\" /f >/dev/null 2>&1 ||
+    fail "cannot remember the input folder in the Wine registry"
+# The rows hold Windows paths, so the connection's DEFAULTDIR is "Z:\...\tables\". The
+# Linux driver takes it as a Linux path relative to the current folder: a link of that
+# name there carries it over to the real folder.
+ln -s "$tmp/tables" "$tmp/tables/$("$wine" winepath -w "$tmp/tables")\\"
+
+window_named() {  # prints the id of the visible window titled exactly $1
+    for w in $(xdotool search --onlyvisible --name '.' 2>/dev/null); do
+        [ "$(xdotool getwindowname "$w" 2>/dev/null)" = "$1" ] && { echo "$w"; return 0; }
+    done
+    return 1
+}
+press_return_in() {  # waits up to 60 s for window $1, then sends it Return
     i=0
-    while [ "$(xdotool search --onlyvisible --name '.' 2>/dev/null | wc -l)" -lt "$1" ]; do
+    until w=$(window_named "$1"); do
         i=$((i + 1))
         [ $i -gt 120 ] && return 1
         kill -0 "$pid" 2>/dev/null || return 1
         sleep 0.5
     done
-    sleep 2
+    sleep 1
+    xdotool windowfocus --sync "$w" 2>/dev/null || true
+    xdotool key Return
 }
 (cd "$tmp/tables" && exec "$wine" "$tmp/bin/$(basename "$exe")") >"$tmp/window.err" 2>&1 &
 pid=$!
-wait_for_windows 1 || fail "no start-up dialog"
-xdotool key Return
+press_return_in "Select DBF file with Zelmarot data" || fail "no start-up dialog"
+press_return_in "KESTRIX" || fail "no main window"
 i=0
-until grep -q "TrvEm" "$tmp/bin/kestrix.log" 2>/dev/null; do
-    sleep 2
-    xdotool key Return    # OK in the main window (again, if the first went astray)
+until window_named kestrix >/dev/null; do
     i=$((i + 1))
-    [ $i -gt 20 ] && fail "no conversion after OK"
+    [ $i -gt 120 ] && fail "no closing message after OK"
+    sleep 0.5
 done
-sleep 2
+sleep 1
 import -window root "${KESTRIX_ARTIFACTS:-$tmp}/kestrix-wine-done.png" 2>/dev/null || true
-xdotool key Return    # message 117
+grep -q "File was converted successfully" "$tmp/bin/kestrix.log" 2>/dev/null ||
+    fail "the closing message is not message 117"
+press_return_in kestrix || fail "message 117 went away"
 i=0
 while kill -0 "$pid" 2>/dev/null; do
     i=$((i + 1))
