@@ -1,5 +1,6 @@
 # Packages built from the normal build with CPack: `cpack -G DEB` in the build folder
-# gives the Debian package (scripts/build-deb.sh does that and runs lintian on it).
+# gives the Debian package (scripts/build-deb.sh does that and runs lintian on it), and
+# `cpack -G NSIS` in the Windows build folder the setup program.
 
 set(CPACK_PACKAGE_NAME kestrix)
 set(CPACK_PACKAGE_VENDOR "Tarvesk Software")
@@ -58,6 +59,17 @@ if(UNIX AND NOT APPLE)
             DESTINATION ${doc})
     install(FILES ${PROJECT_BINARY_DIR}/deb/kestrix.1.gz ${PROJECT_BINARY_DIR}/deb/kestrix-convert.1.gz
             DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+endif()
+
+if(WIN32)
+    set(CPACK_PACKAGE_INSTALL_REGISTRY_KEY kestrix)
+    set(CPACK_PACKAGE_EXECUTABLES kestrix kestrix)
+    set(CPACK_NSIS_MUI_ICON ${PROJECT_SOURCE_DIR}/res/icons/kestrix.ico)
+    set(CPACK_NSIS_MUI_UNIICON ${PROJECT_SOURCE_DIR}/res/icons/kestrix.ico)
+    set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/res/copyright.txt)
+    # Texts with quotes and backslashes for the NSIS script are set at packaging time,
+    # where CPack reads them without another round of escaping.
+    set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_SOURCE_DIR}/cmake/CPackNsis.cmake)
 endif()
 
 include(CPack)

@@ -11,7 +11,7 @@ PACKAGES=(
     clang libclang-rt-14-dev
     python3 python3-pyodbc
     xvfb xauth xdotool x11-apps imagemagick
-    file lintian
+    file lintian nsis
 )
 
 missing=()

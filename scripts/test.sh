@@ -46,5 +46,7 @@ windows_start=$SECONDS
 JOBS=$JOBS bash scripts/build-windows.sh
 # -r: no key auto-repeat, so a key held by a test never closes the next window.
 xvfb-run -a -s "-screen 0 1600x1200x24 -r" ctest --preset windows -j "$JOBS"
+echo "-- the Windows setup program: silent install, convert, silent uninstall under wine64"
+bash scripts/check-nsis.sh build-windows build
 echo "Windows stage: $((SECONDS - windows_start)) s"
 echo "All test stages passed."
