@@ -14,6 +14,7 @@ PACKAGES=(
     php-cli php-odbc libdbd-odbc-perl
     xvfb xauth xdotool x11-apps imagemagick
     strace util-linux
+    file lintian nsis
 )
 
 missing=()

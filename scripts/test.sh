@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds kestrix twice (plain, and with AddressSanitizer + UndefinedBehaviorSanitizer),
 # runs every test of both under a virtual X display, fuzzes the driver briefly, then
-# cross-builds the Windows programs and runs their tests under wine64.
+# cross-builds the Windows programs and runs their tests under wine64. The Debian package
+# of the plain build is installed, used and purged on this machine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -20,6 +21,9 @@ echo "== plain build"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j "$JOBS"
 run_tests build
+
+echo "== Debian package: build, lintian, install, convert, purge"
+bash scripts/check-deb.sh build
 
 echo "== sanitizer build"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKESTRIX_SANITIZE=ON
@@ -48,5 +52,7 @@ windows_start=$SECONDS
 JOBS=$JOBS bash scripts/build-windows.sh
 # -r: no key auto-repeat, so a key held by a test never closes the next window.
 xvfb-run -a -s "-screen 0 1600x1200x24 -r" ctest --preset windows -j "$JOBS"
+echo "-- the Windows setup program: silent install, convert, silent uninstall under wine64"
+bash scripts/check-nsis.sh build-windows build
 echo "Windows stage: $((SECONDS - windows_start)) s"
 echo "All test stages passed."

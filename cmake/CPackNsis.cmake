@@ -1,0 +1,22 @@
+# Read by cpack for every generator; sets up the Windows setup program (NSIS).
+if(NOT CPACK_GENERATOR STREQUAL "NSIS")
+    return()
+endif()
+
+set(CPACK_NSIS_PACKAGE_NAME "kestrix")
+set(CPACK_NSIS_DISPLAY_NAME "kestrix")
+set(CPACK_NSIS_INSTALL_ROOT "$PROGRAMFILES64")
+set(CPACK_PACKAGE_INSTALL_DIRECTORY "Tarvesk Software\\kestrix")
+set(CPACK_NSIS_INSTALLED_ICON_NAME "bin\\kestrix.exe")
+# A 64-bit installer: the 64-bit-only Wine of our CI cannot run the default 32-bit one,
+# and a 64-bit one writes Program Files and the registry without redirection.
+# CPack's uninstaller removes the program's folder but not the vendor folder above it,
+# nor the vendor's empty registry key: both go when nothing else of ours is left there.
+set(CPACK_NSIS_DEFINES "  Target amd64-unicode
+
+Function un.onUninstSuccess
+  RMDir \"$PROGRAMFILES64\\Tarvesk Software\"
+  DeleteRegKey /ifempty SHCTX \"Software\\Tarvesk Software\"
+FunctionEnd")
+# The programs write their run log beside the executable when the folder lets them.
+set(CPACK_NSIS_EXTRA_UNINSTALL_COMMANDS "  Delete \"$INSTDIR\\bin\\kestrix.log\"")
