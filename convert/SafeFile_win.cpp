@@ -38,24 +38,29 @@ bool FolderExists(const std::string& strPath) {
     return nAttributes != INVALID_FILE_ATTRIBUTES && (nAttributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-// A folder handle cannot be locked, so a hidden lock file is; it is left in place, where
-// it does no harm and is reused by the next run.
+// A folder handle cannot be locked, so a lock file is: opened with no sharing, so that a
+// second run cannot open it until the first closes it, and deleted by the system when
+// closed, even when the process dies, so the user's folder keeps nothing of it.
 CFolderLock::CFolderLock(const std::string& strFolder) {
     std::string strLock = (strFolder.empty() ? "." : strFolder) + "\\kestrix.lock";
-    m_handle = Stored(CreateFileA(strLock.c_str(), GENERIC_READ | GENERIC_WRITE,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                  OPEN_ALWAYS, FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_OPEN_REPARSE_POINT,
-                                  nullptr));
-    if (m_handle < 0) return;
-    OVERLAPPED overlapped = {};
-    if (!LockFileEx(Handle(m_handle), LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &overlapped)) {
-        CloseHandle(Handle(m_handle));
-        m_handle = -1;
+    // A lock file that is being deleted answers "access denied" for a moment; a folder we
+    // may not write answers it for good, and the run then goes on unlocked.
+    for (int nDenied = 0;;) {
+        m_handle = Stored(CreateFileA(strLock.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                      OPEN_ALWAYS,
+                                      FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE |
+                                          FILE_FLAG_OPEN_REPARSE_POINT,
+                                      nullptr));
+        if (m_handle >= 0) return;
+        DWORD nError = GetLastError();
+        if (nError != ERROR_SHARING_VIOLATION && (nError != ERROR_ACCESS_DENIED || ++nDenied > 40))
+            return;
+        Sleep(50);
     }
 }
 
 CFolderLock::~CFolderLock() {
-    if (m_handle >= 0) CloseHandle(Handle(m_handle));  // releases the lock
+    if (m_handle >= 0) CloseHandle(Handle(m_handle));  // releases and deletes the lock file
 }
 
 CReplacement::~CReplacement() {
