@@ -13,13 +13,26 @@ using namespace kdbf;
 
 namespace {
 
+SqlEngine& EngineOf(const Statement& stmt) {
+    Connection& dbc = *stmt.dbc;
+    if (!dbc.sql) dbc.sql = std::make_unique<SqlEngine>(dbc.folder, dbc.table_options);
+    return *dbc.sql;
+}
+
 // The result of `text` over the connection's folder, positioned before its first row.
-std::unique_ptr<ResultSet> OpenQuery(const Statement& stmt, const std::string& text) {
+// A plain column list of one table is read directly, the way it always was, and at the
+// reader's own speed; every other statement goes through the SQL engine. `all_params`:
+// every marker must have a bound parameter (when executing, not when describing).
+std::unique_ptr<ResultSet> OpenQuery(const Statement& stmt, const std::string& text,
+                                     bool all_params) {
+    const bool forward_only = stmt.cursor_type == SQL_CURSOR_FORWARD_ONLY;
     SelectQuery query;
     try {
         query = ParseSelect(text);
-    } catch (const SyntaxError& e) {
+    } catch (const ReadOnlyError& e) {
         throw OdbcError("42000", e.what());
+    } catch (const SyntaxError&) {
+        return MakeSqlResult(EngineOf(stmt), text, stmt.params, all_params, forward_only);
     }
     const std::string& folder = stmt.dbc->folder;
     std::optional<std::string> path = FindTableFile(folder, query.table);
@@ -32,14 +45,13 @@ std::unique_ptr<ResultSet> OpenQuery(const Statement& stmt, const std::string& t
     } catch (const DbfError& e) {
         throw OdbcError("HY000", e.what());
     }
-    return MakeTableResult(std::move(table), query, query.table,
-                           stmt.cursor_type == SQL_CURSOR_FORWARD_ONLY);
+    return MakeTableResult(std::move(table), query, query.table, forward_only);
 }
 
 void Execute(Statement& stmt, const std::string& text) {
     CloseCursor(stmt);
     stmt.described.reset();
-    stmt.result = OpenQuery(stmt, text);
+    stmt.result = OpenQuery(stmt, text, true);
     stmt.bindings.resize(std::max(stmt.bindings.size(), stmt.result->Columns().size()));
 }
 
@@ -49,7 +61,7 @@ void Execute(Statement& stmt, const std::string& text) {
 const std::vector<ColumnInfo>* ResultColumns(Statement& stmt) {
     if (stmt.result) return &stmt.result->Columns();
     if (!stmt.has_prepared) return nullptr;
-    if (!stmt.described) stmt.described = OpenQuery(stmt, stmt.prepared);
+    if (!stmt.described) stmt.described = OpenQuery(stmt, stmt.prepared, false);
     return &stmt.described->Columns();
 }
 
@@ -126,7 +138,8 @@ std::variant<std::string, SQLLEN> ColumnAttribute(const ColumnInfo& column, SQLU
 }
 
 SQLRETURN ExecDirect(Statement& stmt, const std::string& text) {
-    stmt.has_prepared = false;  // a direct execution replaces a prepared statement
+    stmt.has_prepared = false;
+    stmt.param_count = 0;  // a direct execution replaces a prepared statement
     Execute(stmt, text);
     return SQL_SUCCESS;
 }
@@ -136,10 +149,13 @@ SQLRETURN Prepare(Statement& stmt, std::string text) {
     stmt.has_prepared = false;
     stmt.described.reset();
     stmt.prepared = std::move(text);
+    stmt.param_count = 0;
     try {
         ParseSelect(stmt.prepared);  // syntax errors belong to the prepare
-    } catch (const SyntaxError& e) {
+    } catch (const ReadOnlyError& e) {
         throw OdbcError("42000", e.what());
+    } catch (const SyntaxError&) {
+        stmt.param_count = CountSqlParams(EngineOf(stmt), stmt.prepared);
     }
     stmt.has_prepared = true;
     return SQL_SUCCESS;
@@ -215,8 +231,37 @@ SQLRETURN SQL_API SQLExecute(SQLHSTMT handle) {
 }
 
 SQLRETURN SQL_API SQLNumParams(SQLHSTMT handle, SQLSMALLINT* count) {
-    return Guard<Statement>(handle, HandleKind::kStmt, [&](Statement&) -> SQLRETURN {
-        if (count != nullptr) *count = 0;
+    return Guard<Statement>(handle, HandleKind::kStmt, [&](Statement& stmt) -> SQLRETURN {
+        if (count != nullptr) *count = static_cast<SQLSMALLINT>(stmt.param_count);
+        return SQL_SUCCESS;
+    });
+}
+
+// SQLite's parameters have no type: any value is taken, text most generally, and
+// compared by the column's affinity.
+SQLRETURN SQL_API SQLDescribeParam(SQLHSTMT handle, SQLUSMALLINT number, SQLSMALLINT* type,
+                                   SQLULEN* size, SQLSMALLINT* decimals, SQLSMALLINT* nullable) {
+    return Guard<Statement>(handle, HandleKind::kStmt, [&](Statement& stmt) -> SQLRETURN {
+        if (number < 1 || number > stmt.param_count)
+            throw OdbcError("07009", "Invalid descriptor index " + std::to_string(number));
+        if (type != nullptr) *type = SQL_VARCHAR;
+        if (size != nullptr) *size = 255;
+        if (decimals != nullptr) *decimals = 0;
+        if (nullable != nullptr) *nullable = SQL_NULLABLE;
+        return SQL_SUCCESS;
+    });
+}
+
+// Parameters are read when the statement runs, from where they are bound.
+SQLRETURN SQL_API SQLBindParameter(SQLHSTMT handle, SQLUSMALLINT number, SQLSMALLINT direction,
+                                   SQLSMALLINT c_type, SQLSMALLINT sql_type, SQLULEN, SQLSMALLINT,
+                                   SQLPOINTER value, SQLLEN buffer_length, SQLLEN* indicator) {
+    return Guard<Statement>(handle, HandleKind::kStmt, [&](Statement& stmt) -> SQLRETURN {
+        if (number < 1) throw OdbcError("07009", "Invalid descriptor index 0");
+        if (direction != SQL_PARAM_INPUT)
+            throw OdbcError("HY105", "Invalid parameter type: only input parameters are taken");
+        if (stmt.params.size() < number) stmt.params.resize(number);
+        stmt.params[number - 1] = SqlParam{c_type, sql_type, value, buffer_length, indicator};
         return SQL_SUCCESS;
     });
 }
@@ -301,6 +346,7 @@ SQLRETURN SQL_API SQLFreeStmt(SQLHSTMT handle, SQLUSMALLINT option) {
                 stmt.bindings.assign(stmt.bindings.size(), std::nullopt);
                 break;
             case SQL_RESET_PARAMS:
+                stmt.params.clear();
                 break;
             default:
                 throw OdbcError("HY092", "Invalid option " + std::to_string(option));

@@ -15,6 +15,7 @@
 
 #include "driver/Diagnostics.h"
 #include "driver/ResultSet.h"
+#include "driver/SqlEngine.h"
 
 namespace kdbf {
 
@@ -45,6 +46,9 @@ struct Connection : Handle {
     SQLUINTEGER autocommit = SQL_AUTOCOMMIT_ON;
     SQLUINTEGER login_timeout = 0;
     std::vector<Statement*> statements;
+    // The SQL engine over the folder's tables, made by the first statement that is not
+    // a plain column list; dropped at disconnect, after the statements.
+    std::unique_ptr<SqlEngine> sql;
 };
 
 // A column bound with SQLBindCol.
@@ -81,6 +85,8 @@ struct Statement : Handle {
     bool getdata_done = false;
 
     std::vector<std::optional<Binding>> bindings;  // index = column number - 1
+    SqlParams params;                               // index = parameter number - 1
+    int param_count = 0;                            // markers of the prepared statement
 };
 
 template <class T>

@@ -373,8 +373,9 @@ TEST_F(DriverTest, FailedStatementsNameWhatFailedUntilTheNextCall) {
                                       "'peardat.dbf' in folder '" + m_data.Path() + "/'"},
         {"SELECT [rnddat].[F1],[rnddat].[FC]  FROM [rnddat]",
          "42S22: " + kTag + "Column 'FC' not found in table 'rnddat' (file '" + strTable + "')"},
-        {"SELECT F1 FROM rnddat ORDER BY F1",
-         "42000: " + kTag + "Syntax error, unexpected text near 'ORDER BY F1'"},
+        {"SELECT F1 FROMM rnddat ORDER BY F1",
+         "42000: " + kTag +
+             "Syntax error near \"rnddat\" in 'SELECT F1 FROMM rnddat ORDER BY F1'"},
         {ProgramQuery("cutdat"), "HY000: " + kTag + "File '" + strCut +
                                      "' is not a readable dBase table: the file holds 700 bytes, "
                                      "but its 3 records need 784"},
