@@ -13,18 +13,12 @@ using namespace kdbf;
 
 namespace {
 
-SqlEngine& EngineOf(const Statement& stmt) {
-    Connection& dbc = *stmt.dbc;
-    if (!dbc.sql) dbc.sql = std::make_unique<SqlEngine>(dbc.folder, dbc.table_options);
-    return *dbc.sql;
-}
-
 // The result of `text` over the connection's folder, positioned before its first row.
 // A plain column list of one table is read directly, the way it always was, and at the
 // reader's own speed; every other statement goes through the SQL engine. `all_params`:
 // every marker must have a bound parameter (when executing, not when describing).
 std::unique_ptr<ResultSet> OpenQuery(const Statement& stmt, const std::string& text,
-                                     bool all_params) {
+                                     const SqlParams& params, bool all_params) {
     const bool forward_only = stmt.cursor_type == SQL_CURSOR_FORWARD_ONLY;
     SelectQuery query;
     try {
@@ -32,7 +26,7 @@ std::unique_ptr<ResultSet> OpenQuery(const Statement& stmt, const std::string& t
     } catch (const ReadOnlyError& e) {
         throw OdbcError("42000", e.what());
     } catch (const SyntaxError&) {
-        return MakeSqlResult(EngineOf(stmt), text, stmt.params, all_params, forward_only);
+        return MakeSqlResult(EngineOf(*stmt.dbc), text, params, all_params, forward_only);
     }
     const std::string& folder = stmt.dbc->folder;
     std::optional<std::string> path = FindTableFile(folder, query.table);
@@ -48,12 +42,26 @@ std::unique_ptr<ResultSet> OpenQuery(const Statement& stmt, const std::string& t
     return MakeTableResult(std::move(table), query, query.table, forward_only);
 }
 
-void Execute(Statement& stmt, const std::string& text) {
+}  // namespace
+
+void kdbf::ExecuteQuery(Statement& stmt, const std::string& text, const SqlParams& params) {
     CloseCursor(stmt);
     stmt.described.reset();
-    stmt.result = OpenQuery(stmt, text, true);
+    stmt.result = OpenQuery(stmt, text, params, true);
     stmt.bindings.resize(std::max(stmt.bindings.size(), stmt.result->Columns().size()));
 }
+
+int kdbf::CountMarkers(Statement& stmt, const std::string& text) {
+    if (stmt.has_prepared && text == stmt.prepared) return stmt.param_count;
+    try {
+        ParseSelect(text);
+        return 0;
+    } catch (const SyntaxError&) {
+        return CountSqlParams(EngineOf(*stmt.dbc), text);
+    }
+}
+
+namespace {
 
 // The columns of the open result or, for a statement prepared but not yet run, of the
 // result it will have: ODBC lets a client describe a prepared statement before running
@@ -61,7 +69,7 @@ void Execute(Statement& stmt, const std::string& text) {
 const std::vector<ColumnInfo>* ResultColumns(Statement& stmt) {
     if (stmt.result) return &stmt.result->Columns();
     if (!stmt.has_prepared) return nullptr;
-    if (!stmt.described) stmt.described = OpenQuery(stmt, stmt.prepared, false);
+    if (!stmt.described) stmt.described = OpenQuery(stmt, stmt.prepared, stmt.params, false);
     return &stmt.described->Columns();
 }
 
@@ -140,8 +148,7 @@ std::variant<std::string, SQLLEN> ColumnAttribute(const ColumnInfo& column, SQLU
 SQLRETURN ExecDirect(Statement& stmt, const std::string& text) {
     stmt.has_prepared = false;
     stmt.param_count = 0;  // a direct execution replaces a prepared statement
-    Execute(stmt, text);
-    return SQL_SUCCESS;
+    return StartExecution(stmt, text);
 }
 
 SQLRETURN Prepare(Statement& stmt, std::string text) {
@@ -155,7 +162,7 @@ SQLRETURN Prepare(Statement& stmt, std::string text) {
     } catch (const ReadOnlyError& e) {
         throw OdbcError("42000", e.what());
     } catch (const SyntaxError&) {
-        stmt.param_count = CountSqlParams(EngineOf(stmt), stmt.prepared);
+        stmt.param_count = CountSqlParams(EngineOf(*stmt.dbc), stmt.prepared);
     }
     stmt.has_prepared = true;
     return SQL_SUCCESS;
@@ -225,44 +232,7 @@ SQLRETURN SQL_API SQLExecute(SQLHSTMT handle) {
     return Guard<Statement>(handle, HandleKind::kStmt, [](Statement& stmt) -> SQLRETURN {
         if (!stmt.has_prepared)
             throw OdbcError("HY010", "Function sequence error: nothing prepared");
-        Execute(stmt, stmt.prepared);
-        return SQL_SUCCESS;
-    });
-}
-
-SQLRETURN SQL_API SQLNumParams(SQLHSTMT handle, SQLSMALLINT* count) {
-    return Guard<Statement>(handle, HandleKind::kStmt, [&](Statement& stmt) -> SQLRETURN {
-        if (count != nullptr) *count = static_cast<SQLSMALLINT>(stmt.param_count);
-        return SQL_SUCCESS;
-    });
-}
-
-// SQLite's parameters have no type: any value is taken, text most generally, and
-// compared by the column's affinity.
-SQLRETURN SQL_API SQLDescribeParam(SQLHSTMT handle, SQLUSMALLINT number, SQLSMALLINT* type,
-                                   SQLULEN* size, SQLSMALLINT* decimals, SQLSMALLINT* nullable) {
-    return Guard<Statement>(handle, HandleKind::kStmt, [&](Statement& stmt) -> SQLRETURN {
-        if (number < 1 || number > stmt.param_count)
-            throw OdbcError("07009", "Invalid descriptor index " + std::to_string(number));
-        if (type != nullptr) *type = SQL_VARCHAR;
-        if (size != nullptr) *size = 255;
-        if (decimals != nullptr) *decimals = 0;
-        if (nullable != nullptr) *nullable = SQL_NULLABLE;
-        return SQL_SUCCESS;
-    });
-}
-
-// Parameters are read when the statement runs, from where they are bound.
-SQLRETURN SQL_API SQLBindParameter(SQLHSTMT handle, SQLUSMALLINT number, SQLSMALLINT direction,
-                                   SQLSMALLINT c_type, SQLSMALLINT sql_type, SQLULEN, SQLSMALLINT,
-                                   SQLPOINTER value, SQLLEN buffer_length, SQLLEN* indicator) {
-    return Guard<Statement>(handle, HandleKind::kStmt, [&](Statement& stmt) -> SQLRETURN {
-        if (number < 1) throw OdbcError("07009", "Invalid descriptor index 0");
-        if (direction != SQL_PARAM_INPUT)
-            throw OdbcError("HY105", "Invalid parameter type: only input parameters are taken");
-        if (stmt.params.size() < number) stmt.params.resize(number);
-        stmt.params[number - 1] = SqlParam{c_type, sql_type, value, buffer_length, indicator};
-        return SQL_SUCCESS;
+        return StartExecution(stmt, stmt.prepared);
     });
 }
 

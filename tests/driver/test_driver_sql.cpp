@@ -366,3 +366,32 @@ TEST_F(SqlTest, ResultsAreDescribedBeforeTheFirstFetchAndScroll) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(SqlTest, ParametersSentAtExecutionTimeArriveInPieces) {
+    SQLHSTMT stmt = m_client.Statement(SQL_CURSOR_FORWARD_ONLY);
+    ASSERT_EQ(
+        SQLPrepare(stmt, (SQLCHAR*)"SELECT AGE FROM people WHERE NAME = ? OR NAME = ?", SQL_NTS),
+        SQL_SUCCESS);
+    int token1 = 1, token2 = 2;
+    SQLLEN at_exec = SQL_LEN_DATA_AT_EXEC(0);
+    SQLBindParameter(stmt, 1, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR, 10, 0, &token1, 0,
+                     &at_exec);
+    SQLBindParameter(stmt, 2, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR, 10, 0, &token2, 0,
+                     &at_exec);
+    ASSERT_EQ(SQLExecute(stmt), SQL_NEED_DATA);
+    SQLPOINTER token = nullptr;
+    ASSERT_EQ(SQLParamData(stmt, &token), SQL_NEED_DATA);
+    EXPECT_EQ(token, &token1);
+    SQLPutData(stmt, (SQLPOINTER) "Fi", 2);
+    SQLPutData(stmt, (SQLPOINTER) "nn", SQL_NTS);
+    ASSERT_EQ(SQLParamData(stmt, &token), SQL_NEED_DATA);
+    EXPECT_EQ(token, &token2);
+    SQLPutData(stmt, nullptr, SQL_NULL_DATA);
+    ASSERT_EQ(SQLParamData(stmt, &token), SQL_SUCCESS) << m_client.StmtError();
+    EXPECT_EQ(FetchAll(), (Rows{{"27"}}));
+    EXPECT_EQ(SQLParamData(stmt, &token), SQL_ERROR);  // nothing awaited any more
+}
+
+}  // namespace
