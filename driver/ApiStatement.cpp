@@ -129,7 +129,7 @@ std::variant<std::string, SQLLEN> ColumnAttribute(const ColumnInfo& column, SQLU
         case SQL_DESC_UNSIGNED:
             return SQLLEN(type.numeric ? SQL_FALSE : SQL_TRUE);
         case SQL_DESC_SEARCHABLE:
-            return SQLLEN(SQL_PRED_NONE);
+            return SQLLEN(Searchability(type));
         case SQL_DESC_UPDATABLE:
             return SQLLEN(SQL_ATTR_READONLY);
         case SQL_DESC_CASE_SENSITIVE:

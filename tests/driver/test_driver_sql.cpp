@@ -181,6 +181,9 @@ TEST_F(SqlTest, ClausesGiveTheRowsComputedFromTheRecords) {
          "WHERE p.AGE = 27 ORDER BY 1",
          {{"Bert", "NULL"}, {"Finn", "NULL"}}},
         {"SELECT 1", {{"1"}}},
+        {"SELECT NAME FROM people WHERE AGE = (SELECT MAX(AGE) FROM people) "
+         "UNION SELECT TOWN FROM towns ORDER BY 1",
+         {{"Dirk"}, {"Ghent"}, {"Oslo"}}},
         {"WITH young AS (SELECT NAME, AGE FROM people WHERE AGE < 30) "
          "SELECT COUNT(*) FROM young;",
          {{std::to_string(where([](const Person& p) { return p.age < 30; }).size())}}},
