@@ -72,6 +72,7 @@ std::string QuoteName(const std::string& name) {
 struct DbfVtab : sqlite3_vtab {
     std::string name;  // as the statement named it
     std::string path;
+    std::vector<Kind> kinds;  // by field
     TableOptions options;
     std::uint32_t records = 0;
     std::optional<OdbcError>* reader_error = nullptr;
@@ -80,7 +81,7 @@ struct DbfVtab : sqlite3_vtab {
 struct DbfCursor : sqlite3_vtab_cursor {
     std::unique_ptr<DbfTable> table;  // each cursor reads on its own, so self-joins work
     std::uint32_t record = 0;
-    bool loaded = false;
+    std::string text;  // a field's text, kept to reuse its memory
 };
 
 // Records an exception raised by the reader so the statement can report it with its
@@ -114,6 +115,7 @@ struct SqlEngine::Module {
         if (rc != SQLITE_OK) return rc;
         auto* vtab = new DbfVtab();
         vtab->name = engine->pending_name_;
+        for (const DbfField& field : table->Fields()) vtab->kinds.push_back(KindOf(field));
         vtab->path = engine->pending_path_;
         vtab->options = engine->options_;
         engine->tables_[engine->pending_name_] = table->Fields();
@@ -204,11 +206,11 @@ struct SqlEngine::Module {
                 throw OdbcError("HY000", "Table '" + vtab->name + "' (file '" + vtab->path +
                                              "') changed while the connection was open");
             const DbfField& field = table.Fields()[static_cast<std::size_t>(index)];
-            const std::string refusal = Refusal(field, vtab->name);
-            if (!refusal.empty()) throw OdbcError("HY000", refusal);
-            std::string text;
+            const Kind kind = vtab->kinds[static_cast<std::size_t>(index)];
+            if (kind == Kind::kUnreadable) throw OdbcError("HY000", Refusal(field, vtab->name));
+            std::string& text = cursor->text;
             if (!FieldText(table, index, field.name, &text)) return SQLITE_OK;  // NULL
-            switch (KindOf(field)) {
+            switch (kind) {
                 case Kind::kInteger:
                 case Kind::kBoolean: {
                     sqlite3_int64 number = 0;
@@ -220,9 +222,13 @@ struct SqlEngine::Module {
                     }
                     [[fallthrough]];  // too wide for 64 bits, or "1." in an N field
                 }
-                case Kind::kReal:
-                    sqlite3_result_double(context, std::strtod(text.c_str(), nullptr));
+                case Kind::kReal: {
+                    double number = 0;
+                    const char* first = text.data() + (!text.empty() && text[0] == '+');
+                    std::from_chars(first, text.data() + text.size(), number);
+                    sqlite3_result_double(context, number);
                     return SQLITE_OK;
+                }
                 default:
                     sqlite3_result_text(context, text.data(), static_cast<int>(text.size()),
                                         SQLITE_TRANSIENT);

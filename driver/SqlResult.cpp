@@ -311,9 +311,9 @@ private:
     }
 
     void Keep() {
-        Row row;
+        Row row(columns_.size());
         for (std::size_t i = 0; i < columns_.size(); ++i)
-            row.push_back(Value(stmt_.get(), static_cast<int>(i)));
+            row[i] = Value(stmt_.get(), static_cast<int>(i));
         if (!forward_only_) {
             rows_.push_back(std::move(row));
             return;
