@@ -118,18 +118,31 @@ struct SqlEngine::Module {
         for (const DbfField& field : table->Fields()) vtab->kinds.push_back(KindOf(field));
         vtab->path = engine->pending_path_;
         vtab->options = engine->options_;
-        engine->tables_[engine->pending_name_] = table->Fields();
+        engine->tables_[engine->pending_name_] = Table{engine->pending_path_, table->Fields()};
         vtab->records = table->RecordCount();
         vtab->reader_error = &engine->reader_error_;
         *out = vtab;
         return SQLITE_OK;
     }
 
-    // Never called with a table of its own: CREATE VIRTUAL TABLE goes through Create,
-    // and keeping Connect apart stops the module from being an eponymous table.
-    static int Connect(sqlite3*, void*, int, const char* const*, sqlite3_vtab**, char** error) {
-        *error = sqlite3_mprintf("dBase tables are created by the driver only");
-        return SQLITE_ERROR;
+    // SQLite connects the tables it knows again whenever it rereads its schema (after
+    // a failed CREATE VIRTUAL TABLE, for one). Only tables the driver made connect:
+    // a Connect apart from Create also keeps the module from being an eponymous table.
+    static int Connect(sqlite3* db, void* aux, int argc, const char* const* argv,
+                       sqlite3_vtab** out, char** error) {
+        auto* engine = static_cast<SqlEngine*>(aux);
+        auto it = argc > 2 ? engine->tables_.find(argv[2]) : engine->tables_.end();
+        if (it == engine->tables_.end()) {
+            *error = sqlite3_mprintf("dBase tables are made by the driver only");
+            return SQLITE_ERROR;
+        }
+        engine->pending_name_ = it->first;
+        engine->pending_path_ = it->second.path;
+        const bool internal = engine->internal_;
+        engine->internal_ = true;  // declaring the columns is the driver's own doing
+        const int rc = Create(db, aux, argc, argv, out, error);
+        engine->internal_ = internal;
+        return rc;
     }
 
     // A full scan in record order is all the module offers; SQLite filters, sorts and
@@ -541,7 +554,7 @@ StmtPtr SqlEngine::Prepare(const std::string& text) {
 const DbfField* SqlEngine::FindField(const std::string& table, const std::string& column) const {
     auto it = tables_.find(table);
     if (it == tables_.end()) return nullptr;
-    for (const DbfField& field : it->second)
+    for (const DbfField& field : it->second.fields)
         if (field.name == column) return &field;
     return nullptr;
 }

@@ -73,8 +73,12 @@ private:
     sqlite3* db_ = nullptr;
     bool internal_ = false;  // running the driver's own CREATE VIRTUAL TABLE
     bool denied_ = false;    // the authorizer refused part of the last statement
-    std::map<std::string, std::vector<DbfField>> tables_;  // by the name they were made with
-    std::string pending_name_;                             // of the table CreateTable is making
+    struct Table {
+        std::string path;
+        std::vector<DbfField> fields;
+    };
+    std::map<std::string, Table> tables_;  // by the name they were made with
+    std::string pending_name_;             // of the table CreateTable is making
     std::string pending_path_;
     std::optional<OdbcError> reader_error_;
 };

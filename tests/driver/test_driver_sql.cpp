@@ -398,3 +398,36 @@ TEST_F(SqlTest, ParametersSentAtExecutionTimeArriveInPieces) {
 }
 
 }  // namespace
+
+namespace {
+
+// The reader's own errors keep their SQLSTATE and text through SQLite's engine, and a
+// damaged table is refused when the statement names it.
+TEST_F(SqlTest, ReaderErrorsComeThroughTheEngine) {
+    ASSERT_TRUE(WriteDbf(m_data.File("stars.dbf"), {{"N1", 'N', 5, 0}}, {{1.0}, {2.0}}));
+    std::string bytes = ReadFile(m_data.File("stars.dbf"));
+    bytes.replace(32 + 32 + 1 + 6 + 1, 5, "*****");  // record 2's field
+    WriteFile(m_data.File("stars.dbf"), bytes);
+    WriteFile(m_data.File("short.dbf"), bytes.substr(0, 70));
+    const std::pair<std::string, std::string> cases[] = {
+        {"SELECT SUM(N1) FROM stars",
+         "22003: " + kTag +
+             "Numeric value out of range: column 'N1' holds '*****', the mark of a value too "
+             "wide for its field"},
+        {"SELECT COUNT(*) FROM short",
+         "HY000: " + kTag + "File '" + m_data.File("short.dbf") +
+             "' is not a readable dBase table: the file holds 70 bytes, but its 2 records need "
+             "77"},
+    };
+    for (const auto& [query, error] : cases) {
+        try {
+            Query(query);
+            ADD_FAILURE() << query;
+        } catch (const std::runtime_error& e) {
+            EXPECT_EQ(e.what(), error);
+        }
+    }
+    EXPECT_EQ(Query("SELECT N1 FROM stars WHERE rowid = 0"), (Rows{{"1"}}));
+}
+
+}  // namespace
