@@ -474,6 +474,41 @@ std::string FirstWord(const std::string& text) {
 
 }  // namespace
 
+// The tables among `names` that `sql` mentions (as a word or a quoted name): those of
+// the statement, short of a column that happens to share a table's name.
+template <class Map>
+std::vector<std::string> TablesNamedIn(const std::string& sql, const Map& names) {
+    std::vector<std::string> found;
+    auto consider = [&](const std::string& word) {
+        for (const auto& [name, table] : names)
+            if (strcasecmp(name.c_str(), word.c_str()) == 0 &&
+                std::find(found.begin(), found.end(), name) == found.end())
+                found.push_back(name);
+    };
+    for (std::size_t i = 0; i < sql.size();) {
+        const auto c = static_cast<unsigned char>(sql[i]);
+        if (c == '"') {
+            std::string word;
+            for (++i; i < sql.size(); ++i) {
+                if (sql[i] == '"' && (i + 1 >= sql.size() || sql[++i] != '"')) break;
+                word += sql[i];
+            }
+            consider(word);
+        } else if (std::isalnum(c) || c == '_' || c >= 0x80) {
+            std::size_t end = i;
+            while (end < sql.size() &&
+                   (std::isalnum(static_cast<unsigned char>(sql[end])) || sql[end] == '_' ||
+                    static_cast<unsigned char>(sql[end]) >= 0x80))
+                ++end;
+            consider(sql.substr(i, end - i));
+            i = end;
+        } else {
+            ++i;
+        }
+    }
+    return found;
+}
+
 void SqlEngine::FailPrepare(const std::string& text, const std::string& message) {
     const std::string shown_folder = folder_.empty() ? "." : folder_;
     if (StartsWith(message, "no such column: ")) {
@@ -486,6 +521,11 @@ void SqlEngine::FailPrepare(const std::string& text, const std::string& message)
                 throw OdbcError("42S22", "Column '" + column + "' not found in table '" + table +
                                              "' (file '" + *path + "')");
         }
+        // With one table in the statement, the message is the one a plain SELECT gives.
+        const std::vector<std::string> tables = TablesNamedIn(TranslateSql(text), tables_);
+        if (tables.size() == 1)
+            throw OdbcError("42S22", "Column '" + column + "' not found in table '" + tables[0] +
+                                         "' (file '" + tables_.at(tables[0]).path + "')");
         throw OdbcError("42S22", "Column '" + column +
                                      "' not found in the tables of the query (folder '" +
                                      shown_folder + "')");

@@ -239,7 +239,10 @@ TEST_F(SqlTest, RefusalsSayWhy) {
         {"SELECT people.WEIGHT FROM people WHERE 1",
          "42S22: " + kTag + "Column 'WEIGHT' not found in table 'people' (file '" +
              m_data.File("people.dbf") + "')"},
-        {"SELECT WEIGHT FROM people WHERE 1",
+        {"SELECT WEIGHT FROM [people] WHERE 1",
+         "42S22: " + kTag + "Column 'WEIGHT' not found in table 'people' (file '" +
+             m_data.File("people.dbf") + "')"},
+        {"SELECT p.NAME, WEIGHT FROM people p JOIN towns t ON t.NAME = p.NAME",
          "42S22: " + kTag + "Column 'WEIGHT' not found in the tables of the query (folder '" +
              folder + "')"},
         {"SELECT NAME FROM people WHERE",
