@@ -120,7 +120,7 @@ private:
         ++pos_;
         SkipSpace();
         const std::string word = ReadWord();
-        static const char* const kKinds[] = {"d", "t", "ts", "fn", "oj"};
+        static const char* const kKinds[] = {"d", "t", "ts", "fn", "oj", "escape"};
         bool known = false;
         for (const char* kind : kKinds) known = known || strcasecmp(word.c_str(), kind) == 0;
         if (!known) {
@@ -130,6 +130,7 @@ private:
         ++escapes_;
         out_ += ' ';
         if (strcasecmp(word.c_str(), "fn") == 0) FunctionName();
+        if (strcasecmp(word.c_str(), "escape") == 0) out_ += "ESCAPE";
     }
 
     // The ODBC name of a scalar function, as SQLite (or the driver, see SqlEngine) knows

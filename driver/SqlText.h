@@ -6,6 +6,7 @@
 //   {fn f(...)}                  ->  f(...)   (the ODBC scalar functions are defined
 //                                              under their own names, see SqlEngine)
 //   {oj ...}                     ->  ...
+//   {escape 'c'}                 ->  ESCAPE 'c'   (after LIKE '...')
 //   one trailing ";"             ->  dropped
 //
 // String literals, quoted names and comments pass through untouched, so a "{" or "["

@@ -181,6 +181,7 @@ TEST_F(SqlTest, ClausesGiveTheRowsComputedFromTheRecords) {
          "WHERE p.AGE = 27 ORDER BY 1",
          {{"Bert", "NULL"}, {"Finn", "NULL"}}},
         {"SELECT 1", {{"1"}}},
+        {"SELECT 'a%' LIKE 'a!%' {escape '!'}, 'ab' LIKE 'a!%' {escape '!'}", {{"1", "0"}}},
         {"SELECT NAME FROM people WHERE AGE = (SELECT MAX(AGE) FROM people) "
          "UNION SELECT TOWN FROM towns ORDER BY 1",
          {{"Dirk"}, {"Ghent"}, {"Oslo"}}},

@@ -84,6 +84,8 @@ TEST(SqlTextTest, TranslatesWhatClientsSendAndLeavesQuotedTextAlone) {
          "SELECT '[x] {fn y} ;', \"[z]\" FROM t -- [c] {\n"},
         {"SELECT 'it''s' /* ] } */ FROM t", "SELECT 'it''s' /* ] } */ FROM t"},
         {"SELECT 1;;", "SELECT 1;"},
+        {"SELECT n FROM t WHERE n LIKE 'a\\%' {escape '\\'}",
+         "SELECT n FROM t WHERE n LIKE 'a\\%'  ESCAPE '\\'"},
     };
     for (const auto& [in, out] : cases) EXPECT_EQ(kdbf::TranslateSql(in), out) << in;
     const std::pair<const char*, const char*> faults[] = {
