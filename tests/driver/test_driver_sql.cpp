@@ -215,6 +215,8 @@ TEST_F(SqlTest, ClausesGiveTheRowsComputedFromTheRecords) {
 
 TEST_F(SqlTest, RefusalsSayWhy) {
     const std::string folder = m_data.Path() + "/";
+    const std::string outside =
+        "../" + folder.substr(folder.rfind('/', folder.size() - 2) + 1) + "people";
     const std::pair<std::string, std::string> cases[] = {
         {"INSERT INTO people (NAME) VALUES ('x')",
          "42000: " + kTag +
@@ -234,6 +236,10 @@ TEST_F(SqlTest, RefusalsSayWhy) {
              "only SELECT"},
         {"SELECT 1; SELECT 2",
          "42000: " + kTag + "Syntax error, only one statement may run at a time, near 'SELECT 2'"},
+        // A name that leads out of the folder (to this very table) finds nothing.
+        {"SELECT COUNT(*) FROM [" + outside + "] WHERE 1", "42S02: " + kTag + "Table '" + outside +
+                                                               "' not found: no file '" + outside +
+                                                               ".dbf' in folder '" + folder + "'"},
         {"SELECT COUNT(*) FROM nothere",
          "42S02: " + kTag + "Table 'nothere' not found: no file 'nothere.dbf' in folder '" +
              folder + "'"},
