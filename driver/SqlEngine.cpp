@@ -106,11 +106,13 @@ struct SqlEngine::Module {
             *error = sqlite3_mprintf("%s", e.what());
             return SQLITE_ERROR;
         }
-        std::string declaration = "CREATE TABLE x(";
+        std::string declaration;
         for (const DbfField& field : table->Fields())
-            declaration += QuoteName(field.name) + " " + DeclaredType(field) + ",";
-        declaration.back() = ')';
-        if (table->Fields().empty()) declaration += "_empty_ TEXT HIDDEN)";
+            declaration += (declaration.empty() ? "" : ",") + QuoteName(field.name) + " " +
+                           DeclaredType(field);
+        // A table without fields still needs a column to be declared.
+        declaration =
+            "CREATE TABLE x(" + (declaration.empty() ? "_none_ HIDDEN" : declaration) + ")";
         const int rc = sqlite3_declare_vtab(db, declaration.c_str());
         if (rc != SQLITE_OK) return rc;
         auto* vtab = new DbfVtab();
@@ -355,8 +357,6 @@ std::string FirstWord(const std::string& text) {
     return word;
 }
 
-}  // namespace
-
 // The tables among `names` that `sql` mentions (as a word or a quoted name): those of
 // the statement, short of a column that happens to share a table's name.
 template <class Map>
@@ -391,6 +391,8 @@ std::vector<std::string> TablesNamedIn(const std::string& sql, const Map& names)
     }
     return found;
 }
+
+}  // namespace
 
 void SqlEngine::FailPrepare(const std::string& text, const std::string& message) {
     const std::string shown_folder = folder_.empty() ? "." : folder_;
