@@ -177,7 +177,7 @@ SQLRETURN GetTypeInfo(Statement& stmt, SQLSMALLINT wanted) {
         };
         rows.push_back(Row{type.name, Number(code), Number(type.max_size), text(type.quote),
                            text(type.quote), text(type.create_params), Number(SQL_NULLABLE),
-                           Number(type.text ? SQL_TRUE : SQL_FALSE), Number(SQL_PRED_NONE),
+                           Number(type.text ? SQL_TRUE : SQL_FALSE), Number(Searchability(type)),
                            type.numeric ? Number(SQL_FALSE) : std::nullopt, Number(SQL_FALSE),
                            type.numeric ? Number(SQL_FALSE) : std::nullopt, type.local_name,
                            scale(0), scale(type.max_scale), Number(VerboseType(type.sql_type)),

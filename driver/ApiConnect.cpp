@@ -199,6 +199,7 @@ SQLRETURN SQL_API SQLDisconnect(SQLHDBC handle) {
             delete dbc.statements.back();
             dbc.statements.pop_back();
         }
+        dbc.sql.reset();
         dbc.connected = false;
         return SQL_SUCCESS;
     });

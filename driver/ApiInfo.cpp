@@ -25,7 +25,8 @@ constexpr SQLUSMALLINT kFunctions[] = {
     SQL_API_SQLGETDIAGREC,     SQL_API_SQLGETDIAGFIELD,   SQL_API_SQLTABLES,
     SQL_API_SQLCOLUMNS,        SQL_API_SQLGETTYPEINFO,    SQL_API_SQLEXTENDEDFETCH,
     SQL_API_SQLPRIMARYKEYS,    SQL_API_SQLFOREIGNKEYS,    SQL_API_SQLSTATISTICS,
-    SQL_API_SQLSPECIALCOLUMNS,
+    SQL_API_SQLSPECIALCOLUMNS, SQL_API_SQLBINDPARAMETER,  SQL_API_SQLDESCRIBEPARAM,
+    SQL_API_SQLPARAMDATA,      SQL_API_SQLPUTDATA,
 };
 
 bool Implemented(SQLUSMALLINT id) {
@@ -73,18 +74,21 @@ std::optional<InfoValue> TextInfo(const Connection& dbc, SQLUSMALLINT type) {
         case SQL_SPECIAL_CHARACTERS:
         case SQL_KEYWORDS:
             return std::string();
-        case SQL_CATALOG_NAME:
+        // SQLite's SQL: aliases, expressions in ORDER BY, LIKE ... ESCAPE, outer joins;
+        // a parameter is described (as text, see SQLDescribeParam).
         case SQL_COLUMN_ALIAS:
         case SQL_EXPRESSIONS_IN_ORDERBY:
         case SQL_LIKE_ESCAPE_CLAUSE:
+        case SQL_OUTER_JOINS:
+        case SQL_DESCRIBE_PARAMETER:
+            return std::string("Y");
+        case SQL_CATALOG_NAME:
         case SQL_MULT_RESULT_SETS:
         case SQL_MULTIPLE_ACTIVE_TXN:
-        case SQL_OUTER_JOINS:
         case SQL_ORDER_BY_COLUMNS_IN_SELECT:
         case SQL_NEED_LONG_DATA_LEN:
         case SQL_ROW_UPDATES:
         case SQL_INTEGRITY:
-        case SQL_DESCRIBE_PARAMETER:
         case SQL_MAX_ROW_SIZE_INCLUDES_LONG:
             return std::string("N");
         case SQL_TABLE_TERM:
@@ -92,7 +96,7 @@ std::optional<InfoValue> TextInfo(const Connection& dbc, SQLUSMALLINT type) {
         case SQL_SEARCH_PATTERN_ESCAPE:
             return std::string("\\");
         case SQL_COLLATION_SEQ:
-            return std::string();  // nothing is ever sorted
+            return std::string("BINARY");  // SQLite compares text byte by byte
         default:
             return std::nullopt;
     }
@@ -135,7 +139,7 @@ std::optional<InfoValue> SmallInfo(SQLUSMALLINT type) {
         case SQL_MAX_IDENTIFIER_LEN:
             return SQLUSMALLINT{255};
         case SQL_MAX_TABLES_IN_SELECT:
-            return SQLUSMALLINT{1};
+            return SQLUSMALLINT{0};  // joins of any number of tables
         case SQL_IDENTIFIER_CASE:
         case SQL_QUOTED_IDENTIFIER_CASE:
             return SQLUSMALLINT{SQL_IC_MIXED};
@@ -144,11 +148,11 @@ std::optional<InfoValue> SmallInfo(SQLUSMALLINT type) {
         case SQL_CONCAT_NULL_BEHAVIOR:
             return SQLUSMALLINT{SQL_CB_NULL};
         case SQL_CORRELATION_NAME:
-            return SQLUSMALLINT{SQL_CN_NONE};
+            return SQLUSMALLINT{SQL_CN_ANY};
         case SQL_NON_NULLABLE_COLUMNS:
             return SQLUSMALLINT{SQL_NNC_NULL};
         case SQL_GROUP_BY:
-            return SQLUSMALLINT{SQL_GB_NOT_SUPPORTED};
+            return SQLUSMALLINT{SQL_GB_NO_RELATION};
         case SQL_FILE_USAGE:
             return SQLUSMALLINT{SQL_FILE_TABLE};
         case SQL_CATALOG_LOCATION:
@@ -181,15 +185,40 @@ std::optional<InfoValue> WordInfo(SQLUSMALLINT type) {
             return SQLUINTEGER{0};
         case SQL_SCROLL_CONCURRENCY:
             return SQLUINTEGER{SQL_SCCO_READ_ONLY};
+        // What SQLite evaluates, and the {fn} functions the driver translates.
+        case SQL_STRING_FUNCTIONS:
+            return SQLUINTEGER{SQL_FN_STR_CONCAT | SQL_FN_STR_LCASE | SQL_FN_STR_UCASE |
+                               SQL_FN_STR_LEFT | SQL_FN_STR_RIGHT | SQL_FN_STR_LENGTH |
+                               SQL_FN_STR_LTRIM | SQL_FN_STR_RTRIM | SQL_FN_STR_REPLACE |
+                               SQL_FN_STR_SUBSTRING | SQL_FN_STR_CHAR_LENGTH |
+                               SQL_FN_STR_CHARACTER_LENGTH};
+        case SQL_NUMERIC_FUNCTIONS:
+            return SQLUINTEGER{SQL_FN_NUM_ABS | SQL_FN_NUM_ROUND | SQL_FN_NUM_MOD};
+        case SQL_SYSTEM_FUNCTIONS:
+            return SQLUINTEGER{SQL_FN_SYS_IFNULL};
+        case SQL_TIMEDATE_FUNCTIONS:
+            return SQLUINTEGER{SQL_FN_TD_CURDATE | SQL_FN_TD_CURTIME | SQL_FN_TD_NOW |
+                               SQL_FN_TD_YEAR | SQL_FN_TD_MONTH | SQL_FN_TD_DAYOFMONTH |
+                               SQL_FN_TD_HOUR | SQL_FN_TD_MINUTE | SQL_FN_TD_SECOND};
+        case SQL_AGGREGATE_FUNCTIONS:
+            return SQLUINTEGER{SQL_AF_ALL | SQL_AF_AVG | SQL_AF_COUNT | SQL_AF_DISTINCT |
+                               SQL_AF_MAX | SQL_AF_MIN | SQL_AF_SUM};
+        case SQL_SUBQUERIES:
+            return SQLUINTEGER{SQL_SQ_CORRELATED_SUBQUERIES | SQL_SQ_COMPARISON | SQL_SQ_EXISTS |
+                               SQL_SQ_IN};
+        case SQL_UNION:
+            return SQLUINTEGER{SQL_U_UNION | SQL_U_UNION_ALL};
+        case SQL_OJ_CAPABILITIES:
+            return SQLUINTEGER{SQL_OJ_LEFT | SQL_OJ_RIGHT | SQL_OJ_FULL | SQL_OJ_NESTED |
+                               SQL_OJ_NOT_ORDERED | SQL_OJ_INNER | SQL_OJ_ALL_COMPARISON_OPS};
         case SQL_CURSOR_SENSITIVITY:
             return SQLUINTEGER{SQL_INSENSITIVE};
         // Without transactions there is no isolation level either.
         case SQL_TXN_ISOLATION_OPTION:
         case SQL_DEFAULT_TXN_ISOLATION:
             return SQLUINTEGER{0};
-        // A one-table SELECT without WHERE is short of SQL-92 Entry, and the entry points
-        // are short of the Core interface (no parameters, descriptors or cursor names):
-        // 0 claims neither level.
+        // SQLite's SQL is not all of SQL-92 Entry, and the entry points are short of the
+        // Core interface (no descriptors or cursor names): 0 claims neither level.
         case SQL_SQL_CONFORMANCE:
         case SQL_ODBC_INTERFACE_CONFORMANCE:
             return SQLUINTEGER{0};
@@ -200,21 +229,13 @@ std::optional<InfoValue> WordInfo(SQLUSMALLINT type) {
         case SQL_BATCH_ROW_COUNT:
         case SQL_MAX_ASYNC_CONCURRENT_STATEMENTS:
         case SQL_BOOKMARK_PERSISTENCE:
-        case SQL_STRING_FUNCTIONS:
-        case SQL_NUMERIC_FUNCTIONS:
-        case SQL_SYSTEM_FUNCTIONS:
-        case SQL_TIMEDATE_FUNCTIONS:
         case SQL_CONVERT_FUNCTIONS:
-        case SQL_AGGREGATE_FUNCTIONS:
         case SQL_POS_OPERATIONS:
         case SQL_STATIC_SENSITIVITY:
         case SQL_LOCK_TYPES:
-        case SQL_SUBQUERIES:
-        case SQL_UNION:
         case SQL_DATETIME_LITERALS:
         case SQL_TIMEDATE_ADD_INTERVALS:
         case SQL_TIMEDATE_DIFF_INTERVALS:
-        case SQL_OJ_CAPABILITIES:
         case SQL_INFO_SCHEMA_VIEWS:
         case SQL_SCHEMA_USAGE:
         case SQL_CATALOG_USAGE:

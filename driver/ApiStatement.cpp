@@ -14,12 +14,19 @@ using namespace kdbf;
 namespace {
 
 // The result of `text` over the connection's folder, positioned before its first row.
-std::unique_ptr<ResultSet> OpenQuery(const Statement& stmt, const std::string& text) {
+// A plain column list of one table is read directly, the way it always was, and at the
+// reader's own speed; every other statement goes through the SQL engine. `all_params`:
+// every marker must have a bound parameter (when executing, not when describing).
+std::unique_ptr<ResultSet> OpenQuery(const Statement& stmt, const std::string& text,
+                                     const SqlParams& params, bool all_params) {
+    const bool forward_only = stmt.cursor_type == SQL_CURSOR_FORWARD_ONLY;
     SelectQuery query;
     try {
         query = ParseSelect(text);
-    } catch (const SyntaxError& e) {
+    } catch (const ReadOnlyError& e) {
         throw OdbcError("42000", e.what());
+    } catch (const SyntaxError&) {
+        return MakeSqlResult(EngineOf(*stmt.dbc), text, params, all_params, forward_only);
     }
     const std::string& folder = stmt.dbc->folder;
     std::optional<std::string> path = FindTableFile(folder, query.table);
@@ -32,16 +39,29 @@ std::unique_ptr<ResultSet> OpenQuery(const Statement& stmt, const std::string& t
     } catch (const DbfError& e) {
         throw OdbcError("HY000", e.what());
     }
-    return MakeTableResult(std::move(table), query, query.table,
-                           stmt.cursor_type == SQL_CURSOR_FORWARD_ONLY);
+    return MakeTableResult(std::move(table), query, query.table, forward_only);
 }
 
-void Execute(Statement& stmt, const std::string& text) {
+}  // namespace
+
+void kdbf::ExecuteQuery(Statement& stmt, const std::string& text, const SqlParams& params) {
     CloseCursor(stmt);
     stmt.described.reset();
-    stmt.result = OpenQuery(stmt, text);
+    stmt.result = OpenQuery(stmt, text, params, true);
     stmt.bindings.resize(std::max(stmt.bindings.size(), stmt.result->Columns().size()));
 }
+
+int kdbf::CountMarkers(Statement& stmt, const std::string& text) {
+    if (stmt.has_prepared && text == stmt.prepared) return stmt.param_count;
+    try {
+        ParseSelect(text);
+        return 0;
+    } catch (const SyntaxError&) {
+        return CountSqlParams(EngineOf(*stmt.dbc), text);
+    }
+}
+
+namespace {
 
 // The columns of the open result or, for a statement prepared but not yet run, of the
 // result it will have: ODBC lets a client describe a prepared statement before running
@@ -49,7 +69,7 @@ void Execute(Statement& stmt, const std::string& text) {
 const std::vector<ColumnInfo>* ResultColumns(Statement& stmt) {
     if (stmt.result) return &stmt.result->Columns();
     if (!stmt.has_prepared) return nullptr;
-    if (!stmt.described) stmt.described = OpenQuery(stmt, stmt.prepared);
+    if (!stmt.described) stmt.described = OpenQuery(stmt, stmt.prepared, stmt.params, false);
     return &stmt.described->Columns();
 }
 
@@ -109,7 +129,7 @@ std::variant<std::string, SQLLEN> ColumnAttribute(const ColumnInfo& column, SQLU
         case SQL_DESC_UNSIGNED:
             return SQLLEN(type.numeric ? SQL_FALSE : SQL_TRUE);
         case SQL_DESC_SEARCHABLE:
-            return SQLLEN(SQL_PRED_NONE);
+            return SQLLEN(Searchability(type));
         case SQL_DESC_UPDATABLE:
             return SQLLEN(SQL_ATTR_READONLY);
         case SQL_DESC_CASE_SENSITIVE:
@@ -126,9 +146,9 @@ std::variant<std::string, SQLLEN> ColumnAttribute(const ColumnInfo& column, SQLU
 }
 
 SQLRETURN ExecDirect(Statement& stmt, const std::string& text) {
-    stmt.has_prepared = false;  // a direct execution replaces a prepared statement
-    Execute(stmt, text);
-    return SQL_SUCCESS;
+    stmt.has_prepared = false;
+    stmt.param_count = 0;  // a direct execution replaces a prepared statement
+    return StartExecution(stmt, text);
 }
 
 SQLRETURN Prepare(Statement& stmt, std::string text) {
@@ -136,10 +156,13 @@ SQLRETURN Prepare(Statement& stmt, std::string text) {
     stmt.has_prepared = false;
     stmt.described.reset();
     stmt.prepared = std::move(text);
+    stmt.param_count = 0;
     try {
         ParseSelect(stmt.prepared);  // syntax errors belong to the prepare
-    } catch (const SyntaxError& e) {
+    } catch (const ReadOnlyError& e) {
         throw OdbcError("42000", e.what());
+    } catch (const SyntaxError&) {
+        stmt.param_count = CountSqlParams(EngineOf(*stmt.dbc), stmt.prepared);
     }
     stmt.has_prepared = true;
     return SQL_SUCCESS;
@@ -209,15 +232,7 @@ SQLRETURN SQL_API SQLExecute(SQLHSTMT handle) {
     return Guard<Statement>(handle, HandleKind::kStmt, [](Statement& stmt) -> SQLRETURN {
         if (!stmt.has_prepared)
             throw OdbcError("HY010", "Function sequence error: nothing prepared");
-        Execute(stmt, stmt.prepared);
-        return SQL_SUCCESS;
-    });
-}
-
-SQLRETURN SQL_API SQLNumParams(SQLHSTMT handle, SQLSMALLINT* count) {
-    return Guard<Statement>(handle, HandleKind::kStmt, [&](Statement&) -> SQLRETURN {
-        if (count != nullptr) *count = 0;
-        return SQL_SUCCESS;
+        return StartExecution(stmt, stmt.prepared);
     });
 }
 
@@ -301,6 +316,7 @@ SQLRETURN SQL_API SQLFreeStmt(SQLHSTMT handle, SQLUSMALLINT option) {
                 stmt.bindings.assign(stmt.bindings.size(), std::nullopt);
                 break;
             case SQL_RESET_PARAMS:
+                stmt.params.clear();
                 break;
             default:
                 throw OdbcError("HY092", "Invalid option " + std::to_string(option));

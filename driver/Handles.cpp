@@ -79,7 +79,13 @@ std::string InText(const SQLWCHAR* text, SQLINTEGER length) {
     return Utf16ToUtf8(std::u16string(text, text + n));
 }
 
+SqlEngine& EngineOf(Connection& dbc) {
+    if (!dbc.sql) dbc.sql = std::make_unique<SqlEngine>(dbc.folder, dbc.table_options);
+    return *dbc.sql;
+}
+
 void CloseCursor(Statement& stmt) {
+    stmt.pending_text.reset();
     stmt.result.reset();
     stmt.pos = Statement::Pos::kBefore;
     stmt.row = 0;

@@ -15,6 +15,7 @@
 
 #include "driver/Diagnostics.h"
 #include "driver/ResultSet.h"
+#include "driver/SqlEngine.h"
 
 namespace kdbf {
 
@@ -45,6 +46,9 @@ struct Connection : Handle {
     SQLUINTEGER autocommit = SQL_AUTOCOMMIT_ON;
     SQLUINTEGER login_timeout = 0;
     std::vector<Statement*> statements;
+    // The SQL engine over the folder's tables, made by the first statement that is not
+    // a plain column list; dropped at disconnect, after the statements.
+    std::unique_ptr<SqlEngine> sql;
 };
 
 // A column bound with SQLBindCol.
@@ -81,6 +85,16 @@ struct Statement : Handle {
     bool getdata_done = false;
 
     std::vector<std::optional<Binding>> bindings;  // index = column number - 1
+    SqlParams params;                              // index = parameter number - 1
+    int param_count = 0;                           // markers of the prepared statement
+
+    // An execution waiting for parameters sent at execution time (SQLParamData and
+    // SQLPutData): its text, the parameters still to come, and what has arrived.
+    std::optional<std::string> pending_text;
+    std::vector<std::size_t> pending;              // parameter indexes
+    std::size_t pending_next = 0;                  // pending[pending_next - 1] is being sent
+    std::vector<std::optional<std::string>> sent;  // by parameter index; nullopt: NULL
+    std::vector<SQLLEN> sent_lengths;
 };
 
 template <class T>
@@ -151,5 +165,16 @@ std::string InText(const SQLWCHAR* text, SQLINTEGER length);
 
 // Closes the statement's cursor, keeping its prepared text and bindings.
 void CloseCursor(Statement& stmt);
+
+// The connection's SQL engine, made on first use.
+SqlEngine& EngineOf(Connection& dbc);
+
+// Runs `text` with `params`, replacing any open result (ApiStatement.cpp).
+void ExecuteQuery(Statement& stmt, const std::string& text, const SqlParams& params);
+// The number of `?` markers of `text` (ApiStatement.cpp).
+int CountMarkers(Statement& stmt, const std::string& text);
+// Runs `text`, or returns SQL_NEED_DATA when parameters are to be sent at execution
+// time (ApiParams.cpp).
+SQLRETURN StartExecution(Statement& stmt, const std::string& text);
 
 }  // namespace kdbf

@@ -1,4 +1,5 @@
-// The small SELECT dialect the driver understands:
+// The plain column list the driver reads directly, without SQL engine (the kestrix
+// program's own query has this shape; any other statement goes to SqlEngine):
 //
 //   SELECT * FROM table
 //   SELECT col [, col ...] FROM table

@@ -8,7 +8,6 @@ namespace kdbf {
 constexpr SQLLEN kUtf8BytesPerChar = 3;
 
 const std::vector<SqlType>& SqlTypes() {
-    // The dialect has no literals and no WHERE, so no type is searchable.
     static const std::vector<SqlType> types = {
         {SQL_BIT, "BIT", "LOGICAL", 1, nullptr, nullptr, false, false, -1},
         {SQL_VARBINARY, "VARBINARY", "BINARY", 254, nullptr, "max length", false, false, -1},

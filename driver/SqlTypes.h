@@ -26,6 +26,12 @@ struct SqlType {
     SQLSMALLINT max_scale;  // -1 when scale does not apply
 };
 
+// How a column of `type` can be searched in WHERE: text with LIKE too, any other type
+// with the comparison operators.
+inline SQLSMALLINT Searchability(const SqlType& type) {
+    return type.text ? SQL_SEARCHABLE : SQL_PRED_BASIC;
+}
+
 // In the order SQLGetTypeInfo lists them (by DATA_TYPE).
 const std::vector<SqlType>& SqlTypes();
 

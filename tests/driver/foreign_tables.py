@@ -57,8 +57,8 @@ def expected_rows(path, encoding):
     return rows
 
 
-def check_table(cursor, folder, table, encoding):
-    cursor.execute(f"SELECT * FROM {table}")
+def check_table(cursor, folder, table, encoding, where=""):
+    cursor.execute(f"SELECT * FROM {table}{where}")
     got = [list(row) for row in cursor.fetchall()]
     want = expected_rows(os.path.join(folder, table + ".dbf"), encoding)
     assert len(got) == len(want), (table, got, want)
@@ -95,6 +95,13 @@ def main(driver):
             cursor = connection.cursor()
             for table, encoding in tables.items():
                 check_table(cursor, data, table, encoding)
+                # The same through SQLite's engine. Currency there is a double, exact to
+                # 15 digits, so the VFP table's 19-digit extreme is left out.
+                if table != "vfp":
+                    check_table(cursor, data, table, encoding, " WHERE 1")
+            sql = [list(r) for r in cursor.execute("SELECT * FROM vfp WHERE price > 0").fetchall()]
+            direct = [list(r) for r in cursor.execute("SELECT * FROM vfp").fetchall()]
+            assert sql == [direct[0]], (sql, direct)
             cursor.execute("SELECT * FROM vfp")
             types = [d[1] for d in cursor.description]
             assert types == [str, int, __import__("decimal").Decimal, datetime.datetime, float,

@@ -42,4 +42,7 @@ out=$(echo "SELECT F1 FROM rnddat;" | iusql -b -v -d, zlmrt_conv)
 out=$(echo "DELETE FROM rnddat" | iusql -b -v zlmrt_conv 2>&1 || true)
 echo "$out" | grep -q "DELETE statements cannot run: the dBase driver is read-only" ||
     fail "iusql: no read-only message: $out"
+out=$(printf 'SELECT COUNT(*), MAX(F1) FROM rnddat WHERE F1 > 100\nSELECT 1\n' | isql -b -v -d, zlmrt_conv)
+echo "$out" | grep -q '^126,600.25$' || fail "COUNT(*) with WHERE: $out"
+echo "$out" | grep -q '^1$' || fail "SELECT 1: $out"
 echo "isql smoke test passed"

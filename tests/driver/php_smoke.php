@@ -56,6 +56,11 @@ check(array_column($type, "TYPE_NAME") === ["DOUBLE"], "type info: " . json_enco
 $type = all_rows(odbc_gettypeinfo($c, SQL_DATE));
 check(array_column($type, "DATA_TYPE") === [(string)SQL_DATE], "dates: " . json_encode($type));
 
+// Real SQL with parameters (PHP asks SQLDescribeParam for each marker first).
+$statement = odbc_prepare($c, "SELECT F1 FROM peardat WHERE F1 BETWEEN ? AND ? ORDER BY F1 DESC");
+check($statement !== false && odbc_execute($statement, [10, 20.5]), "prepare: " . odbc_errormsg($c));
+check(array_column(all_rows($statement), "F1") === ["20.25", "16.25", "12.25"], "parameters");
+
 check(@odbc_exec($c, "DELETE FROM peardat") === false, "DELETE ran");
 // 42000 by its ODBC 2 name: the driver manager renames states for ODBC 2 clients.
 check(odbc_error($c) === "37000", "DELETE state: " . odbc_error($c));
@@ -66,4 +71,6 @@ odbc_close($c);
 $pdo = new PDO("odbc:$source");
 $rows = $pdo->query("SELECT F1, FB FROM peardat")->fetchAll(PDO::FETCH_NUM);
 check(count($rows) === 130 && $rows[129] == ["520.250", "522.750"], "PDO rows");
+$count = $pdo->prepare("SELECT COUNT(*) FROM peardat WHERE F1 > ?");
+check($count->execute([100]) && $count->fetchColumn() == 106, "PDO parameter");
 echo "php smoke test passed\n";

@@ -35,6 +35,15 @@ def main(driver, make_table):
         assert tuple(rows[0]) == (4.25, 6.75), rows[0]
         assert tuple(rows[129]) == (520.25, 522.75), rows[129]
 
+        # Real SQL with parameters, TOP and a connection check.
+        rows = cursor.execute("SELECT F1 FROM peardat WHERE F1 BETWEEN ? AND ? ORDER BY F1 DESC",
+                              10, 20.5).fetchall()
+        assert [r[0] for r in rows] == [20.25, 16.25, 12.25], rows
+        rows = cursor.execute("SELECT TOP 2 [F1] FROM [peardat] ORDER BY [F1] DESC").fetchall()
+        assert [r[0] for r in rows] == [520.25, 516.25], rows
+        assert cursor.execute("SELECT 1").fetchone()[0] == 1
+        assert cursor.execute("SELECT COUNT(*) FROM [Ünï] WHERE ? = 'Ünï'", "Ünï").fetchone()[0] == 2
+
         assert [t.table_name for t in cursor.tables()] == ["peardat", "Ünï"]
         assert len(cursor.execute("SELECT * FROM [Ünï];").fetchall()) == 2
         assert [t.type_name for t in cursor.getTypeInfo(pyodbc.SQL_DOUBLE)] == ["DOUBLE"]

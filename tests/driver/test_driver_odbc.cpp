@@ -196,9 +196,10 @@ TEST_F(DriverTest, CatalogFunctionsListTheFolder) {
 TEST_F(DriverTest, InformationAnswersAreTheTruth) {
     ASSERT_TRUE(m_client.ConnectTo(m_data.Path()));
     const std::pair<SQLUSMALLINT, SQLUSMALLINT> smalls[] = {
-        {SQL_MAX_IDENTIFIER_LEN, 255}, {SQL_MAX_TABLE_NAME_LEN, 255},
-        {SQL_MAX_COLUMN_NAME_LEN, 0},  {SQL_MAX_COLUMNS_IN_SELECT, 0},
-        {SQL_MAX_TABLES_IN_SELECT, 1}, {SQL_TXN_CAPABLE, SQL_TC_NONE}};
+        {SQL_MAX_IDENTIFIER_LEN, 255},     {SQL_MAX_TABLE_NAME_LEN, 255},
+        {SQL_MAX_COLUMN_NAME_LEN, 0},      {SQL_MAX_COLUMNS_IN_SELECT, 0},
+        {SQL_MAX_TABLES_IN_SELECT, 0},     {SQL_TXN_CAPABLE, SQL_TC_NONE},
+        {SQL_CORRELATION_NAME, SQL_CN_ANY}};
     for (auto [nInfo, nExpected] : smalls) {
         SQLUSMALLINT nValue = 99;
         EXPECT_EQ(SQLGetInfo(m_client.Dbc(), nInfo, &nValue, 0, nullptr), SQL_SUCCESS);
@@ -209,7 +210,8 @@ TEST_F(DriverTest, InformationAnswersAreTheTruth) {
         {SQL_TXN_ISOLATION_OPTION, 0},
         {SQL_ODBC_INTERFACE_CONFORMANCE, 0},
         {SQL_SQL_CONFORMANCE, 0},
-        {SQL_SCROLL_OPTIONS, SQL_SO_FORWARD_ONLY | SQL_SO_STATIC}};
+        {SQL_SCROLL_OPTIONS, SQL_SO_FORWARD_ONLY | SQL_SO_STATIC},
+        {SQL_UNION, SQL_U_UNION | SQL_U_UNION_ALL}};
     for (auto [nInfo, nExpected] : words) {
         SQLUINTEGER nValue = 99;
         EXPECT_EQ(SQLGetInfo(m_client.Dbc(), nInfo, &nValue, 0, nullptr), SQL_SUCCESS);
@@ -373,8 +375,8 @@ TEST_F(DriverTest, FailedStatementsNameWhatFailedUntilTheNextCall) {
                                       "'peardat.dbf' in folder '" + m_data.Path() + "/'"},
         {"SELECT [rnddat].[F1],[rnddat].[FC]  FROM [rnddat]",
          "42S22: " + kTag + "Column 'FC' not found in table 'rnddat' (file '" + strTable + "')"},
-        {"SELECT F1 FROM rnddat ORDER BY F1",
-         "42000: " + kTag + "Syntax error, unexpected text near 'ORDER BY F1'"},
+        {"SELECT F1 FROMM rnddat ORDER BY F1",
+         "42000: " + kTag + "Syntax error near \"rnddat\" in 'SELECT F1 FROMM rnddat ORDER BY F1'"},
         {ProgramQuery("cutdat"), "HY000: " + kTag + "File '" + strCut +
                                      "' is not a readable dBase table: the file holds 700 bytes, "
                                      "but its 3 records need 784"},

@@ -5,6 +5,7 @@
 
 #include "driver/ConnectionString.h"
 #include "driver/QueryParser.h"
+#include "driver/SqlText.h"
 #include "driver/Utf16.h"
 #include "tests/driver/OdbcClient.h"
 
@@ -61,6 +62,45 @@ TEST(QueryParserTest, RefusesAnythingElseQuotingWhereItStopped) {
             ADD_FAILURE() << "accepted: " << pszQuery;
         } catch (const kdbf::SyntaxError& e) {
             EXPECT_NE(std::string(e.what()).find(pszError), std::string::npos) << e.what();
+        }
+    }
+}
+
+TEST(SqlTextTest, TranslatesWhatClientsSendAndLeavesQuotedTextAlone) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"SELECT * FROM [odd]]name]", "SELECT * FROM \"odd]name\""},
+        {"SELECT [a\"b] FROM t", "SELECT \"a\"\"b\" FROM t"},
+        {"SELECT TOP 5 F1 FROM t ORDER BY F1;", "SELECT  F1 FROM t ORDER BY F1 LIMIT 5"},
+        {"select distinct top 2 F1 from t", "select distinct  F1 from t LIMIT 2"},
+        {"SELECT (SELECT TOP 1 x FROM u) FROM t", "SELECT (SELECT TOP 1 x FROM u) FROM t"},
+        {"SELECT top FROM t", "SELECT top FROM t"},
+        {"SELECT * FROM t WHERE d = {d '2024-02-29'} AND s < {ts '2024-02-29 13:45:07'}",
+         "SELECT * FROM t WHERE d =   '2024-02-29' AND s <   '2024-02-29 13:45:07'"},
+        {"SELECT {fn UCASE(n)}, {FN left(n, 2)}, {fn CONCAT(a, b)} FROM t",
+         "SELECT  upper(n),  odbc_left(n, 2),  CONCAT(a, b) FROM t"},
+        {"SELECT * FROM {oj a LEFT OUTER JOIN b ON a.x = b.x}",
+         "SELECT * FROM   a LEFT OUTER JOIN b ON a.x = b.x"},
+        {"SELECT '[x] {fn y} ;', \"[z]\" FROM t -- [c] {\n;  ",
+         "SELECT '[x] {fn y} ;', \"[z]\" FROM t -- [c] {\n"},
+        {"SELECT 'it''s' /* ] } */ FROM t", "SELECT 'it''s' /* ] } */ FROM t"},
+        {"SELECT 1;;", "SELECT 1;"},
+        {"SELECT n FROM t WHERE n LIKE 'a\\%' {escape '\\'}",
+         "SELECT n FROM t WHERE n LIKE 'a\\%'  ESCAPE '\\'"},
+    };
+    for (const auto& [in, out] : cases) EXPECT_EQ(kdbf::TranslateSql(in), out) << in;
+    const std::pair<const char*, const char*> faults[] = {
+        {"SELECT [a FROM t", "unterminated bracket near '[a FROM t'"},
+        {"SELECT 'a FROM t", "unterminated quote near ''a FROM t'"},
+        {"SELECT /* x", "unterminated comment near '/* x'"},
+        {"SELECT {fn UCASE(n) FROM t", "unterminated escape '{'"},
+        {"SELECT {call p}", "unknown escape '{call' near 'call p}'"},
+    };
+    for (const auto& [in, message] : faults) {
+        try {
+            kdbf::TranslateSql(in);
+            ADD_FAILURE() << in;
+        } catch (const kdbf::SyntaxError& e) {
+            EXPECT_NE(std::string(e.what()).find(message), std::string::npos) << e.what();
         }
     }
 }

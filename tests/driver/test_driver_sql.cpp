@@ -1,0 +1,443 @@
+// Real SQL through the driver manager: each clause and function family against rows the
+// test computes itself from the records it wrote, parameters of each C type, and the
+// statements the driver refuses.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <charconv>
+#include <functional>
+#include <map>
+#include <numeric>
+#include <set>
+
+#include "tests/driver/OdbcClient.h"
+#include "tests/support/OdbcSandbox.h"
+
+namespace {
+
+const std::string kTag = "[kestrix][dBase driver]";
+
+using Rows = std::vector<std::vector<std::string>>;
+
+struct Person {
+    std::string name;
+    int age;
+    double score;
+    std::string born;  // YYYYMMDD as stored
+    bool ok;
+    bool deleted = false;
+};
+
+const std::vector<Person> kPeople = {
+    {"Anna", 34, 12.5, "19900101", true},      {"Bert", 27, 7.25, "19970315", false},
+    {"Cleo", 34, 99.75, "19891231", true},     {"Dirk", 51, 3.0, "19730704", false},
+    {"Gone", 40, 1.0, "19800101", true, true}, {"Emma", 19, 45.5, "20050301", true},
+    {"Finn", 27, 7.25, "19970601", true},
+};
+
+std::vector<Person> Visible() {
+    std::vector<Person> people;
+    std::copy_if(kPeople.begin(), kPeople.end(), std::back_inserter(people),
+                 [](const Person& p) { return !p.deleted; });
+    return people;
+}
+
+std::string Num(double value) {
+    char buffer[32];
+    auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, end);
+}
+
+std::string IsoDate(const std::string& stored) {
+    return stored.substr(0, 4) + "-" + stored.substr(4, 2) + "-" + stored.substr(6, 2);
+}
+
+// Rows of the visible people, one column per projection.
+Rows Project(const std::vector<Person>& people,
+             const std::vector<std::function<std::string(const Person&)>>& columns) {
+    Rows rows;
+    for (const Person& p : people) {
+        rows.emplace_back();
+        for (const auto& column : columns) rows.back().push_back(column(p));
+    }
+    return rows;
+}
+
+std::string Name(const Person& p) {
+    return p.name;
+}
+std::string Age(const Person& p) {
+    return std::to_string(p.age);
+}
+std::string Score(const Person& p) {
+    return Num(p.score);
+}
+
+class SqlTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(m_sandbox.RegisterDataSource()) << m_sandbox.InstallerError();
+        std::vector<CPriceRow> numbers;
+        std::vector<std::vector<std::string>> texts;
+        for (const Person& p : kPeople) {
+            numbers.push_back({std::nullopt, p.age, p.score, std::nullopt, std::nullopt});
+            texts.push_back({p.name, "", "", p.born, p.ok ? "T" : "F"});
+        }
+        const std::vector<SDbfColumn> columns = {{"NAME", 'C', 10, 0},
+                                                 {"AGE", 'N', 3, 0},
+                                                 {"SCORE", 'N', 6, 2},
+                                                 {"BORN", 'D', 8, 0},
+                                                 {"OK", 'L', 1, 0}};
+        ASSERT_TRUE(WriteDbf(m_data.File("people.dbf"), columns, numbers, texts));
+        for (std::size_t i = 0; i < kPeople.size(); ++i)
+            if (kPeople[i].deleted) ASSERT_TRUE(MarkDeleted(m_data.File("people.dbf"), int(i)));
+        ASSERT_TRUE(WriteDbf(m_data.File("TOWNS.DBF"), {{"NAME", 'C', 10, 0}, {"TOWN", 'C', 12, 0}},
+                             {{std::nullopt, std::nullopt}, {std::nullopt, std::nullopt}},
+                             {{"Anna", "Ghent"}, {"Dirk", "Oslo"}}));
+        ASSERT_TRUE(WriteDbf(m_data.File("odd]name.dbf"), {{"X", 'N', 4, 0}}, {{7.0}}));
+        ASSERT_TRUE(m_client.ConnectTo(m_data.Path())) << m_client.DbcError();
+    }
+
+    // Every row of `query`, each column read as text ("NULL" for NULL); throws with
+    // the diagnostic when the statement fails.
+    Rows Query(const std::string& query, SQLULEN cursor = SQL_CURSOR_FORWARD_ONLY) {
+        if (m_client.Exec(query, cursor) != SQL_SUCCESS)
+            throw std::runtime_error(m_client.StmtError());
+        return FetchAll();
+    }
+
+    Rows FetchAll() {
+        SQLHSTMT stmt = m_client.Stmt();
+        SQLFreeStmt(stmt, SQL_UNBIND);
+        SQLSMALLINT count = 0;
+        SQLNumResultCols(stmt, &count);
+        Rows rows;
+        SQLRETURN rc;
+        while ((rc = SQLFetch(stmt)) == SQL_SUCCESS) {
+            rows.emplace_back();
+            for (SQLUSMALLINT c = 1; c <= count; ++c) {
+                char value[256];
+                SQLLEN indicator = 0;
+                if (!SQL_SUCCEEDED(
+                        SQLGetData(stmt, c, SQL_C_CHAR, value, sizeof value, &indicator)))
+                    throw std::runtime_error(m_client.StmtError());
+                rows.back().push_back(indicator == SQL_NULL_DATA ? "NULL" : value);
+            }
+        }
+        if (rc != SQL_NO_DATA) throw std::runtime_error(m_client.StmtError());
+        return rows;
+    }
+
+    COdbcSandbox m_sandbox;
+    CTempDir m_data;
+    COdbcClient m_client;
+};
+
+TEST_F(SqlTest, ClausesGiveTheRowsComputedFromTheRecords) {
+    const std::vector<Person> all = Visible();
+    auto where = [&](std::function<bool(const Person&)> keep) {
+        std::vector<Person> people;
+        std::copy_if(all.begin(), all.end(), std::back_inserter(people), keep);
+        return people;
+    };
+    auto sorted = [&](std::function<bool(const Person&, const Person&)> less) {
+        std::vector<Person> people = all;
+        std::stable_sort(people.begin(), people.end(), less);
+        return people;
+    };
+    const auto by_score_desc_name = sorted([](const Person& a, const Person& b) {
+        return a.score != b.score ? a.score > b.score : a.name < b.name;
+    });
+    std::set<int> ages;
+    for (const Person& p : all) ages.insert(p.age);
+    Rows distinct_ages;
+    for (int age : ages) distinct_ages.push_back({std::to_string(age)});
+    std::map<int, int> per_age;
+    for (const Person& p : all) ++per_age[p.age];
+    Rows twice;
+    for (auto [age, n] : per_age)
+        if (n > 1) twice.push_back({std::to_string(age), std::to_string(n)});
+    const double total = std::accumulate(all.begin(), all.end(), 0.0,
+                                         [](double s, const Person& p) { return s + p.score; });
+
+    const std::pair<std::string, Rows> cases[] = {
+        {"SELECT NAME FROM people WHERE AGE > 30",
+         Project(where([](const Person& p) { return p.age > 30; }), {Name})},
+        {"select name, score from people where ok = 1 and (age < 30 or name like 'c%')",
+         Project(where([](const Person& p) { return p.ok && (p.age < 30 || p.name[0] == 'C'); }),
+                 {Name, Score})},
+        {"SELECT NAME, SCORE FROM people ORDER BY SCORE DESC, NAME",
+         Project(by_score_desc_name, {Name, Score})},
+        {"SELECT COUNT(*), SUM(SCORE), MIN(AGE), MAX(NAME) FROM people",
+         {{std::to_string(all.size()), Num(total), "19", "Finn"}}},
+        {"SELECT DISTINCT AGE FROM people ORDER BY 1", distinct_ages},
+        {"SELECT AGE, COUNT(*) FROM people GROUP BY AGE HAVING COUNT(*) > 1 ORDER BY AGE", twice},
+        {"SELECT NAME FROM people ORDER BY NAME LIMIT 2 OFFSET 1", {{"Bert"}, {"Cleo"}}},
+        {"SELECT TOP 2 NAME FROM people ORDER BY NAME", {{"Anna"}, {"Bert"}}},
+        {"SELECT DISTINCT TOP 1 AGE FROM people ORDER BY AGE DESC", {{"51"}}},
+        {"SELECT p.NAME AS who, t.TOWN FROM people p JOIN towns t ON t.NAME = p.NAME ORDER BY who",
+         {{"Anna", "Ghent"}, {"Dirk", "Oslo"}}},
+        {"SELECT p.NAME, t.TOWN FROM people AS p LEFT JOIN [TOWNS] t ON t.NAME = p.NAME "
+         "WHERE p.AGE = 27 ORDER BY 1",
+         {{"Bert", "NULL"}, {"Finn", "NULL"}}},
+        {"SELECT 1", {{"1"}}},
+        {"SELECT 'a%' LIKE 'a!%' {escape '!'}, 'ab' LIKE 'a!%' {escape '!'}", {{"1", "0"}}},
+        {"SELECT NAME FROM people WHERE AGE = (SELECT MAX(AGE) FROM people) "
+         "UNION SELECT TOWN FROM towns ORDER BY 1",
+         {{"Dirk"}, {"Ghent"}, {"Oslo"}}},
+        {"WITH young AS (SELECT NAME, AGE FROM people WHERE AGE < 30) "
+         "SELECT COUNT(*) FROM young;",
+         {{std::to_string(where([](const Person& p) { return p.age < 30; }).size())}}},
+        {"SELECT COUNT(*) FROM PEOPLE WHERE NAME = 'Gone'", {{"0"}}},
+        {"SELECT BORN, OK FROM people WHERE NAME = 'Emma'", {{"2005-03-01", "1"}}},
+        {"SELECT NAME FROM people WHERE BORN < {d '1990-01-01'} ORDER BY BORN",
+         {{"Dirk"}, {"Cleo"}}},
+        {"SELECT {fn UCASE(NAME)}, {fn LCASE(NAME)}, {fn LEFT(NAME, 2)}, {fn RIGHT(NAME, 1)}, "
+         "{fn CONCAT(NAME, '!')}, {fn LENGTH(NAME)} FROM people WHERE NAME = 'Cleo'",
+         {{"CLEO", "cleo", "Cl", "o", "Cleo!", "4"}}},
+        {"SELECT {fn YEAR(BORN)}, {fn MONTH(BORN)}, {fn DAYOFMONTH(BORN)}, {fn MOD(AGE, 5)}, "
+         "{fn ABS(-AGE)}, {fn ROUND(SCORE, 0)} FROM people WHERE NAME = 'Dirk'",
+         {{"1973", "7", "4", "1", "51", "3"}}},
+        {"SELECT {fn HOUR({ts '2024-02-29 13:45:07'})}, {fn MINUTE({t '13:45:07'})}",
+         {{"13", "45"}}},
+        {"SELECT [odd]]name].X + 1 FROM [odd]]name]", {{"8"}}},
+        {"SELECT \"NAME\", \"AGE\" FROM \"people\" ORDER BY \"AGE\" ASC, \"NAME\" DESC",
+         Project(sorted([](const Person& a, const Person& b) {
+                     return a.age != b.age ? a.age < b.age : a.name > b.name;
+                 }),
+                 {Name, Age})},
+    };
+    for (const auto& [query, expected] : cases) {
+        SCOPED_TRACE(query);
+        EXPECT_EQ(Query(query), expected);
+    }
+}
+
+TEST_F(SqlTest, RefusalsSayWhy) {
+    const std::string folder = m_data.Path() + "/";
+    const std::string outside =
+        "../" + folder.substr(folder.rfind('/', folder.size() - 2) + 1) + "people";
+    const std::pair<std::string, std::string> cases[] = {
+        {"INSERT INTO people (NAME) VALUES ('x')",
+         "42000: " + kTag +
+             "INSERT statements cannot run: the dBase driver is read-only and runs "
+             "only SELECT"},
+        {"WITH x AS (SELECT 1) DELETE FROM people",
+         "42000: " + kTag +
+             "WITH statements cannot run: the dBase driver is read-only and runs "
+             "only SELECT"},
+        {"ATTACH DATABASE '/tmp/x.db' AS x",
+         "42000: " + kTag +
+             "ATTACH statements cannot run: the dBase driver is read-only and runs "
+             "only SELECT"},
+        {"PRAGMA writable_schema = 1",
+         "42000: " + kTag +
+             "PRAGMA statements cannot run: the dBase driver is read-only and runs "
+             "only SELECT"},
+        {"SELECT 1; SELECT 2",
+         "42000: " + kTag + "Syntax error, only one statement may run at a time, near 'SELECT 2'"},
+        // A name that leads out of the folder (to this very table) finds nothing.
+        {"SELECT COUNT(*) FROM [" + outside + "] WHERE 1", "42S02: " + kTag + "Table '" + outside +
+                                                               "' not found: no file '" + outside +
+                                                               ".dbf' in folder '" + folder + "'"},
+        {"SELECT COUNT(*) FROM nothere",
+         "42S02: " + kTag + "Table 'nothere' not found: no file 'nothere.dbf' in folder '" +
+             folder + "'"},
+        {"SELECT people.WEIGHT FROM people WHERE 1",
+         "42S22: " + kTag + "Column 'WEIGHT' not found in table 'people' (file '" +
+             m_data.File("people.dbf") + "')"},
+        {"SELECT WEIGHT FROM [people] WHERE 1",
+         "42S22: " + kTag + "Column 'WEIGHT' not found in table 'people' (file '" +
+             m_data.File("people.dbf") + "')"},
+        {"SELECT p.NAME, WEIGHT FROM people p JOIN towns t ON t.NAME = p.NAME",
+         "42S22: " + kTag + "Column 'WEIGHT' not found in the tables of the query (folder '" +
+             folder + "')"},
+        {"SELECT NAME FROM people WHERE",
+         "42000: " + kTag + "Syntax error, incomplete input in 'SELECT NAME FROM people WHERE'"},
+        {"SELECT [NAME FROM people", "42000: " + kTag +
+                                         "Syntax error, unterminated bracket near '[NAME FROM "
+                                         "people'"},
+        {"SELECT {x 1}", "42000: " + kTag + "Syntax error, unknown escape '{x' near 'x 1}'"},
+    };
+    for (const auto& [query, error] : cases) {
+        EXPECT_EQ(m_client.Exec(query), SQL_ERROR) << query;
+        EXPECT_EQ(m_client.StmtError(), error);
+    }
+    // Nothing was written: the table reads as before.
+    EXPECT_EQ(Query("SELECT COUNT(*) FROM people"), (Rows{{std::to_string(Visible().size())}}));
+}
+
+TEST_F(SqlTest, ParametersOfEachCType) {
+    SQLHSTMT stmt = m_client.Statement(SQL_CURSOR_FORWARD_ONLY);
+    ASSERT_EQ(SQLPrepare(stmt, (SQLCHAR*)"SELECT ?, NAME FROM people WHERE AGE = ? ORDER BY NAME",
+                         SQL_NTS),
+              SQL_SUCCESS)
+        << m_client.StmtError();
+    SQLSMALLINT count = 0, type = 0, decimals = 0, nullable = 0;
+    SQLULEN size = 0;
+    ASSERT_EQ(SQLNumParams(stmt, &count), SQL_SUCCESS);
+    EXPECT_EQ(count, 2);
+    ASSERT_EQ(SQLDescribeParam(stmt, 2, &type, &size, &decimals, &nullable), SQL_SUCCESS);
+    EXPECT_EQ(type, SQL_VARCHAR);
+    EXPECT_EQ(nullable, SQL_NULLABLE);
+    EXPECT_EQ(SQLDescribeParam(stmt, 3, &type, &size, &decimals, &nullable), SQL_ERROR);
+
+    // Unbound markers fail the execution.
+    EXPECT_EQ(SQLExecute(stmt), SQL_ERROR);
+    EXPECT_EQ(m_client.StmtError(),
+              "07002: " + kTag + "COUNT field incorrect: parameter 1 is not bound");
+
+    SQLINTEGER slong = 27;
+    SQLSMALLINT sshort = 27;
+    SQLBIGINT sbigint = 27;
+    double dbl = 27.0;
+    float flt = 27.0f;
+    char chars[] = "27";
+    SQLWCHAR wide[] = {'2', '7', 0};
+    SQL_DATE_STRUCT date{2024, 2, 29};
+    SQL_TIMESTAMP_STRUCT stamp{2024, 2, 29, 13, 45, 7, 250000000};
+    SQLLEN nts = SQL_NTS, null_data = SQL_NULL_DATA, wide_bytes = 4;
+    struct Case {
+        SQLSMALLINT c_type;
+        SQLSMALLINT sql_type;
+        SQLPOINTER value;
+        SQLLEN* indicator;
+        std::string echoed;  // the first column: the parameter as SQLite took it
+    };
+    const Case cases[] = {
+        {SQL_C_SLONG, SQL_INTEGER, &slong, nullptr, "27"},
+        {SQL_C_SSHORT, SQL_SMALLINT, &sshort, nullptr, "27"},
+        {SQL_C_SBIGINT, SQL_BIGINT, &sbigint, nullptr, "27"},
+        {SQL_C_DOUBLE, SQL_DOUBLE, &dbl, nullptr, "27"},
+        {SQL_C_FLOAT, SQL_REAL, &flt, nullptr, "27"},
+        {SQL_C_CHAR, SQL_VARCHAR, chars, &nts, "27"},
+        {SQL_C_WCHAR, SQL_WVARCHAR, wide, &wide_bytes, "27"},
+        {SQL_C_DEFAULT, SQL_INTEGER, &slong, nullptr, "27"},
+        {SQL_C_TYPE_DATE, SQL_TYPE_DATE, &date, nullptr, "2024-02-29"},
+        {SQL_C_TYPE_TIMESTAMP, SQL_TYPE_TIMESTAMP, &stamp, nullptr, "2024-02-29 13:45:07.250"},
+        {SQL_C_SLONG, SQL_INTEGER, &slong, &null_data, "NULL"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.echoed + " as C type " + std::to_string(c.c_type));
+        ASSERT_EQ(SQLBindParameter(stmt, 1, SQL_PARAM_INPUT, c.c_type, c.sql_type, 20, 0, c.value,
+                                   0, c.indicator),
+                  SQL_SUCCESS);
+        ASSERT_EQ(SQLBindParameter(stmt, 2, SQL_PARAM_INPUT, SQL_C_SLONG, SQL_INTEGER, 0, 0, &slong,
+                                   0, nullptr),
+                  SQL_SUCCESS);
+        ASSERT_EQ(SQLExecute(stmt), SQL_SUCCESS) << m_client.StmtError();
+        EXPECT_EQ(FetchAll(), (Rows{{c.echoed, "Bert"}, {c.echoed, "Finn"}}));
+        SQLFreeStmt(stmt, SQL_CLOSE);
+    }
+    // Each C type as the value compared, where the column's affinity applies.
+    for (const Case& c : std::vector<Case>(cases, cases + 8)) {
+        SCOPED_TRACE(c.c_type);
+        ASSERT_EQ(SQLBindParameter(stmt, 2, SQL_PARAM_INPUT, c.c_type, c.sql_type, 20, 0, c.value,
+                                   0, c.indicator),
+                  SQL_SUCCESS);
+        ASSERT_EQ(SQLExecute(stmt), SQL_SUCCESS) << m_client.StmtError();
+        EXPECT_EQ(FetchAll().size(), 2u);
+        SQLFreeStmt(stmt, SQL_CLOSE);
+    }
+}
+
+TEST_F(SqlTest, ResultsAreDescribedBeforeTheFirstFetchAndScroll) {
+    SQLHSTMT stmt = m_client.Statement(SQL_CURSOR_STATIC);
+    ASSERT_EQ(SQLPrepare(stmt,
+                         (SQLCHAR*)"SELECT NAME, SCORE, BORN, AGE * 2 AS twice, AVG(SCORE) OVER () "
+                                   "AS mean, 'x' || NAME AS tagged FROM people ORDER BY NAME",
+                         SQL_NTS),
+              SQL_SUCCESS)
+        << m_client.StmtError();
+    const std::vector<std::pair<std::string, SQLSMALLINT>> expected = {
+        {"NAME", SQL_CHAR},     {"SCORE", SQL_DOUBLE}, {"BORN", SQL_TYPE_DATE},
+        {"twice", SQL_INTEGER}, {"mean", SQL_DOUBLE},  {"tagged", SQL_CHAR}};
+    for (SQLUSMALLINT c = 1; c <= expected.size(); ++c) {
+        char name[32];
+        SQLSMALLINT type = 0;
+        ASSERT_EQ(SQLDescribeCol(stmt, c, (SQLCHAR*)name, sizeof name, nullptr, &type, nullptr,
+                                 nullptr, nullptr),
+                  SQL_SUCCESS)
+            << m_client.StmtError();
+        EXPECT_EQ(std::make_pair(std::string(name), type), expected[c - 1]);
+    }
+    ASSERT_EQ(SQLExecute(stmt), SQL_SUCCESS) << m_client.StmtError();
+    SQLFreeStmt(stmt, SQL_UNBIND);
+    auto name_at = [&](SQLSMALLINT orientation, SQLLEN offset) -> std::string {
+        const SQLRETURN rc = SQLFetchScroll(stmt, orientation, offset);
+        if (rc == SQL_NO_DATA) return "none";
+        char value[32];
+        SQLGetData(stmt, 1, SQL_C_CHAR, value, sizeof value, nullptr);
+        return value;
+    };
+    EXPECT_EQ(name_at(SQL_FETCH_NEXT, 0), "Anna");
+    EXPECT_EQ(name_at(SQL_FETCH_LAST, 0), "Finn");
+    EXPECT_EQ(name_at(SQL_FETCH_FIRST, 0), "Anna");
+    EXPECT_EQ(name_at(SQL_FETCH_ABSOLUTE, 3), "Cleo");
+    EXPECT_EQ(name_at(SQL_FETCH_PRIOR, 0), "Bert");
+    EXPECT_EQ(name_at(SQL_FETCH_ABSOLUTE, 7), "none");
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(SqlTest, ParametersSentAtExecutionTimeArriveInPieces) {
+    SQLHSTMT stmt = m_client.Statement(SQL_CURSOR_FORWARD_ONLY);
+    ASSERT_EQ(
+        SQLPrepare(stmt, (SQLCHAR*)"SELECT AGE FROM people WHERE NAME = ? OR NAME = ?", SQL_NTS),
+        SQL_SUCCESS);
+    int token1 = 1, token2 = 2;
+    SQLLEN at_exec = SQL_LEN_DATA_AT_EXEC(0);
+    SQLBindParameter(stmt, 1, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR, 10, 0, &token1, 0,
+                     &at_exec);
+    SQLBindParameter(stmt, 2, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR, 10, 0, &token2, 0,
+                     &at_exec);
+    ASSERT_EQ(SQLExecute(stmt), SQL_NEED_DATA);
+    SQLPOINTER token = nullptr;
+    ASSERT_EQ(SQLParamData(stmt, &token), SQL_NEED_DATA);
+    EXPECT_EQ(token, &token1);
+    SQLPutData(stmt, (SQLPOINTER) "Fi", 2);
+    SQLPutData(stmt, (SQLPOINTER) "nn", SQL_NTS);
+    ASSERT_EQ(SQLParamData(stmt, &token), SQL_NEED_DATA);
+    EXPECT_EQ(token, &token2);
+    SQLPutData(stmt, nullptr, SQL_NULL_DATA);
+    ASSERT_EQ(SQLParamData(stmt, &token), SQL_SUCCESS) << m_client.StmtError();
+    EXPECT_EQ(FetchAll(), (Rows{{"27"}}));
+    EXPECT_EQ(SQLParamData(stmt, &token), SQL_ERROR);  // nothing awaited any more
+}
+
+}  // namespace
+
+namespace {
+
+// The reader's own errors keep their SQLSTATE and text through SQLite's engine, and a
+// damaged table is refused when the statement names it.
+TEST_F(SqlTest, ReaderErrorsComeThroughTheEngine) {
+    ASSERT_TRUE(WriteDbf(m_data.File("stars.dbf"), {{"N1", 'N', 5, 0}}, {{1.0}, {2.0}}));
+    std::string bytes = ReadFile(m_data.File("stars.dbf"));
+    bytes.replace(32 + 32 + 1 + 6 + 1, 5, "*****");  // record 2's field
+    WriteFile(m_data.File("stars.dbf"), bytes);
+    WriteFile(m_data.File("short.dbf"), bytes.substr(0, 70));
+    const std::pair<std::string, std::string> cases[] = {
+        {"SELECT SUM(N1) FROM stars",
+         "22003: " + kTag +
+             "Numeric value out of range: column 'N1' holds '*****', the mark of a value too "
+             "wide for its field"},
+        {"SELECT COUNT(*) FROM short",
+         "HY000: " + kTag + "File '" + m_data.File("short.dbf") +
+             "' is not a readable dBase table: the file holds 70 bytes, but its 2 records need "
+             "77"},
+    };
+    for (const auto& [query, error] : cases) {
+        try {
+            Query(query);
+            ADD_FAILURE() << query;
+        } catch (const std::runtime_error& e) {
+            EXPECT_EQ(e.what(), error);
+        }
+    }
+    EXPECT_EQ(Query("SELECT N1 FROM stars WHERE rowid = 0"), (Rows{{"1"}}));
+}
+
+}  // namespace
