@@ -6,9 +6,11 @@
 set -eu
 
 # Auto-repeat off (-r): a key left held down by a failed send must not press itself again
-# in the windows that follow.
+# in the windows that follow. No reset (-noreset): the server otherwise resets each time
+# its last client leaves (every xdotool call before the program connects) and refuses
+# whoever connects meanwhile, the program included.
 if [ -z "${KESTRIX_SMOKE_INNER:-}" ]; then
-    KESTRIX_SMOKE_INNER=1 exec timeout 150 xvfb-run -a -s "-screen 0 1600x1200x24 -r" "$0" "$@"
+    KESTRIX_SMOKE_INNER=1 exec timeout 150 xvfb-run -a -s "-screen 0 1600x1200x24 -r -noreset" "$0" "$@"
 fi
 
 kestrix=$1 driver=$2 samples=$3 artifacts=$4
