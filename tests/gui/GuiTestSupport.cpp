@@ -1,6 +1,7 @@
 #include "tests/gui/GuiTestSupport.h"
 
-#include <stdlib.h>
+#include <cstdio>
+#include <cstdlib>
 
 #include <wx/app.h>
 #include <wx/log.h>
@@ -22,11 +23,18 @@ struct CWxEnvironment : ::testing::Environment {
             ADD_FAILURE_AT(FromWx(strFile).c_str(), nLine)
                 << "wx assertion in " << FromWx(strFunc) << ": " << FromWx(strCond + " " + strMsg);
         });
+        // Before the start, so that the toolkit's own reason for a failed start is seen.
+        delete wxLog::SetActiveTarget(new wxLogStderr);
         wxApp::SetInstance(new wxApp);
         static char* argv[] = {const_cast<char*>("kestrix_gui_tests"), nullptr};
         int argc = 1;
-        ASSERT_TRUE(wxEntryStart(argc, argv)) << "no display: run the tests under xvfb-run";
-        delete wxLog::SetActiveTarget(new wxLogStderr);
+        if (!wxEntryStart(argc, argv)) {
+            // A failure here would only mark the tests skipped, which CTest counts as
+            // no failure: the process fails instead, before any test is reported.
+            std::fprintf(stderr, "cannot open display \"%s\": run the tests under xvfb-run\n",
+                         std::getenv("DISPLAY") ? std::getenv("DISPLAY") : "");
+            std::exit(1);
+        }
         wxTheApp->CallOnInit();
     }
     void TearDown() override {
