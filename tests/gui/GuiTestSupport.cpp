@@ -3,10 +3,26 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include <unistd.h>
+
 #include <wx/app.h>
 #include <wx/log.h>
 
+#include <X11/Xlib.h>  // last: its macros (Status, None, Bool) would clash with the others
+
 namespace {
+
+// An X server that resets when its last client leaves (Xvfb without -noreset) refuses
+// whoever connects during the reset. A connection of our own, retried for up to ten
+// seconds, waits a reset out; held until the toolkit has connected, it keeps the server
+// from starting another one meanwhile.
+Display* WaitForDisplay() {
+    for (int nTry = 0; nTry < 100 && std::getenv("DISPLAY"); ++nTry) {
+        if (Display* pDisplay = XOpenDisplay(nullptr)) return pDisplay;
+        usleep(100 * 1000);
+    }
+    return nullptr;
+}
 
 // Starts wxWidgets once per test process (one per test case), below a HOME of its own.
 struct CWxEnvironment : ::testing::Environment {
@@ -28,7 +44,10 @@ struct CWxEnvironment : ::testing::Environment {
         wxApp::SetInstance(new wxApp);
         static char* argv[] = {const_cast<char*>("kestrix_gui_tests"), nullptr};
         int argc = 1;
-        if (!wxEntryStart(argc, argv)) {
+        Display* pHeld = WaitForDisplay();
+        bool bStarted = wxEntryStart(argc, argv);
+        if (pHeld) XCloseDisplay(pHeld);
+        if (!bStarted) {
             // A failure here would only mark the tests skipped, which CTest counts as
             // no failure: the process fails instead, before any test is reported.
             std::fprintf(stderr, "cannot open display \"%s\": run the tests under xvfb-run\n",
