@@ -64,8 +64,15 @@ wait_window() {
 
 # Presses key $2 in window $1 through the focus, not by window id: the key may close the
 # window, and a send to a window already gone fails halfway, leaving the key held down.
+# The key goes only once the window holds the focus (asked again for up to 10 s): sent
+# before that, it would reach whichever window had it.
 press() {
-    xdotool windowfocus --sync "$1" 2>/dev/null || true
+    i=0
+    until [ "$(xdotool getwindowfocus 2>/dev/null)" = "$1" ]; do
+        [ $i -lt 20 ] || fail "window $1 never took the focus for $2"
+        xdotool windowfocus --sync "$1" 2>/dev/null || sleep 0.5
+        i=$((i + 1))
+    done
     xdotool key "$2"
 }
 
