@@ -15,7 +15,8 @@ cd "$(dirname "$0")/.."
 winbuild=$(realpath -m "${1:-build-windows}")
 linux=$(realpath -m "${2:-build}")
 if [ -z "${DISPLAY:-}" ]; then
-    exec xvfb-run -a "$0" "$winbuild" "$linux"
+    # -noreset: no refused connections while Wine's processes come and go.
+    exec xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" "$0" "$winbuild" "$linux"
 fi
 
 wine=$(sed -n 's/^KESTRIX_WINE64:FILEPATH=//p' "$winbuild/CMakeCache.txt")

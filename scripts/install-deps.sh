@@ -6,7 +6,7 @@ set -euo pipefail
 PACKAGES=(
     build-essential cmake ninja-build pkg-config git
     unixodbc unixodbc-dev odbcinst libshp-dev libsqlite3-dev
-    libwxgtk3.2-dev
+    libwxgtk3.2-dev libx11-dev
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     gdal-bin python3-dbf python3-dbfread
     clang libclang-rt-14-dev

@@ -11,9 +11,11 @@ JOBS=${JOBS:-2}
 FUZZ_SECONDS=${FUZZ_SECONDS:-30}
 export GSETTINGS_BACKEND=memory NO_AT_BRIDGE=1
 
+# -noreset: Xvfb otherwise resets whenever its last client leaves, and refuses a test
+# process that connects during the reset; between two parallel tests that happens often.
 run_tests() {
     local dir=$1
-    xvfb-run -a -s "-screen 0 1600x1200x24" \
+    xvfb-run -a -s "-screen 0 1600x1200x24 -noreset" \
         ctest --test-dir "$dir" --output-on-failure -j "$JOBS" --timeout 300
 }
 
@@ -51,7 +53,7 @@ echo "== Windows build (MinGW-w64) and its tests under wine64"
 windows_start=$SECONDS
 JOBS=$JOBS bash scripts/build-windows.sh
 # -r: no key auto-repeat, so a key held by a test never closes the next window.
-xvfb-run -a -s "-screen 0 1600x1200x24 -r" ctest --preset windows -j "$JOBS"
+xvfb-run -a -s "-screen 0 1600x1200x24 -r -noreset" ctest --preset windows -j "$JOBS"
 echo "-- the Windows setup program: silent install, convert, silent uninstall under wine64"
 bash scripts/check-nsis.sh build-windows build
 echo "Windows stage: $((SECONDS - windows_start)) s"

@@ -6,9 +6,11 @@
 set -eu
 
 # Auto-repeat off (-r): a key left held down by a failed send must not press itself again
-# in the windows that follow.
+# in the windows that follow. No reset (-noreset): the server otherwise resets each time
+# its last client leaves (every xdotool call before the program connects) and refuses
+# whoever connects meanwhile, the program included.
 if [ -z "${KESTRIX_SMOKE_INNER:-}" ]; then
-    KESTRIX_SMOKE_INNER=1 exec timeout 150 xvfb-run -a -s "-screen 0 1600x1200x24 -r" "$0" "$@"
+    KESTRIX_SMOKE_INNER=1 exec timeout 150 xvfb-run -a -s "-screen 0 1600x1200x24 -r -noreset" "$0" "$@"
 fi
 
 kestrix=$1 driver=$2 samples=$3 artifacts=$4
@@ -62,8 +64,15 @@ wait_window() {
 
 # Presses key $2 in window $1 through the focus, not by window id: the key may close the
 # window, and a send to a window already gone fails halfway, leaving the key held down.
+# The key goes only once the window holds the focus (asked again for up to 10 s): sent
+# before that, it would reach whichever window had it.
 press() {
-    xdotool windowfocus --sync "$1" 2>/dev/null || true
+    i=0
+    until [ "$(xdotool getwindowfocus 2>/dev/null)" = "$1" ]; do
+        [ $i -lt 20 ] || fail "window $1 never took the focus for $2"
+        xdotool windowfocus --sync "$1" 2>/dev/null || sleep 0.5
+        i=$((i + 1))
+    done
     xdotool key "$2"
 }
 

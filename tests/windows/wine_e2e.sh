@@ -17,7 +17,7 @@ for f in "$driver" "$samples" "$linux_convert"; do
     [ -x "$f" ] || [ -f "$f" ] || { echo "SKIP: no Linux build at $linux ($f)"; exit 77; }
 done
 if [ "$mode" = window ] && [ -z "${DISPLAY:-}" ]; then
-    exec timeout 200 xvfb-run -a -s "-screen 0 1280x1024x24 -r" "$0" "$@"
+    exec timeout 200 xvfb-run -a -s "-screen 0 1280x1024x24 -r -noreset" "$0" "$@"
 fi
 
 tmp=$(mktemp -d)
