@@ -35,59 +35,6 @@ install_packages() {
         --no-install-recommends "${missing[@]}"
 }
 
-# Writes deb-src lines for every deb entry of the machine's own sources (deb822 files and
-# one-line lists alike), so the source package comes from the mirror this machine trusts.
-write_source_list() {
-    local out=$1
-    : >"$out"
-    local f
-    for f in /etc/apt/sources.list.d/*.sources; do
-        [ -e "$f" ] || continue
-        awk '
-            function flush() {
-                if (types ~ /(^| )deb( |$)/ && uris != "" && suites != "")
-                    for (u = 1; u <= split(uris, U, " "); u++)
-                        for (s = 1; s <= split(suites, S, " "); s++)
-                            printf "deb-src %s%s %s %s\n", signed, U[u], S[s], comps
-                types = uris = suites = comps = signed = ""
-            }
-            /^[ \t]*#/ { next }
-            /^[ \t]*$/ { flush(); next }
-            {
-                key = $1; sub(/:$/, "", key); $1 = ""; sub(/^ +/, "")
-                if (key == "Types") types = $0
-                else if (key == "URIs") uris = $0
-                else if (key == "Suites") suites = $0
-                else if (key == "Components") comps = $0
-                else if (key == "Signed-By" && $0 ~ /^\//) signed = "[signed-by=" $0 "] "
-                else if (key == "Enabled" && tolower($0) == "no") types = ""
-            }
-            END { flush() }' "$f" >>"$out"
-    done
-    for f in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
-        [ -e "$f" ] || continue
-        sed -n 's/^[ \t]*deb\([ \t]\)/deb-src\1/p' "$f" >>"$out"
-    done
-    [ -s "$out" ] || { echo "no apt sources found to fetch $WX_SOURCE from" >&2; exit 1; }
-}
-
-# Fetches and unpacks the wxWidgets source package into $1 with a private apt state: no
-# system file changes, and the machine's package lists stay as they are.
-fetch_wx_source() {
-    local work=$1
-    mkdir -p "$work/apt/state/lists/partial" "$work/apt/cache/archives/partial" \
-             "$work/apt/parts" "$work/src"
-    write_source_list "$work/apt/sources.list"
-    local opts=(-o Dir::Etc::SourceList="$work/apt/sources.list"
-                -o Dir::Etc::SourceParts="$work/apt/parts"
-                -o Dir::State="$work/apt/state"
-                -o Dir::State::status=/var/lib/dpkg/status
-                -o Dir::Cache="$work/apt/cache"
-                -o APT::Sandbox::User=root)
-    apt-get "${opts[@]}" update -qq
-    (cd "$work/src" && apt-get "${opts[@]}" source -qq "$WX_SOURCE=$2")
-}
-
 wx_version() {
     # The same source version the Linux build's wxGTK comes from.
     apt-cache show --no-all-versions libwxgtk3.2-dev 2>/dev/null |
@@ -121,7 +68,7 @@ build_wxmsw() {
     local start=$SECONDS work
     $SUDO mkdir -p "$CACHE"
     work=$(mktemp -d "${TMPDIR:-/tmp}/kestrix-wxmsw.XXXXXX")
-    fetch_wx_source "$work" "$version"
+    bash scripts/apt-source.sh "$WX_SOURCE" "$version" "$work/src"
     local src
     src=$(find "$work/src" -mindepth 1 -maxdepth 1 -type d | head -n1)
     mkdir -p "$work/build"
