@@ -94,17 +94,6 @@ TEST_F(DriverTest, UpperCaseFileNamesAndExtraColumnsReadNormally) {
     EXPECT_EQ(m_client.Fetch(), std::nullopt);
 }
 
-TEST_F(DriverTest, BraceQuotedFolderMayHoldSemicolonsAndBraces) {
-    const std::string strFolder = m_data.File("prices;2004}old");
-    ASSERT_EQ(mkdir(strFolder.c_str(), 0700), 0);
-    ASSERT_TRUE(WritePriceTable(strFolder + "/peardat.dbf", 2));
-    ASSERT_TRUE(
-        m_client.Connect("DSN=zlmrt_conv;DEFAULTDIR={" + m_data.Path() + "/prices;2004}}old/}"))
-        << m_client.DbcError();
-    ASSERT_EQ(m_client.Exec(ProgramQuery("peardat")), SQL_SUCCESS) << m_client.StmtError();
-    EXPECT_EQ(m_client.Fetch(), PriceRecord(1));
-}
-
 TEST_F(DriverTest, PreparedQueriesRunAgainFromTheStartAndForwardOnlyCursorsRefuseToScroll) {
     ASSERT_TRUE(WritePriceTable(m_data.File("emdat.dbf"), 2));
     ASSERT_TRUE(m_client.ConnectTo(m_data.Path()));
@@ -428,14 +417,6 @@ TEST(DriverSetupTest, RegistrationCreatesReplacesChangesAndRemovesTheDataSourceS
     EXPECT_TRUE(
         SQLConfigDataSource(nullptr, ODBC_REMOVE_DSN, kDriverDescription, "DSN=zlmrt_conv\0"));
     EXPECT_EQ(ReadFile(strIni).find("zlmrt_conv"), std::string::npos);
-}
-
-// unixODBC fails before any driver code runs, with its general error and no text of its
-// own: the program's start-up check turns code 1 into its own message.
-TEST(DriverSetupTest, WithoutTheDriverRegisteredTheRequestFailsWithTheGeneralError) {
-    COdbcSandbox sandbox(false);
-    EXPECT_FALSE(sandbox.RegisterDataSource());
-    EXPECT_EQ(sandbox.InstallerError(), "1: General installer error");
 }
 
 }  // namespace
