@@ -60,12 +60,12 @@ TEST_F(ConvertMain, ExistingModesAndTheOutputFolderRememberedPerExecutableName) 
     EXPECT_EQ(Run(R"(--cuts pear,emerald "$D/in/rnddat.dbf")").nStatus, 0);
     EXPECT_TRUE(FileExists(Out("TrvPear.bak")));
     EXPECT_FALSE(FileExists(Out("TrvBrill.txt")));
-    // Renamed, the program has settings of its own, named without the extension, and
-    // falls back to the current folder.
-    std::filesystem::copy_file(KESTRIX_CONVERT_PATH, m_dir.File("bin/prices-nightly.exe"));
-    EXPECT_EQ(Run(R"(--cuts emerald "$D/in/rnddat.dbf")", "prices-nightly.exe").nStatus, 0);
+    // Renamed, the program has settings of its own, named without the last extension
+    // ("kestrix.exe" gives "kestrix"), and falls back to the current folder.
+    std::filesystem::copy_file(KESTRIX_CONVERT_PATH, m_dir.File("bin/prices.nightly.exe"));
+    EXPECT_EQ(Run(R"(--cuts emerald "$D/in/rnddat.dbf")", "prices.nightly.exe").nStatus, 0);
     EXPECT_TRUE(FileExists(m_dir.File("cwd/TrvEm.txt")));
-    EXPECT_TRUE(FileExists(m_odbc.Dir() + "/.config/Tarvesk Software/kestrix/prices-nightly.ini"));
+    EXPECT_TRUE(FileExists(m_odbc.Dir() + "/.config/Tarvesk Software/kestrix/prices.nightly.ini"));
 }
 
 // A file-size limit of 4 KiB stops the price list, not the converter.

@@ -81,19 +81,6 @@ TEST_F(DriverTest, BlankNumbersAreNullAndDeletedRecordsAreSkippedInEveryDirectio
     }
 }
 
-TEST_F(DriverTest, UpperCaseFileNamesAndExtraColumnsReadNormally) {
-    std::vector<SDbfColumn> columns = PriceColumns();
-    columns.insert(columns.begin(), {"NAME", 'C', 10, 0});
-    columns.push_back({"CODE", 'N', 6, 0});
-    CPriceRow row = PriceRecord(1);
-    row.insert(row.begin(), std::nullopt);
-    row.push_back(7);
-    ASSERT_TRUE(WriteDbf(m_data.File("RNDDAT.DBF"), columns, {row}, {{"Round"}}));
-    Open("rnddat");
-    EXPECT_EQ(m_client.Fetch(SQL_FETCH_FIRST), PriceRecord(1));
-    EXPECT_EQ(m_client.Fetch(), std::nullopt);
-}
-
 TEST_F(DriverTest, PreparedQueriesRunAgainFromTheStartAndForwardOnlyCursorsRefuseToScroll) {
     ASSERT_TRUE(WritePriceTable(m_data.File("emdat.dbf"), 2));
     ASSERT_TRUE(m_client.ConnectTo(m_data.Path()));
