@@ -1,15 +1,11 @@
 // kestrix-convert copied into a temporary folder, run with a sandboxed ODBC setup and home.
-#include <stdlib.h>
-#include <sys/wait.h>
 
 #include <filesystem>
 
 #include <gtest/gtest.h>
 
 #include "res/Strings.h"
-#include "tests/support/DbfWriter.h"
-#include "tests/support/OdbcSandbox.h"
-#include "tests/support/TempDir.h"
+#include "tests/support/ConverterRun.h"
 
 namespace {
 
@@ -19,36 +15,14 @@ size_t Count(const std::string& strText, const std::string& strPart) {
     return n;
 }
 
-struct SResult {
-    int nStatus;
-    std::string strOut, strErr;
-};
-
-// The shell commands name the temporary folder as "$D".
-class ConvertMain : public ::testing::Test {
+// Runs from "$D/cwd" unless told otherwise.
+class ConvertMain : public ConverterRunTest {
 protected:
-    ConvertMain() {
-        for (const char* psz : {"bin", "in", "out", "cwd"})
-            std::filesystem::create_directories(m_dir.File(psz));
-        for (const char* psz : {"rnddat.dbf", "peardat.dbf", "mqdat.dbf", "emdat.dbf"})
-            WritePriceTable(m_dir.File("in/") + psz, psz[0] == 'r' ? 150 : 130);
-        std::filesystem::copy_file(KESTRIX_CONVERT_PATH, m_dir.File("bin/kestrix-convert"));
-        setenv("D", m_dir.Path().c_str(), 1);
-        setenv("WINEPREFIX", m_dir.File("no-wine").c_str(), 1);
-    }
     SResult Run(const std::string& strArgs, const std::string& strName = "kestrix-convert",
                 const std::string& strCd = R"(cd "$D/cwd")") {
-        std::string strCommand = strCd + R"( && "$D/bin/)" + strName + "\" " + strArgs +
-                                 R"( >"$D/stdout" 2>"$D/stderr")";
-        int nRaw = std::system(strCommand.c_str());
-        return {WIFEXITED(nRaw) ? WEXITSTATUS(nRaw) : -1, ReadFile(m_dir.File("stdout")),
-                ReadFile(m_dir.File("stderr"))};
+        return Shell(strCd + R"( && "$D/bin/)" + strName + "\" " + strArgs);
     }
-    std::string Out(const std::string& strName) { return m_dir.File("out/" + strName); }
     std::string Log() { return ReadFile(m_dir.File("bin/kestrix.log")); }
-
-    COdbcSandbox m_odbc;
-    CTempDir m_dir;
 };
 
 }  // namespace
@@ -86,12 +60,12 @@ TEST_F(ConvertMain, ExistingModesAndTheOutputFolderRememberedPerExecutableName) 
     EXPECT_EQ(Run(R"(--cuts pear,emerald "$D/in/rnddat.dbf")").nStatus, 0);
     EXPECT_TRUE(FileExists(Out("TrvPear.bak")));
     EXPECT_FALSE(FileExists(Out("TrvBrill.txt")));
-    // Renamed, the program has settings of its own, named without the extension, and
-    // falls back to the current folder.
-    std::filesystem::copy_file(KESTRIX_CONVERT_PATH, m_dir.File("bin/prices-nightly.exe"));
-    EXPECT_EQ(Run(R"(--cuts emerald "$D/in/rnddat.dbf")", "prices-nightly.exe").nStatus, 0);
+    // Renamed, the program has settings of its own, named without the last extension
+    // ("kestrix.exe" gives "kestrix"), and falls back to the current folder.
+    std::filesystem::copy_file(KESTRIX_CONVERT_PATH, m_dir.File("bin/prices.nightly.exe"));
+    EXPECT_EQ(Run(R"(--cuts emerald "$D/in/rnddat.dbf")", "prices.nightly.exe").nStatus, 0);
     EXPECT_TRUE(FileExists(m_dir.File("cwd/TrvEm.txt")));
-    EXPECT_TRUE(FileExists(m_odbc.Dir() + "/.config/Tarvesk Software/kestrix/prices-nightly.ini"));
+    EXPECT_TRUE(FileExists(m_odbc.Dir() + "/.config/Tarvesk Software/kestrix/prices.nightly.ini"));
 }
 
 // A file-size limit of 4 KiB stops the price list, not the converter.

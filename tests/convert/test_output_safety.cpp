@@ -3,10 +3,8 @@
 // the right to write, a pipe where a table should be. kestrix-convert runs as a child
 // process, as a scheduled job would run it.
 #include <signal.h>
-#include <stdlib.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -16,43 +14,21 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/support/DbfWriter.h"
-#include "tests/support/OdbcSandbox.h"
-#include "tests/support/TempDir.h"
+#include "tests/support/ConverterRun.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-struct SResult {
-    int nStatus;
-    std::string strOut, strErr;
-};
-
-// Shell commands name the temporary folder "$D" and the converter "$K".
-class OutputSafety : public ::testing::Test {
+// The data source is registered once here, so that every run finds it unchanged.
+class OutputSafety : public ConverterRunTest {
 protected:
-    OutputSafety() {
-        for (const char* psz : {"bin", "in", "out", "out2", "out3"})
-            fs::create_directories(m_dir.File(psz));
-        for (const char* psz : {"rnddat.dbf", "peardat.dbf", "mqdat.dbf", "emdat.dbf"})
-            WritePriceTable(m_dir.File("in/") + psz, psz[0] == 'r' ? 150 : 130);
-        fs::copy_file(KESTRIX_CONVERT_PATH, m_dir.File("bin/kestrix-convert"));
-        setenv("D", m_dir.Path().c_str(), 1);
-        setenv("K", m_dir.File("bin/kestrix-convert").c_str(), 1);
-        setenv("WINEPREFIX", m_dir.File("no-wine").c_str(), 1);
-        // Registered once here, so that the runs find it unchanged.
-        EXPECT_TRUE(m_odbc.RegisterDataSource()) << m_odbc.InstallerError();
-    }
+    OutputSafety() { EXPECT_TRUE(m_odbc.RegisterDataSource()) << m_odbc.InstallerError(); }
     ~OutputSafety() override {
         if (m_bMounted) umount2(m_dir.File("out").c_str(), MNT_DETACH);
     }
 
-    SResult Run(const std::string& strCommand) {
-        int nRaw = std::system((strCommand + R"( >"$D/stdout" 2>"$D/stderr")").c_str());
-        return {WIFEXITED(nRaw) ? WEXITSTATUS(nRaw) : -1, ReadFile(m_dir.File("stdout")),
-                ReadFile(m_dir.File("stderr"))};
-    }
+    SResult Run(const std::string& strCommand) { return Shell(strCommand); }
     // The converter for one cut into "out", with `strExisting` as the answer.
     SResult Convert(const std::string& strCut, const std::string& strExisting,
                     const std::string& strPrefix = "") {
@@ -77,7 +53,6 @@ protected:
             WriteFile(Out("filler" + std::to_string(i)), std::string(4096, 'f'));
         return m_bMounted;
     }
-    std::string Out(const std::string& strName) { return m_dir.File("out/" + strName); }
     // Every file in "out" but the fillers, with its content.
     std::map<std::string, std::string> Files() {
         std::map<std::string, std::string> files;
@@ -93,8 +68,6 @@ protected:
         return ReadFile(m_dir.File("out2/TrvPear.txt"));
     }
 
-    COdbcSandbox m_odbc;
-    CTempDir m_dir;
     bool m_bMounted = false;
 };
 

@@ -1,12 +1,10 @@
 // The price-list writer: whole files against an independent model of the format, and the
 // details that the companion application is strict about.
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <utime.h>
 
 #include <algorithm>
 #include <clocale>
-#include <csignal>
 #include <cmath>
 #include <filesystem>
 #include <sstream>
@@ -167,21 +165,6 @@ TEST_F(PriceListTest, CellsRoundHalvesUpWriteEmptyAsZeroAndLongValuesWhole) {
     EXPECT_EQ(lines[10], "G-H     100000   -10000   100     100     100     100     100     100  ");
     EXPECT_EQ(lines[11],
               "I-J     2500000000   100     100     100     100     100     100     100  ");
-}
-
-TEST_F(PriceListTest, AFailedWriteIsReportedAsDiskFullWithTheOutputPath) {
-    ASSERT_TRUE(WritePriceTable(m_dir.File("rnddat.dbf"), 150));
-    // A file-size limit of 1 KiB makes the writes fail as a full disk would.
-    signal(SIGXFSZ, SIG_IGN);
-    rlimit limit {};
-    getrlimit(RLIMIT_FSIZE, &limit);
-    const rlimit small{1024, limit.rlim_max};
-    setrlimit(RLIMIT_FSIZE, &small);
-    COutputFile file;
-    file.Open(m_dir.File("TrvBrill.txt"));
-    EXPECT_EQ(ErrorOf([&] { WritePriceList(file, "Brilliant", "", true, OpenTable("rnddat")); }),
-              "Disk full while accessing " + m_dir.File("TrvBrill.txt") + ".");
-    setrlimit(RLIMIT_FSIZE, &limit);
 }
 
 TEST(CellAndDateText, DefinedOutputBeyond32BitsAndEnglishDatesInLocalTime) {

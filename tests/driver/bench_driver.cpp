@@ -124,33 +124,26 @@ int main(int argc, char** argv) {
         !WriteWithDeleted(deleted.File("rnddat.dbf"), 150, 4'000'000) ||
         !WriteWithDeleted(million.File("rnddat.dbf"), 1'000'000, 0))
         return 1;
-    // The small read first: it pays for loading the driver and the driver manager.
-    benchmark::RegisterBenchmark("ForwardOnly150Records", ForwardOnlyMemory, right.Path())
-        ->Unit(benchmark::kMillisecond)
-        ->Iterations(1);
-    benchmark::RegisterBenchmark("ForwardOnlyMillionRecords", ForwardOnlyMemory, million.Path())
-        ->Unit(benchmark::kMillisecond)
-        ->Iterations(1);
-    benchmark::RegisterBenchmark("Right150RecordTable", Convert, right.Path())
-        ->Unit(benchmark::kMicrosecond);
-    benchmark::RegisterBenchmark("Sparse2GBTable", Convert, huge.Path())
-        ->Unit(benchmark::kMicrosecond);
-    benchmark::RegisterBenchmark("Cat4MDeletedFile", CatFile, deleted.File("rnddat.dbf"))
-        ->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark("Scan4MDeletedBehind150", ScanAll, deleted.Path())
-        ->Unit(benchmark::kMillisecond);
+    using Fn = void (*)(benchmark::State&, const std::string&);
     const std::string strMillion = million.File("rnddat.dbf");
-    benchmark::RegisterBenchmark("CatMillionFile", CatFile, strMillion)
-        ->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark("SqlCountMillion", QueryAll, million.Path(),
-                                 "SELECT COUNT(*) FROM rnddat")
-        ->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark("DirectSelectStarMillion", QueryAll, million.Path(),
-                                 "SELECT * FROM rnddat")
-        ->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark("SqlSelectStarMillion", QueryAll, million.Path(),
-                                 "SELECT * FROM rnddat WHERE 1")
-        ->Unit(benchmark::kMillisecond);
+    // The small read first: it pays for loading the driver and the driver manager.
+    const std::tuple<const char*, Fn, std::string, benchmark::TimeUnit> runs[] = {
+        {"ForwardOnly150Records", ForwardOnlyMemory, right.Path(), benchmark::kMillisecond},
+        {"ForwardOnlyMillionRecords", ForwardOnlyMemory, million.Path(), benchmark::kMillisecond},
+        {"Right150RecordTable", Convert, right.Path(), benchmark::kMicrosecond},
+        {"Sparse2GBTable", Convert, huge.Path(), benchmark::kMicrosecond},
+        {"Cat4MDeletedFile", CatFile, deleted.File("rnddat.dbf"), benchmark::kMillisecond},
+        {"Scan4MDeletedBehind150", ScanAll, deleted.Path(), benchmark::kMillisecond},
+        {"CatMillionFile", CatFile, strMillion, benchmark::kMillisecond}};
+    for (const auto& [pszName, fn, strArg, unit] : runs) {
+        auto* pRun = benchmark::RegisterBenchmark(pszName, fn, strArg)->Unit(unit);
+        if (fn == ForwardOnlyMemory) pRun->Iterations(1);
+    }
+    for (auto [pszName, pszQuery] : {std::pair{"SqlCountMillion", "SELECT COUNT(*) FROM rnddat"},
+                                     {"DirectSelectStarMillion", "SELECT * FROM rnddat"},
+                                     {"SqlSelectStarMillion", "SELECT * FROM rnddat WHERE 1"}})
+        benchmark::RegisterBenchmark(pszName, QueryAll, million.Path(), std::string(pszQuery))
+            ->Unit(benchmark::kMillisecond);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
