@@ -77,7 +77,9 @@ protected:
                                                  {"OK", 'L', 1, 0}};
         ASSERT_TRUE(WriteDbf(m_data.File("people.dbf"), columns, numbers, texts));
         for (std::size_t i = 0; i < kPeople.size(); ++i)
-            if (kPeople[i].deleted) ASSERT_TRUE(MarkDeleted(m_data.File("people.dbf"), int(i)));
+            if (kPeople[i].deleted) {
+                ASSERT_TRUE(MarkDeleted(m_data.File("people.dbf"), int(i)));
+            }
         ASSERT_TRUE(WriteDbf(m_data.File("TOWNS.DBF"), {{"NAME", 'C', 10, 0}, {"TOWN", 'C', 12, 0}},
                              {{std::nullopt, std::nullopt}, {std::nullopt, std::nullopt}},
                              {{"Anna", "Ghent"}, {"Dirk", "Oslo"}}));
@@ -136,6 +138,23 @@ TEST_F(SqlTest, ClausesGiveTheRowsComputedFromTheRecords) {
         return a.score != b.score ? a.score > b.score : a.name < b.name;
     });
 
+    double total = 0;
+    int min_age = all.front().age;
+    std::string max_name;
+    for (const Person& p : all) {
+        total += p.score;
+        min_age = std::min(min_age, p.age);
+        max_name = std::max(max_name, p.name);
+    }
+    const std::vector<std::string> aggregates = {std::to_string(all.size()), Num(total),
+                                                 std::to_string(min_age), max_name};
+    Rows ages_twice;
+    for (int age = 0; age < 120; ++age) {
+        size_t n = where([&](const Person& p) { return p.age == age; }).size();
+        if (n > 1) ages_twice.push_back({std::to_string(age), std::to_string(n)});
+    }
+    const auto by_name = sorted([](const Person& a, const Person& b) { return a.name < b.name; });
+
     const std::pair<std::string, Rows> cases[] = {
         {"SELECT NAME FROM people WHERE AGE > 30",
          Project(where([](const Person& p) { return p.age > 30; }), {Name})},
@@ -155,6 +174,13 @@ TEST_F(SqlTest, ClausesGiveTheRowsComputedFromTheRecords) {
          "SELECT COUNT(*) FROM young;",
          {{std::to_string(where([](const Person& p) { return p.age < 30; }).size())}}},
         {"SELECT COUNT(*) FROM PEOPLE WHERE NAME = 'Gone'", {{"0"}}},
+        {"SELECT COUNT(*), SUM(SCORE), MIN(AGE), MAX(NAME) FROM people", {aggregates}},
+        {"SELECT AGE, COUNT(*) FROM people GROUP BY AGE HAVING COUNT(*) > 1 ORDER BY AGE",
+         ages_twice},
+        {"SELECT NAME FROM people ORDER BY NAME LIMIT 2 OFFSET 1",
+         Project({by_name.begin() + 1, by_name.begin() + 3}, {Name})},
+        {"SELECT NAME FROM people WHERE AGE = 27 UNION SELECT TOWN FROM towns ORDER BY 1",
+         {{"Bert"}, {"Finn"}, {"Ghent"}, {"Oslo"}}},
         {"SELECT BORN, OK FROM people WHERE NAME = 'Emma'", {{"2005-03-01", "1"}}},
         {"SELECT NAME FROM people WHERE BORN < {d '1990-01-01'} ORDER BY BORN",
          {{"Dirk"}, {"Cleo"}}},
