@@ -8,10 +8,10 @@
 #include <cstdint>
 #include <string>
 
-#include "driver/Convert.h"
-#include "driver/DbfTable.h"
-#include "driver/Diagnostics.h"
-#include "driver/FieldValue.h"
+#include "driver/base/Diagnostics.h"
+#include "driver/dbf/DbfTable.h"
+#include "driver/dbf/FieldValue.h"
+#include "driver/odbc/Delivery.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const int fd = memfd_create("fuzz-table", 0);

@@ -2,8 +2,8 @@
 #include <cstdint>
 #include <string>
 
-#include "driver/ConnectionString.h"
-#include "driver/QueryParser.h"
+#include "driver/odbc/ConnectionString.h"
+#include "driver/sql/QueryParser.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);

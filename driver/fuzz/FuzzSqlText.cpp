@@ -5,9 +5,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "driver/QueryParser.h"
-#include "driver/SqlEngine.h"
-#include "driver/SqlText.h"
+#include "driver/sql/QueryParser.h"
+#include "driver/sql/SqlEngine.h"
+#include "driver/sql/SqlText.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static char folder_template[] = "/tmp/fuzz_sql_XXXXXX";

@@ -7,11 +7,12 @@
 #include <cstring>
 #include <functional>
 
-#include "driver/CodePage.h"
-#include "driver/DbfTable.h"
-#include "driver/Diagnostics.h"
-#include "driver/FieldValue.h"
-#include "driver/MemoFile.h"
+#include "driver/base/Diagnostics.h"
+#include "driver/dbf/CodePage.h"
+#include "driver/dbf/DbfTable.h"
+#include "driver/dbf/FieldValue.h"
+#include "driver/dbf/MemoFile.h"
+#include "driver/sql/ResultSet.h"
 #include "tests/support/DbfWriter.h"
 #include "tests/support/TempDir.h"
 

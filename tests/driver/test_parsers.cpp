@@ -3,10 +3,10 @@
 // the UTF-8/UTF-16 conversion of the wide entry points.
 #include <gtest/gtest.h>
 
-#include "driver/ConnectionString.h"
-#include "driver/QueryParser.h"
-#include "driver/SqlText.h"
-#include "driver/Utf16.h"
+#include "driver/base/Utf16.h"
+#include "driver/odbc/ConnectionString.h"
+#include "driver/sql/QueryParser.h"
+#include "driver/sql/SqlText.h"
 #include "tests/driver/OdbcClient.h"
 
 using kdbf::ParseConnectionString;

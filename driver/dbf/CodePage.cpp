@@ -1,0 +1,220 @@
+#include "driver/dbf/CodePage.h"
+
+#include <strings.h>
+
+#include <cctype>
+#include <cerrno>
+#include <fstream>
+
+#include "driver/base/Diagnostics.h"
+#include "driver/dbf/DbfTable.h"
+
+namespace kdbf {
+namespace {
+
+// Code pages the header's language-driver byte names, as dBase and FoxPro number them.
+struct CodePageByte {
+    unsigned char byte;
+    const char* name;
+};
+constexpr CodePageByte kCodePageBytes[] = {
+    {0x01, "CP437"},  {0x02, "CP850"},  {0x03, "CP1252"}, {0x04, "MACINTOSH"}, {0x08, "CP865"},
+    {0x09, "CP437"},  {0x0A, "CP850"},  {0x0B, "CP437"},  {0x0D, "CP437"},     {0x0E, "CP850"},
+    {0x0F, "CP437"},  {0x10, "CP850"},  {0x11, "CP437"},  {0x12, "CP850"},     {0x13, "CP932"},
+    {0x14, "CP850"},  {0x15, "CP437"},  {0x16, "CP850"},  {0x17, "CP865"},     {0x18, "CP437"},
+    {0x19, "CP437"},  {0x1A, "CP850"},  {0x1B, "CP437"},  {0x1C, "CP863"},     {0x1D, "CP850"},
+    {0x1F, "CP852"},  {0x22, "CP852"},  {0x23, "CP852"},  {0x24, "CP860"},     {0x25, "CP850"},
+    {0x26, "CP866"},  {0x37, "CP850"},  {0x40, "CP852"},  {0x4D, "CP936"},     {0x4E, "CP949"},
+    {0x4F, "CP950"},  {0x50, "CP874"},  {0x57, "CP1252"}, {0x58, "CP1252"},    {0x59, "CP1252"},
+    {0x64, "CP852"},  {0x65, "CP866"},  {0x66, "CP865"},  {0x67, "CP861"},     {0x6A, "CP737"},
+    {0x6B, "CP857"},  {0x78, "CP950"},  {0x79, "CP949"},  {0x7A, "CP936"},     {0x7B, "CP932"},
+    {0x7C, "CP874"},  {0x7D, "CP1255"}, {0x7E, "CP1256"}, {0xC8, "CP1250"},    {0xC9, "CP1251"},
+    {0xCA, "CP1254"}, {0xCB, "CP1253"}, {0xCC, "CP1257"},
+};
+
+const char* CodePageOfByte(unsigned ldid) {
+    for (const CodePageByte& entry : kCodePageBytes)
+        if (entry.byte == ldid) return entry.name;
+    return nullptr;
+}
+
+std::string Upper(std::string_view text) {
+    std::string out;
+    for (char c : text) out += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return out;
+}
+
+constexpr const char* kReplacement = "\xEF\xBF\xBD";  // U+FFFD
+
+// Length of the valid UTF-8 sequence at the start of `s`, or 0.
+std::size_t Utf8Length(std::string_view s) {
+    const auto b = [&](std::size_t i) { return static_cast<unsigned char>(s[i]); };
+    const unsigned c = b(0);
+    if (c < 0x80) return 1;
+    const std::size_t n = c > 0xF4 ? 0 : c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC2 ? 2 : 0;
+    if (n == 0 || n > s.size()) return 0;
+    for (std::size_t i = 1; i < n; ++i)
+        if ((b(i) & 0xC0) != 0x80) return 0;
+    // Overlong forms, surrogates and code points beyond U+10FFFF.
+    if (n == 3 && ((c == 0xE0 && b(1) < 0xA0) || (c == 0xED && b(1) >= 0xA0))) return 0;
+    if (n == 4 && ((c == 0xF0 && b(1) < 0x90) || (c == 0xF4 && b(1) >= 0x90))) return 0;
+    return n;
+}
+
+bool IsAscii(std::string_view bytes) {
+    for (char c : bytes)
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    return true;
+}
+
+}  // namespace
+
+std::string NormalizeCodePage(std::string_view text) {
+    const std::size_t begin = text.find_first_not_of(" \t\r\n");
+    if (begin == std::string_view::npos) return "";
+    text = text.substr(begin, text.find_last_not_of(" \t\r\n") + 1 - begin);
+    const std::string upper = Upper(text);
+    if (upper == "UTF-8" || upper == "UTF8" || upper == "65001") return "UTF-8";
+    std::string digits;
+    for (char c : upper)
+        if (std::isdigit(static_cast<unsigned char>(c))) digits += c;
+    if (upper.find("8859") != std::string::npos && digits.size() > 4)
+        return "ISO-8859-" + digits.substr(4);
+    // "1252", "CP437", "ANSI 1251", "OEM 850", "WINDOWS-1250": a number with a prefix.
+    const std::size_t number = upper.find_first_of("0123456789");
+    if (number != std::string::npos && upper.size() - number == digits.size()) {
+        std::string prefix = upper.substr(0, number);
+        while (!prefix.empty() && (prefix.back() == ' ' || prefix.back() == '-')) prefix.pop_back();
+        if (prefix.empty() || prefix == "CP" || prefix == "ANSI" || prefix == "OEM" ||
+            prefix == "WINDOWS")
+            return "CP" + digits;
+    }
+    return upper;
+}
+
+std::string ChooseCodePage(unsigned ldid, const std::string& table_path,
+                           const std::string& setting) {
+    if (strcasecmp(setting.c_str(), kRawCodePage) == 0) return kRawCodePage;
+    if (const char* name = CodePageOfByte(ldid)) return name;
+    const std::size_t dot = table_path.find_last_of("./");
+    const std::string stem =
+        dot != std::string::npos && table_path[dot] == '.' ? table_path.substr(0, dot) : table_path;
+    for (const char* extension : {".cpg", ".CPG"}) {
+        std::ifstream cpg(stem + extension, std::ios::binary);
+        if (!cpg) continue;
+        std::string text(256, '\0');
+        cpg.read(text.data(), static_cast<std::streamsize>(text.size()));
+        text.resize(static_cast<std::size_t>(cpg.gcount()));
+        const std::string name = NormalizeCodePage(text);
+        if (name.empty())
+            throw DbfError("Code page file '" + stem + extension + "' names no code page");
+        return name;
+    }
+    if (!setting.empty()) return NormalizeCodePage(setting);
+    return "CP1252";
+}
+
+void CheckCodePage(const std::string& setting) {
+    if (setting.empty() || strcasecmp(setting.c_str(), kRawCodePage) == 0) return;
+    try {
+        TextDecoder decoder(NormalizeCodePage(setting));
+    } catch (const DbfError& e) {
+        throw OdbcError("08001", std::string(e.what()) + " (CODEPAGE)");
+    }
+}
+
+TextDecoder::TextDecoder(const std::string& code_page) : name_(code_page) {
+    if (code_page == kRawCodePage) return;
+    if (code_page == "UTF-8") {
+        mode_ = Mode::kUtf8;
+        return;
+    }
+    iconv_ = iconv_open("UTF-8", code_page.c_str());
+    if (iconv_ == reinterpret_cast<iconv_t>(-1))
+        throw DbfError("Code page '" + code_page + "' is not known");
+    mode_ = Mode::kTable;
+    for (unsigned byte = 0x80; byte <= 0xFF; ++byte) {
+        char in = static_cast<char>(byte);
+        char out[8];
+        char* in_ptr = &in;
+        char* out_ptr = out;
+        std::size_t in_left = 1, out_left = sizeof out;
+        iconv(iconv_, nullptr, nullptr, nullptr, nullptr);
+        if (iconv(iconv_, &in_ptr, &in_left, &out_ptr, &out_left) != static_cast<std::size_t>(-1)) {
+            high_[byte - 0x80].assign(out, static_cast<std::size_t>(out_ptr - out));
+        } else if (errno == EINVAL) {
+            mode_ = Mode::kIconv;  // a lead byte of a multi-byte code page
+            return;
+        } else {
+            high_[byte - 0x80] = kReplacement;
+        }
+    }
+}
+
+TextDecoder::~TextDecoder() {
+    if (iconv_ != reinterpret_cast<iconv_t>(-1)) iconv_close(iconv_);
+}
+
+void TextDecoder::Append(std::string_view bytes, std::string* out) const {
+    if (mode_ == Mode::kRaw || IsAscii(bytes)) {
+        out->append(bytes);
+        return;
+    }
+    switch (mode_) {
+        case Mode::kUtf8:
+            while (!bytes.empty()) {
+                const std::size_t n = Utf8Length(bytes);
+                out->append(n == 0 ? kReplacement : bytes.substr(0, n));
+                bytes.remove_prefix(n == 0 ? 1 : n);
+            }
+            return;
+        case Mode::kTable:
+            for (char c : bytes) {
+                const auto b = static_cast<unsigned char>(c);
+                if (b < 0x80)
+                    out->push_back(c);
+                else
+                    out->append(high_[b - 0x80]);
+            }
+            return;
+        default: {
+            iconv(iconv_, nullptr, nullptr, nullptr, nullptr);
+            char* in = const_cast<char*>(bytes.data());
+            std::size_t in_left = bytes.size();
+            while (in_left > 0) {
+                char buffer[256];
+                char* out_ptr = buffer;
+                std::size_t out_left = sizeof buffer;
+                const std::size_t rc = iconv(iconv_, &in, &in_left, &out_ptr, &out_left);
+                out->append(buffer, static_cast<std::size_t>(out_ptr - buffer));
+                if (rc == static_cast<std::size_t>(-1) && errno != E2BIG) {
+                    out->append(kReplacement);  // an invalid or cut-off sequence
+                    ++in;
+                    --in_left;
+                    iconv(iconv_, nullptr, nullptr, nullptr, nullptr);
+                }
+            }
+            return;
+        }
+    }
+}
+
+void AppendUtf16(std::string_view text, std::u16string* out) {
+    while (!text.empty()) {
+        const std::size_t n = Utf8Length(text);
+        const auto b = [&](std::size_t i) { return static_cast<unsigned char>(text[i]) & 0x3Fu; };
+        char32_t c = static_cast<unsigned char>(text[0]);
+        if (n == 2) c = (c & 0x1Fu) << 6 | b(1);
+        if (n == 3) c = (c & 0x0Fu) << 12 | b(1) << 6 | b(2);
+        if (n == 4) c = (c & 0x07u) << 18 | b(1) << 12 | b(2) << 6 | b(3);
+        if (c >= 0x10000) {
+            out->push_back(static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10)));
+            out->push_back(static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF)));
+        } else {
+            out->push_back(static_cast<char16_t>(c));
+        }
+        text.remove_prefix(n == 0 ? 1 : n);
+    }
+}
+
+}  // namespace kdbf

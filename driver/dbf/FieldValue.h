@@ -1,0 +1,49 @@
+// What each dBase field type means to a client: its ODBC description, and the value of
+// one field of the current record as text in one canonical form per type.
+//
+//   C      text, UTF-8, trailing blanks removed           SQL_CHAR
+//   N F    the number as stored ("12.50"); blank is NULL  SQL_DOUBLE
+//   B      (Visual FoxPro) a binary double, shortest text SQL_DOUBLE
+//   I      (Visual FoxPro) a binary integer               SQL_INTEGER
+//   Y      (Visual FoxPro) currency, four decimals        SQL_DECIMAL(19,4)
+//   D      "YYYY-MM-DD"; blank or zero is NULL            SQL_TYPE_DATE
+//   T      (Visual FoxPro) "YYYY-MM-DD HH:MM:SS[.fff]"    SQL_TYPE_TIMESTAMP
+//   L      "1" or "0"; '?' or blank is NULL               SQL_BIT
+//   M      the memo's text, UTF-8; no memo is NULL        SQL_LONGVARCHAR
+//
+// A field that _NULLFLAGS marks is NULL whatever its type. Any other type is refused
+// when a query selects it, never delivered as raw bytes.
+#pragma once
+
+#include <sql.h>
+
+#include <string>
+
+#include "driver/dbf/DbfTable.h"
+
+namespace kdbf {
+
+struct ColumnInfo {
+    std::string name;
+    std::string table;
+    SQLSMALLINT sql_type = SQL_CHAR;
+    SQLULEN size = 0;
+    SQLSMALLINT decimals = 0;
+    SQLSMALLINT nullable = SQL_NULLABLE;
+};
+
+// Why the driver cannot deliver `field` of `table`, naming the column and its type
+// letter; empty when it can. DescribeField gives the column's description.
+std::string Refusal(const DbfField& field, const std::string& table);
+
+// The value of field `field` of `table`'s loaded record, in the canonical form of its
+// type, into `*out`; false when it is NULL. Throws OdbcError naming `column` when the
+// stored bytes are not a value of the type (a number field of '*', dBase's mark for a
+// value too wide for the field, among them) or the memo cannot be read.
+bool FieldText(DbfTable& table, int field, const std::string& column, std::string* out);
+
+// How a table field appears as an ODBC column (see above); a type the driver
+// cannot decode is SQL_UNKNOWN_TYPE.
+ColumnInfo DescribeField(const DbfField& field, const std::string& table);
+
+}  // namespace kdbf

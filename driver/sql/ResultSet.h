@@ -1,0 +1,44 @@
+// What a statement fetches from: a table read lazily from its file, or a small list
+// built in memory (catalog functions). Rows are numbered from 0 among the rows a
+// client may see; deleted records are never counted.
+#pragma once
+
+#include <sql.h>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "driver/dbf/DbfTable.h"
+#include "driver/dbf/FieldValue.h"
+#include "driver/sql/QueryParser.h"
+
+namespace kdbf {
+
+class ResultSet {
+public:
+    virtual ~ResultSet() = default;
+    virtual const std::vector<ColumnInfo>& Columns() const = 0;
+    // True when row `row` exists; reads no further than needed to know.
+    virtual bool HasRow(std::size_t row) = 0;
+    // Number of rows; may read the whole table.
+    virtual std::size_t CountRows() = 0;
+    // The value of column `column` (from 0) in row `row`, as text; nullopt is NULL.
+    // Throws OdbcError when the value cannot be read.
+    virtual std::optional<std::string> Cell(std::size_t row, int column) = 0;
+};
+
+// The rows of `query` over a table file. Throws OdbcError 42S22 for a missing column
+// and HY000 for a column of a type the driver cannot read. A forward-only result keeps
+// no memory per row; a scrollable one remembers where each visible row is stored.
+std::unique_ptr<ResultSet> MakeTableResult(std::unique_ptr<DbfTable> table,
+                                           const SelectQuery& query, const std::string& name,
+                                           bool forward_only = false);
+
+// A fixed list of rows.
+std::unique_ptr<ResultSet> MakeListResult(
+    std::vector<ColumnInfo> columns, std::vector<std::vector<std::optional<std::string>>> rows);
+
+}  // namespace kdbf
