@@ -1,10 +1,12 @@
 // File errors: the descriptions the user reads, from errno, and the output stream.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <filesystem>
 
 #include "convert/FileError.h"
+#include "convert/SafeFile.h"
 #include "tests/convert/PriceTableFixture.h"
 
 TEST(FileErrorText, CommonErrnoValuesGiveTheirDescriptionsWithThePath) {
@@ -41,4 +43,30 @@ TEST(OutputFile, ReplacesThePathOnlyWhenClosedStoringLineFeedsAsCrLf) {
     EXPECT_EQ(ReadFile(dir.File("a.txt")), "one\r\n\r\ntwo\r\nthree");
     auto entries = std::filesystem::directory_iterator(dir.Path());
     EXPECT_EQ(std::distance(begin(entries), end(entries)), 1);
+}
+
+// The file operations never take over a name that holds something already, and never
+// take a failed read for the end of the file.
+TEST(SafeFile, NoExistingNameIsReusedOrReplacedAndAReadErrorIsAFailure) {
+    CTempDir dir;
+    // Whatever sits at the name the temporary file would take is left alone.
+    const std::string strTarget = dir.File("TrvBrill.txt");
+    const std::string strSquatter = strTarget + ".tmp" + std::to_string(getpid()) + "-0";
+    WriteFile(strSquatter, "not ours");
+    COutputFile file;
+    file.Open(strTarget);
+    file.Write("new");
+    file.Close();
+    EXPECT_EQ(ReadFile(strSquatter), "not ours");
+    EXPECT_EQ(ReadFile(strTarget), "new");
+
+    WriteFile(dir.File("TrvBrill1.bak"), "older backup");
+    EXPECT_FALSE(MoveToFreeName(strTarget, dir.File("TrvBrill1.bak")));
+    EXPECT_EQ(ReadFile(dir.File("TrvBrill1.bak")), "older backup");
+    EXPECT_EQ(ReadFile(strTarget), "new");
+
+    // A plain file whose first read fails (EIO): no copy, and the target untouched.
+    WriteFile(dir.File("TrvBrill.bak"), "old backup");
+    EXPECT_FALSE(CopyReplacing("/proc/self/mem", dir.File("TrvBrill.bak")));
+    EXPECT_EQ(ReadFile(dir.File("TrvBrill.bak")), "old backup");
 }

@@ -46,4 +46,9 @@ TEST_F(WriteLogFile, HeldOrUnwritableLogIsLeftAsItWas) {
     std::filesystem::create_directory(m_dir.File("folder.log"));
     Write(kEntry, "folder.log");
     EXPECT_TRUE(std::filesystem::is_empty(m_dir.File("folder.log")));
+    // A link is never written through, whatever it points at.
+    WriteFile(m_dir.File("elsewhere.txt"), "keep");
+    std::filesystem::create_symlink(m_dir.File("elsewhere.txt"), m_dir.File("link.log"));
+    Write(kEntry, "link.log");
+    EXPECT_EQ(ReadFile(m_dir.File("elsewhere.txt")), "keep");
 }

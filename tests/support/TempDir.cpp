@@ -15,7 +15,9 @@ CTempDir::CTempDir() {
     if (ec) base = "/tmp";
     std::random_device random;
     for (int nTry = 0; nTry < 100; ++nTry) {
-        std::string strName = "kestrix-" + std::to_string(random() % 1000000000u);
+        // A dot in every test's folder: code that looks for a file's extension must not
+        // stop at a dot in the folder's name.
+        std::string strName = "kestrix.t" + std::to_string(random() % 1000000000u);
         std::filesystem::path path = base / strName;
         if (std::filesystem::create_directory(path, ec) && !ec) {
             m_strPath = path.string();

@@ -6,7 +6,7 @@
 
 class CTempDir {
 public:
-    CTempDir();  // creates kestrix-<random> in the system's temporary folder
+    CTempDir();  // creates kestrix.t<random> in the system's temporary folder
     ~CTempDir();
     CTempDir(const CTempDir&) = delete;
     CTempDir& operator=(const CTempDir&) = delete;

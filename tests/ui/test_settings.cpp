@@ -1,6 +1,10 @@
 #include "ui/Settings.h"
 
+#include <signal.h>
 #include <stdlib.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 
@@ -46,6 +50,18 @@ TEST_F(SettingsStore, FolderFromXdgConfigHomeElseHomeAndFailuresAreSilent) {
     Set("/x");
     EXPECT_TRUE(FileExists(File("home/.config")));
     setenv("XDG_CONFIG_HOME", "relative/config", 1);  // not a valid one: ignored as well
+    EXPECT_EQ(Get(), "/x");
+    // A write cut short (here by a file size limit, as by a full disk) keeps the old file.
+    if (pid_t pid = fork(); pid == 0) {
+        signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{8, 8};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        Set("/a folder name much longer than the limit");
+        _exit(0);
+    } else {
+        ASSERT_GT(pid, 0);
+        waitpid(pid, nullptr, 0);
+    }
     EXPECT_EQ(Get(), "/x");
     unsetenv("XDG_CONFIG_HOME");
     unsetenv("HOME");
