@@ -100,6 +100,8 @@ TEST_F(OutputDirRule, StoredFolderElseCompanionSystemFolderElseCurrentDirectory)
     }
     setenv("WINEPREFIX", m_dir.File("other-prefix").c_str(), 1);  // comes before ~/.wine
     EXPECT_EQ(DetermineOutputDirPath(), strCwd);
+    unsetenv("WINEPREFIX");
+    // The stored folder wins over the companion's, as stored, even when gone.
     WriteProfileString(kSectionGeneral, kEntryOutputDir, "/no/such/folder/");
-    EXPECT_EQ(DetermineOutputDirPath(), "/no/such/folder/");  // as stored, even when gone
+    EXPECT_EQ(DetermineOutputDirPath(), "/no/such/folder/");
 }
