@@ -12,9 +12,10 @@
 # -R pattern for the tests the fault can reach (default: every test but the fuzzers, the
 # package and the Windows ones). Lines starting with # are comments.
 #
-# The copy is a git worktree of HEAD under $TMPDIR with its own build folder (kept between
-# runs in ${KESTRIX_SEED_BUILD:-/var/tmp/kestrix-seed}, so only the first run builds it
-# all). Results: seed-results.tsv in the current folder (ID, FILE, WHAT, CAUGHT / MISSED /
+# The copy is a git worktree of HEAD kept with its build folder in
+# ${KESTRIX_SEED_DIR:-/var/tmp/kestrix-seed} between runs: moving it to the new HEAD
+# rewrites only the files that changed, so a run rebuilds only what they reach.
+# Results: seed-results.tsv in the current folder (ID, FILE, WHAT, CAUGHT / MISSED /
 # NOCOMPILE / NOT-APPLIED, the failed tests), and a summary line. Exit status 1 when a
 # fault was missed or did not apply.
 set -uo pipefail
@@ -27,16 +28,17 @@ done
 out=$PWD/seed-results.tsv
 mapfile -t lists < <(realpath "${lists[@]}")
 
-tree=$(mktemp -d "${TMPDIR:-/tmp}/kestrix-seed.XXXXXX")
-build=${KESTRIX_SEED_BUILD:-/var/tmp/kestrix-seed}
-cleanup() { git -C "$root" worktree remove --force "$tree" >/dev/null 2>&1; rm -rf "$tree"; }
-trap cleanup EXIT
-git -C "$root" worktree add --detach -q "$tree" HEAD
+seed=${KESTRIX_SEED_DIR:-/var/tmp/kestrix-seed}
+tree=$seed/src build=$seed/build
+mkdir -p "$seed"
+if [ -e "$tree/.git" ]; then
+    git -C "$tree" checkout -q --detach "$(git -C "$root" rev-parse HEAD)" &&
+        git -C "$tree" reset -q --hard
+else
+    git -C "$root" worktree prune
+    git -C "$root" worktree add --detach -q "$tree" HEAD
+fi || { echo "cannot lay out the copy in $tree" >&2; exit 2; }
 cd "$tree"
-
-# The build folder remembers the source folder it was made for: a new worktree path
-# means configuring afresh, but Ninja keeps the objects whose sources did not change.
-rm -f "$build/CMakeCache.txt"
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null ||
     { echo "cannot configure $build" >&2; exit 2; }
 cmake --build "$build" -j "${JOBS:-2}" >"$build/seed-base.log" 2>&1 ||
