@@ -75,10 +75,10 @@ protected:
 
 TEST(ConvertCutPaths, FolderPartTableNameAndConnectionString) {
     const char* const cases[][4] = {
-        {"/prices/rnddat.dbf", "/prices/", "rnddat", "DSN=zlmrt_conv;DEFAULTDIR=/prices/"},
-        {"rnddat.dbf", "", "rnddat", "DSN=zlmrt_conv;DEFAULTDIR="},
-        {"/My.Data/prices", "/My.Data/", "prices", "DSN=zlmrt_conv;DEFAULTDIR=/My.Data/"},
-        {"/a/b.c.dbf", "/a/", "b.c", "DSN=zlmrt_conv;DEFAULTDIR=/a/"}};
+        {"/prices/rnddat.dbf", "/prices/", "rnddat", "DSN=zlmrt_conv;NULLSTARS=0;DEFAULTDIR=/prices/"},
+        {"rnddat.dbf", "", "rnddat", "DSN=zlmrt_conv;NULLSTARS=0;DEFAULTDIR="},
+        {"/My.Data/prices", "/My.Data/", "prices", "DSN=zlmrt_conv;NULLSTARS=0;DEFAULTDIR=/My.Data/"},
+        {"/a/b.c.dbf", "/a/", "b.c", "DSN=zlmrt_conv;NULLSTARS=0;DEFAULTDIR=/a/"}};
     for (auto [pszPath, pszFolder, pszTable, pszConnect] : cases) {
         std::string strFolder, strTable;
         SplitInputPath(pszPath, strFolder, strTable);
@@ -87,8 +87,8 @@ TEST(ConvertCutPaths, FolderPartTableNameAndConnectionString) {
         EXPECT_EQ(ConnectionString(strFolder), pszConnect);
     }
     // A folder that would end or redirect the string is braced, "}" doubled.
-    EXPECT_EQ(ConnectionString("/x;DSN=other/"), "DSN=zlmrt_conv;DEFAULTDIR={/x;DSN=other/}");
-    EXPECT_EQ(ConnectionString("/a{b}c/"), "DSN=zlmrt_conv;DEFAULTDIR={/a{b}}c/}");
+    EXPECT_EQ(ConnectionString("/x;DSN=other/"), "DSN=zlmrt_conv;NULLSTARS=0;DEFAULTDIR={/x;DSN=other/}");
+    EXPECT_EQ(ConnectionString("/a{b}c/"), "DSN=zlmrt_conv;NULLSTARS=0;DEFAULTDIR={/a{b}}c/}");
 }
 
 TEST_F(ConvertCutTest, WrongCountsAreLoggedBeforeMessage116AndWriteNothing) {

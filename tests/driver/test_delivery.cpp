@@ -86,7 +86,7 @@ TEST(ConvertTest, NumbersWhateverTheLocaleAndNulls) {
         {"0.5", SQL_C_BIT, "01S07"},
         {"2024-02-29", SQL_C_DOUBLE, "22018"},
         {"12.5", SQL_C_TYPE_DATE, "22018"},
-        {"1", SQL_C_BINARY, "07006"},
+        {"1", SQL_C_GUID, "07006"},
         {"2147483647", SQL_C_SLONG, ""},
     };
     for (const auto& [cell, nCType, pszState] : failures) {
