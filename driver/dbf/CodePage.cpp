@@ -4,6 +4,7 @@
 
 #include <cctype>
 #include <cerrno>
+#include <cstdio>
 #include <fstream>
 #include <utility>
 
@@ -132,6 +133,13 @@ std::string ChooseCodePage(unsigned ldid, const std::string& table_path,
         if (name.empty())
             throw DbfError("Code page file '" + stem + extension + "' names no code page");
         return name;
+    }
+    // A byte that names a code page unknown here is never read as another one.
+    if (ldid != 0) {
+        char byte[8];
+        std::snprintf(byte, sizeof byte, "0x%02X", ldid);
+        throw DbfError(std::string("The table's code-page byte ") + byte +
+                       " names a code page the driver does not know; CODEPAGE can name it");
     }
     return "CP1252";
 }

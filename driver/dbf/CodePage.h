@@ -15,8 +15,10 @@ inline constexpr const char* kRawCodePage = "raw";
 
 // The code page of the table at `table_path`, as an iconv name (or MAZOVIA): the
 // table's own code-page byte `ldid` when it names one, else `setting` (the
-// connection's CODEPAGE), else a .cpg file beside the table, else CP1252. A setting of "raw" wins
-// over all and gives kRawCodePage. Throws DbfError when the .cpg file cannot be read.
+// connection's CODEPAGE), else a .cpg file beside the table, else CP1252. A setting of
+// "raw" wins over all and gives kRawCodePage. Throws DbfError when the .cpg file cannot
+// be read, or when `ldid` is the byte of a code page unknown here and nothing else
+// names one.
 std::string ChooseCodePage(unsigned ldid, const std::string& table_path,
                            const std::string& setting);
 

@@ -87,7 +87,7 @@ void DbfTable::ParseHeader(const std::string& path, const std::string& header,
     const bool dbase7 = IsDbase7(Byte(header, 0));
     const int start = dbase7 ? kDbase7Start : kFileHeaderSize;
     const int size = dbase7 ? kDbase7DescriptorSize : kDescriptorSize;
-    if (head_len < start + size + 1 || static_cast<std::size_t>(head_len) > header.size())
+    if (head_len < start + 1 || static_cast<std::size_t>(head_len) > header.size())
         Fail(path, "implausible header length");
 
     // Descriptors follow the file header until a terminator: 0x0D as dBase writes it,
@@ -119,11 +119,12 @@ void DbfTable::ParseHeader(const std::string& path, const std::string& header,
         if (field.width == 0)
             Fail(path, "field descriptor " + std::to_string(fields->size() + 1) + " is damaged");
         // Visual FoxPro keeps one bit per nullable field, and one more per field of
-        // variable length, in the hidden _NullFlags field, in field order.
+        // variable length (before its null bit), in the hidden _NullFlags field, in
+        // field order.
         field.hidden = field.type == '0';
         const unsigned flags = dbase7 ? 0 : Byte(header, pos + 18);
-        if (!field.hidden && (flags & kNullableFlag) != 0) field.null_bit = flag_bits++;
         if (field.type == 'V' || field.type == 'Q') field.length_bit = flag_bits++;
+        if (!field.hidden && (flags & kNullableFlag) != 0) field.null_bit = flag_bits++;
         offset += field.width;
         fields->push_back(std::move(field));
     }
@@ -155,6 +156,7 @@ std::unique_ptr<DbfTable> DbfTable::Open(const std::string& path, const TableOpt
     std::string header(kFileHeaderSize, '\0');
     if (!ReadExactly(fd, 0, header.data(), header.size()))
         Fail(path, "the file is too short for a header");
+    if (!IsKnownVersion(Byte(header, 0))) Fail(path, "unknown version byte");
     const std::size_t head_len = Byte(header, 8) | Byte(header, 9) << 8;
     if (head_len > header.size()) {
         header.resize(head_len);

@@ -160,16 +160,23 @@ bool DateText(std::string_view raw, const std::string& column, std::string* out)
     return true;
 }
 
-// A Julian day number and milliseconds since midnight: Visual FoxPro's T fields, and
-// dBase 7's @ fields, which count milliseconds from day 0.
+// The Julian day number of 1 January of the year 1.
+constexpr std::int64_t kJulianDayOfYear1 = 1721426;
+
+// A Julian day number and milliseconds since midnight (Visual FoxPro's T fields), or
+// a count of milliseconds (dBase 7's @ fields).
 bool DateTimeText(std::string_view raw, bool dbase7, std::string* out) {
     if (IsBlank(raw)) return false;
     std::int64_t day = 0, ms = 0;
     if (dbase7) {
-        const double count = Dbase7Double(raw);
+        // A plain big-endian double, unlike dBase 7's numbers: milliseconds from the
+        // start of 1 January of year 0, counted in the proleptic Gregorian calendar.
+        double count = 0;
+        const std::uint64_t bits = BigEndian<std::uint64_t>(raw);
+        std::memcpy(&count, &bits, sizeof count);
         if (!(count > 0 && count < 1e17)) return false;
         const auto total = static_cast<std::int64_t>(count);
-        day = total / 86400000;
+        day = total / 86400000 + kJulianDayOfYear1 - 1;
         ms = total % 86400000;
     } else {
         day = LittleEndian<std::int32_t>(raw.substr(0, 4));

@@ -130,7 +130,7 @@ TEST(DbfTableTest, DamagedFilesAreRefusedAtOpenNamingFileAndReason) {
         {good.substr(0, 20), "too short"},
         {patched(0, "\x7F"), "version"},
         {patched(0, "\x02"), "version"},                          // FoxBASE: another record layout
-        {patched(8, std::string("\x28\0", 2)), "header length"},  // shorter than a descriptor
+        {patched(8, std::string("\x20\0", 2)), "header length"},  // no room for a terminator
         {patched(8, "\xFF\xFF"), "the header is cut off"},
         {patched(10, std::string("\x64\0", 2)), "record length 100"},
         {patched(10, std::string("\x86\0", 2)), "record length 134"},       // one byte too many
@@ -145,11 +145,16 @@ TEST(DbfTableTest, DamagedFilesAreRefusedAtOpenNamingFileAndReason) {
                   std::string::npos);
         EXPECT_NE(strError.find(strReason), std::string::npos) << strError;
     }
-    // Every version of the same record layout opens, and the end-of-file mark is optional.
-    for (const char* pszVersion :
-         {"\x03", "\x05", "\x30", "\x31", "\x32", "\x83", "\x8B", "\xF5"}) {
-        WriteFile(strPath, patched(0, pszVersion).substr(0, good.size() - 1));
-        EXPECT_EQ(DbfTable::Open(strPath)->RecordCount(), 4u) << int(pszVersion[0] & 0xFF);
+    // Every version of the same record layout opens, the end-of-file mark is optional,
+    // and the descriptors may end in 0x0A or 0x00 as GIS tools end them.
+    const std::pair<char, char> versions[] = {
+        {0x03, 0x0D},   {0x05, 0x0D},   {0x30, 0x0D},   {0x31, 0x0D}, {0x32, 0x0D},
+        {'\x83', 0x0D}, {'\x8B', 0x0D}, {'\xF5', 0x0D}, {0x03, 0x0A}, {0x03, 0x00}};
+    for (const auto& [cVersion, cEnd] : versions) {
+        std::string bytes = patched(0, std::string(1, cVersion)).substr(0, good.size() - 1);
+        bytes[32 + 32 * 11] = cEnd;
+        WriteFile(strPath, bytes);
+        EXPECT_EQ(DbfTable::Open(strPath)->RecordCount(), 4u) << int(cVersion & 0xFF) << int(cEnd);
     }
 }
 
@@ -211,14 +216,20 @@ TEST(DbfTableTest, MemosComeFromEachLayoutOfMemoFileAndAMissingOneIsNamed) {
         block("\xFF\xFF\x08" + std::string(1, '\0') + Bytes<std::uint32_t>(8 + 5) + "Mi\x94no", 64);
     std::string dbase3 = block("", 512) + block("first\x1A\x1A", 512);
     dbase3 += block(std::string(600, 'x') + "\x1A", 1024);  // runs over two blocks
-    std::string fox = block(std::string(6, '\0') + std::string("\0\x20", 2), 32);  // big-endian
+    std::string fox = block(std::string(6, '\0') + std::string("\0\x20", 2), 512);  // big-endian
     fox += std::string("\0\0\0\x01\0\0\0\x03", 8) + "abc";  // a text memo of 3 bytes
     const std::tuple<unsigned char, const char*, std::string, std::vector<std::string>,
                      std::vector<std::string>>
         cases[] = {
             {0x8B, "t.dbt", dbase4, {"         1"}, {"Mi\xC3\xB6no"}},
             {0x83, "t.dbt", dbase3, {"1", "2", "  "}, {"first", std::string(600, 'x'), "NULL"}},
-            {0xF5, "t.fpt", fox, {"1"}, {"abc"}},
+            {0xF5, "t.fpt", fox, {"16"}, {"abc"}},
+            {0xF5,
+             "t.fpt",
+             fox,
+             {"15"},
+             {"!Memo block 15 of file '" + dir.File("t.fpt") +
+              "' lies within the file's header (column 'X')"}},
             {0xF5,
              "t.fpt",
              fox,
@@ -271,6 +282,9 @@ TEST(CodePageTest, TheTableByteWinsThenTheSettingThenTheCpgFileThenCp1252) {
     EXPECT_EQ(kdbf::ChooseCodePage(0x00, strTable, "cp850"), "CP850");
     EXPECT_EQ(kdbf::ChooseCodePage(0xC9, strTable, ""), "CP1251");
     EXPECT_EQ(kdbf::ChooseCodePage(0x69, strTable, ""), "MAZOVIA");
+    EXPECT_EQ(ErrorOf([&] { kdbf::ChooseCodePage(0xF0, dir.File("x.dbf"), ""); }),
+              "The table's code-page byte 0xF0 names a code page the driver does not know; "
+              "CODEPAGE can name it");
     const std::pair<const char*, const char*> names[] = {
         {"1252", "CP1252"},      {"ANSI 1251", "CP1251"}, {"OEM 850", "CP850"},
         {" utf8 ", "UTF-8"},     {"65001", "UTF-8"},      {"ISO 8859-1", "ISO-8859-1"},
