@@ -186,9 +186,10 @@ TEST_F(DriverTest, TypeInfoListsTheTypesColumnsAreDescribedWith) {
         SQLGetData(hStmt, 2, SQL_C_SLONG, &nType, 0, nullptr);
         types.push_back(std::string(szName) + "=" + std::to_string(nType));
     }
-    EXPECT_EQ(types, (std::vector<std::string>{"BIT=-7", "VARBINARY=-3", "LONGVARCHAR=-1", "CHAR=1",
-                                               "DECIMAL=3", "INTEGER=4", "SMALLINT=5", "DOUBLE=8",
-                                               "DATE=91", "TIMESTAMP=93"}));
+    EXPECT_EQ(types,
+              (std::vector<std::string>{"BIT=-7", "LONGVARBINARY=-4", "VARBINARY=-3",
+                                        "LONGVARCHAR=-1", "CHAR=1", "DECIMAL=3", "INTEGER=4",
+                                        "SMALLINT=5", "DOUBLE=8", "DATE=91", "TIMESTAMP=93"}));
     ASSERT_EQ(SQLColumns(m_client.Statement(), nullptr, 0, nullptr, 0, (SQLCHAR*)"mixed", SQL_NTS,
                          nullptr, 0),
               SQL_SUCCESS);
