@@ -260,22 +260,26 @@ const MemoFile& DbfTable::Memo() {
     const std::size_t dot = path_.find_last_of("./");
     const std::string stem =
         dot != std::string::npos && path_[dot] == '.' ? path_.substr(0, dot) : path_;
-    // The memo file's extension in the same letter case as the table's.
+    // DOS and Windows tools write the memo file's extension in either letter case,
+    // whatever the table's: the table's case first, then the other. A failure names
+    // the first.
     const bool upper = dot != std::string::npos && path_.size() > dot + 1 &&
                        std::isupper(static_cast<unsigned char>(path_[dot + 1]));
-    // DOS and Windows tools write the memo file's extension in either case, whatever
-    // the table's: the one of the table's case first, then the other.
     const std::string lower = stem + (fox ? ".fpt" : ".dbt");
     const std::string capital = stem + (fox ? ".FPT" : ".DBT");
-    std::string memo_path = upper ? capital : lower;
-    if (access(memo_path.c_str(), F_OK) != 0 &&
-        access((upper ? lower : capital).c_str(), F_OK) == 0)
-        memo_path = upper ? lower : capital;
     const auto layout = fox ? MemoFile::Layout::kFoxPro
                         : version_ == 0x8B || version_ == 0xCB || version_ == 0x8C
                             ? MemoFile::Layout::kDbase4
                             : MemoFile::Layout::kDbase3;
-    memo_ = MemoFile::Open(memo_path, layout);
+    try {
+        memo_ = MemoFile::Open(upper ? capital : lower, layout);
+    } catch (const DbfError& first) {
+        try {
+            memo_ = MemoFile::Open(upper ? lower : capital, layout);
+        } catch (const DbfError&) {
+            throw first;
+        }
+    }
     return *memo_;
 }
 
