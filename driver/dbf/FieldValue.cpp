@@ -170,7 +170,7 @@ bool DateTimeText(std::string_view raw, bool dbase7, std::string* out) {
     std::int64_t day = 0, ms = 0;
     if (dbase7) {
         // A plain big-endian double, unlike dBase 7's numbers: milliseconds from the
-        // start of 1 January of year 0, counted in the proleptic Gregorian calendar.
+        // start of the day before 1 January of the year 1 (proleptic Gregorian).
         double count = 0;
         const std::uint64_t bits = BigEndian<std::uint64_t>(raw);
         std::memcpy(&count, &bits, sizeof count);
@@ -184,7 +184,8 @@ bool DateTimeText(std::string_view raw, bool dbase7, std::string* out) {
     }
     if (day <= 0) return false;
     // From the Julian day number to the proleptic Gregorian calendar.
-    const long a = day + 32044L, b = (4 * a + 3) / 146097, c = a - 146097 * b / 4;
+    const long a = static_cast<long>(day) + 32044L, b = (4 * a + 3) / 146097,
+               c = a - 146097 * b / 4;
     const long d = (4 * c + 3) / 1461, e = c - 1461 * d / 4, m = (5 * e + 2) / 153;
     const long seconds = ms > 0 ? static_cast<long>(ms / 1000) : 0;
     AppendDigits(100 * b + d - 4800 + m / 10, 4, out);
