@@ -182,7 +182,11 @@ std::unique_ptr<DbfTable> DbfTable::Open(const std::string& path, const TableOpt
                         [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
             continue;
         std::string name;
-        table->Decoder().Append(field.name, &name);
+        try {
+            table->Decoder().Append(field.name, &name);
+        } catch (const DbfError& e) {
+            throw DbfError(std::string(e.what()) + " (table '" + path + "')");
+        }
         field.name = std::move(name);
     }
     return table;

@@ -2,8 +2,8 @@
 // one field of the current record as text in one canonical form per type.
 //
 //   C      text, UTF-8, trailing blanks removed           SQL_CHAR
-//   V      (Visual FoxPro) text of variable length, kept whole   SQL_CHAR
-//   N F    the number as stored ("12.50", a decimal comma  SQL_DOUBLE
+//   V      (Visual FoxPro) text of variable length, whole SQL_CHAR
+//   N F    the number as stored ("12.50"; a decimal comma SQL_DOUBLE
 //          as a point); blank is NULL, and so is '*'
 //          unless NULLSTARS=0
 //   B      (Visual FoxPro) a binary double, shortest text SQL_DOUBLE
@@ -21,7 +21,8 @@
 //   @      (dBase 7) "YYYY-MM-DD HH:MM:SS[.fff]"          SQL_TYPE_TIMESTAMP
 //
 // A field that _NullFlags marks is NULL whatever its type. Any other type is refused
-// when a query selects it, never delivered as raw bytes.
+// when a query selects it, never delivered as raw bytes. Binary values (Q, W, G, and
+// B of dBase) are their bytes, unchanged.
 #pragma once
 
 #include <sql.h>
