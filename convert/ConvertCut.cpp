@@ -36,7 +36,7 @@ std::string ConnectionString(const std::string& strFolder) {
         for (char c : strFolder) strValue += c == '}' ? std::string("}}") : std::string(1, c);
         strValue += "}";
     }
-    return "DSN=zlmrt_conv;DEFAULTDIR=" + strValue;
+    return "DSN=zlmrt_conv;NULLSTARS=0;DEFAULTDIR=" + strValue;
 }
 
 void CCutConverter::Fail(const std::string& strEntry) {

@@ -46,9 +46,10 @@ private:
 
 // The folder part of `strInputPath` (up to and including its last folder separator,
 // empty without one) and the table name (the rest, cut before its last ".").
-void SplitInputPath(const std::string& strInputPath, std::string& strFolder,
-                    std::string& strTable);
+void SplitInputPath(const std::string& strInputPath, std::string& strFolder, std::string& strTable);
 
-// "DSN=zlmrt_conv;DEFAULTDIR=" and the folder. A folder holding ";", "{" or "}" would end
-// or redirect the string, so it is then enclosed in braces with every "}" doubled.
+// "DSN=zlmrt_conv;NULLSTARS=0;DEFAULTDIR=" and the folder: a price field full of '*'
+// holds a price too wide for it, which must fail the cut rather than read as no price.
+// A folder holding ";", "{" or "}" would end or redirect the string, so it is then
+// enclosed in braces with every "}" doubled.
 std::string ConnectionString(const std::string& strFolder);

@@ -8,7 +8,7 @@ PACKAGES=(
     unixodbc unixodbc-dev odbcinst libshp-dev libsqlite3-dev
     libwxgtk3.2-dev libx11-dev
     googletest libgtest-dev libgmock-dev libbenchmark-dev
-    gdal-bin python3-dbf python3-dbfread
+    gdal-bin python3-dbfread
     clang libclang-rt-14-dev
     python3 python3-pyodbc
     php-cli php-odbc libdbd-odbc-perl

@@ -13,10 +13,12 @@ namespace kdbf {
 // The connection setting that asks for the file's bytes unchanged.
 inline constexpr const char* kRawCodePage = "raw";
 
-// The code page of the table at `table_path`, as an iconv name: the table's own
-// code-page byte `ldid` when it names one, else a .cpg file beside the table, else
-// `setting` (the connection's CODEPAGE), else CP1252. A setting of "raw" wins over all
-// and gives kRawCodePage. Throws DbfError when the .cpg file cannot be read.
+// The code page of the table at `table_path`, as an iconv name (or MAZOVIA): the
+// table's own code-page byte `ldid` when it names one, else `setting` (the
+// connection's CODEPAGE), else a .cpg file beside the table, else CP1252. A setting of
+// "raw" wins over all and gives kRawCodePage. Throws DbfError when the .cpg file cannot
+// be read, or when `ldid` is the byte of a code page unknown here and nothing else
+// names one.
 std::string ChooseCodePage(unsigned ldid, const std::string& table_path,
                            const std::string& setting);
 
@@ -25,7 +27,7 @@ std::string ChooseCodePage(unsigned ldid, const std::string& table_path,
 void CheckCodePage(const std::string& setting);
 
 // The iconv name of a code page as .cpg files and users write it ("1252", "ANSI 1251",
-// "UTF-8", "cp437", "ISO 8859-1").
+// "UTF-8", "cp437", "ISO 8859-1", "shiftjis").
 std::string NormalizeCodePage(std::string_view text);
 
 // Decodes text of one code page into UTF-8. Single-byte code pages go through a table

@@ -18,7 +18,9 @@ namespace {
 
 constexpr int kFileHeaderSize = 32;
 constexpr int kDescriptorSize = 32;
-constexpr char kHeaderEnd = 0x0D;
+// dBase 7 keeps a language-driver name after the file header, and longer descriptors.
+constexpr int kDbase7Start = 68;
+constexpr int kDbase7DescriptorSize = 48;
 constexpr std::size_t kBlockBytes = 64 * 1024;
 constexpr unsigned kNullableFlag = 0x02;
 
@@ -35,13 +37,14 @@ unsigned Byte(const std::string& s, std::size_t i) {
 bool IsKnownVersion(unsigned version) {
     switch (version) {
         case 0x03:
-        case 0x04:
+        case 0x04:  // dBase 7
         case 0x05:
         case 0x30:
         case 0x31:
         case 0x32:
         case 0x83:
         case 0x8B:
+        case 0x8C:  // dBase 7 with a memo file
         case 0xF5:
             return true;
         default:
@@ -64,6 +67,10 @@ std::size_t ReadUpTo(int fd, std::uint64_t offset, char* buffer, std::size_t siz
 
 }  // namespace
 
+bool IsDbase7(unsigned version) {
+    return version == 0x04 || version == 0x8C;
+}
+
 bool ReadExactly(int fd, std::uint64_t offset, char* buffer, std::size_t size) {
     return ReadUpTo(fd, offset, buffer, size) == size;
 }
@@ -77,36 +84,51 @@ void DbfTable::ParseHeader(const std::string& path, const std::string& header,
                                 static_cast<std::uint32_t>(Byte(header, 7)) << 24;
     const int head_len = static_cast<int>(Byte(header, 8) | Byte(header, 9) << 8);
     const int rec_len = static_cast<int>(Byte(header, 10) | Byte(header, 11) << 8);
-    if (head_len < kFileHeaderSize + kDescriptorSize + 1 ||
-        static_cast<std::size_t>(head_len) > header.size())
+    const bool dbase7 = IsDbase7(Byte(header, 0));
+    const int start = dbase7 ? kDbase7Start : kFileHeaderSize;
+    const int size = dbase7 ? kDbase7DescriptorSize : kDescriptorSize;
+    if (head_len < start + 1 || static_cast<std::size_t>(head_len) > header.size())
         Fail(path, "implausible header length");
 
-    // Descriptors follow the file header until the terminator byte.
+    // Descriptors follow the file header until a terminator: 0x0D as dBase writes it,
+    // 0x0A or 0x00 as some GIS tools do. The records start where the header length
+    // says, whatever lies between.
     fields->clear();
     int offset = 0;
-    int null_bits = 0;
-    int pos = kFileHeaderSize;
-    for (; pos + kDescriptorSize <= head_len && header[pos] != kHeaderEnd; pos += kDescriptorSize) {
+    int flag_bits = 0;
+    int pos = start;
+    const auto terminator = [&](int at) {
+        return at < head_len && (header[at] == 0x0D || header[at] == 0x0A || header[at] == 0);
+    };
+    for (; pos + size <= head_len && !terminator(pos); pos += size) {
         DbfField field;
         const char* name = header.data() + pos;
-        field.name.assign(name, strnlen(name, 11));
-        field.type = header[pos + 11];
-        field.width = static_cast<int>(Byte(header, pos + 16));
-        field.decimals = static_cast<int>(Byte(header, pos + 17));
+        const int at = dbase7 ? 32 : 11;  // the type letter, then width and decimals
+        field.name.assign(name, strnlen(name, static_cast<std::size_t>(at)));
+        field.type = header[pos + at];
+        field.width = static_cast<int>(Byte(header, pos + at + 1 + (dbase7 ? 0 : 4)));
+        field.decimals = static_cast<int>(Byte(header, pos + at + 2 + (dbase7 ? 0 : 4)));
+        field.dbase7 = dbase7;
+        // FoxPro and Clipper keep the high byte of a text field's width where other
+        // types keep their decimals.
+        if (field.type == 'C') {
+            field.width += field.decimals << 8;
+            field.decimals = 0;
+        }
         field.offset = offset;
-        if (field.name.empty() || field.width == 0)
+        if (field.width == 0)
             Fail(path, "field descriptor " + std::to_string(fields->size() + 1) + " is damaged");
         // Visual FoxPro keeps one bit per nullable field, and one more per field of
-        // variable length, in the hidden _NULLFLAGS field, in field order.
+        // variable length (before its null bit), in the hidden _NullFlags field, in
+        // field order.
         field.hidden = field.type == '0';
-        if (!field.hidden && (Byte(header, pos + 18) & kNullableFlag) != 0)
-            field.null_bit = null_bits++;
-        if (field.type == 'V' || field.type == 'Q') ++null_bits;
+        const unsigned flags = dbase7 ? 0 : Byte(header, pos + 18);
+        if (field.type == 'V' || field.type == 'Q') field.length_bit = flag_bits++;
+        if (!field.hidden && (flags & kNullableFlag) != 0) field.null_bit = flag_bits++;
         offset += field.width;
         fields->push_back(std::move(field));
     }
-    if (pos >= head_len || header[pos] != kHeaderEnd)
-        Fail(path, "the field descriptors are not terminated");
+    if (!terminator(pos)) Fail(path, "the field descriptors are not terminated");
     if (fields->empty()) Fail(path, "the table has no fields");
     if (offset + 1 != rec_len)
         Fail(path, "the record length " + std::to_string(rec_len) + " does not match its fields (" +
@@ -134,6 +156,7 @@ std::unique_ptr<DbfTable> DbfTable::Open(const std::string& path, const TableOpt
     std::string header(kFileHeaderSize, '\0');
     if (!ReadExactly(fd, 0, header.data(), header.size()))
         Fail(path, "the file is too short for a header");
+    if (!IsKnownVersion(Byte(header, 0))) Fail(path, "unknown version byte");
     const std::size_t head_len = Byte(header, 8) | Byte(header, 9) << 8;
     if (head_len > header.size()) {
         header.resize(head_len);
@@ -147,12 +170,25 @@ std::unique_ptr<DbfTable> DbfTable::Open(const std::string& path, const TableOpt
         field.visual_foxpro = table->IsVisualFoxPro();
         if (!field.hidden)
             visible.push_back(std::move(field));
-        else if (field.name == "_NULLFLAGS")
+        else if (strcasecmp(field.name.c_str(), "_NULLFLAGS") == 0)
             table->nullflags_ = std::move(field);
     }
     table->fields_ = std::move(visible);
     table->options_ = options;
     table->code_page_byte_ = Byte(header, 29);
+    // Field names are in the table's code page, as its text is.
+    for (DbfField& field : table->fields_) {
+        if (std::all_of(field.name.begin(), field.name.end(),
+                        [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+            continue;
+        std::string name;
+        try {
+            table->Decoder().Append(field.name, &name);
+        } catch (const DbfError& e) {
+            throw DbfError(std::string(e.what()) + " (table '" + path + "')");
+        }
+        field.name = std::move(name);
+    }
     return table;
 }
 
@@ -205,7 +241,10 @@ std::string_view DbfTable::Raw(const DbfField& field) const {
 }
 
 bool DbfTable::IsNullFlagged(int field) const {
-    const int bit = fields_[static_cast<std::size_t>(field)].null_bit;
+    return IsFlagged(fields_[static_cast<std::size_t>(field)].null_bit);
+}
+
+bool DbfTable::IsFlagged(int bit) const {
     if (bit < 0 || nullflags_.width == 0) return false;
     const std::string_view flags = Raw(nullflags_);
     const auto byte = static_cast<std::size_t>(bit / 8);
@@ -225,15 +264,26 @@ const MemoFile& DbfTable::Memo() {
     const std::size_t dot = path_.find_last_of("./");
     const std::string stem =
         dot != std::string::npos && path_[dot] == '.' ? path_.substr(0, dot) : path_;
-    // The memo file's extension in the same letter case as the table's.
+    // DOS and Windows tools write the memo file's extension in either letter case,
+    // whatever the table's: the table's case first, then the other. A failure names
+    // the first.
     const bool upper = dot != std::string::npos && path_.size() > dot + 1 &&
                        std::isupper(static_cast<unsigned char>(path_[dot + 1]));
-    std::string memo_path = stem + (fox ? ".fpt" : ".dbt");
-    if (upper) memo_path = stem + (fox ? ".FPT" : ".DBT");
-    const auto layout = fox                                    ? MemoFile::Layout::kFoxPro
-                        : version_ == 0x8B || version_ == 0xCB ? MemoFile::Layout::kDbase4
-                                                               : MemoFile::Layout::kDbase3;
-    memo_ = MemoFile::Open(memo_path, layout);
+    const std::string lower = stem + (fox ? ".fpt" : ".dbt");
+    const std::string capital = stem + (fox ? ".FPT" : ".DBT");
+    const auto layout = fox ? MemoFile::Layout::kFoxPro
+                        : version_ == 0x8B || version_ == 0xCB || version_ == 0x8C
+                            ? MemoFile::Layout::kDbase4
+                            : MemoFile::Layout::kDbase3;
+    try {
+        memo_ = MemoFile::Open(upper ? capital : lower, layout);
+    } catch (const DbfError& first) {
+        try {
+            memo_ = MemoFile::Open(upper ? lower : capital, layout);
+        } catch (const DbfError&) {
+            throw first;
+        }
+    }
     return *memo_;
 }
 

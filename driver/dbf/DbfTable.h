@@ -1,4 +1,5 @@
-// Read-only access to one dBase table file (dBase III/IV, FoxPro, Visual FoxPro).
+// Read-only access to one dBase table file (dBase III, IV and 7, FoxPro, Visual
+// FoxPro).
 //
 // The header is checked for plausibility when the file is opened; records are read in
 // blocks of about 64 KB, only when asked for, so opening a huge table costs no more than
@@ -28,8 +29,9 @@ class TextDecoder;
 struct TableOptions {
     std::string code_page;  // CODEPAGE: see ChooseCodePage
     // NULLSTARS: a number field full of '*' is NULL, as GDAL and shapelib write NULL
-    // numbers, instead of an error (dBase's mark of a value too wide for its field).
-    bool stars_are_null = false;
+    // numbers and as other readers take it; off (NULLSTARS=0), it is an error instead,
+    // dBase's mark of a value too wide for its field.
+    bool stars_are_null = true;
 };
 
 struct DbfField {
@@ -37,12 +39,17 @@ struct DbfField {
     char type = 'C';   // 'C', 'N', 'F', 'L', 'D', 'M', 'I', 'Y', 'T', 'B', ... as stored
     int width = 0;
     int decimals = 0;
-    int offset = 0;       // within the record, after the deletion flag
-    int null_bit = -1;    // its bit in _NULLFLAGS when the field may hold NULL, else -1
-    bool hidden = false;  // a system field (_NULLFLAGS) that clients never see
+    int offset = 0;     // within the record, after the deletion flag
+    int null_bit = -1;  // its bit in _NullFlags when the field may hold NULL, else -1
+    // Of a V or Q field, its bit in _NullFlags that is set when the field holds fewer
+    // bytes than its width (their count is then in its last byte); else -1.
+    int length_bit = -1;
+    bool hidden = false;  // a system field (_NullFlags) that clients never see
     // Of a Visual FoxPro table, whose B, I, Y and T fields hold binary values (a dBase
     // B field is a binary memo instead).
     bool visual_foxpro = false;
+    // Of a dBase 7 table, whose I, +, O and @ fields hold binary values.
+    bool dbase7 = false;
 };
 
 class DbfTable {
@@ -79,10 +86,12 @@ public:
     // already in memory. Throws DbfError naming the record when the read fails.
     void Load(std::uint32_t record);
     // Of the loaded record: its deletion mark, the raw bytes of a field, and whether
-    // _NULLFLAGS marks the field NULL.
+    // _NullFlags marks the field NULL.
     bool IsDeleted() const { return current_ != nullptr && current_[0] == '*'; }
     std::string_view Raw(int field) const;
     bool IsNullFlagged(int field) const;
+    // Whether `bit` (a DbfField's null_bit or length_bit) is set in _NullFlags.
+    bool IsFlagged(int bit) const;
 
     // The text decoder of the table's code page, made on first use, so that a code
     // page nobody can decode stops only the reading of text. Throws DbfError.
@@ -117,6 +126,10 @@ private:
 // The text of a field as a client should see it: character fields lose trailing
 // blanks (and NULs), all other types lose blanks on both sides.
 std::string_view TrimFieldText(std::string_view raw, char type);
+
+// dBase 7 tables (version 0x04, or 0x8C with a memo file), whose field descriptors
+// are 48 bytes long.
+bool IsDbase7(unsigned version);
 
 // Reads exactly `size` bytes at `offset`; false on a short read or an error.
 bool ReadExactly(int fd, std::uint64_t offset, char* buffer, std::size_t size);

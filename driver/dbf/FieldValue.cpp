@@ -1,7 +1,9 @@
 #include "driver/dbf/FieldValue.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstring>
+#include <type_traits>
 
 #include "driver/base/Diagnostics.h"
 #include "driver/dbf/CodePage.h"
@@ -22,11 +24,42 @@ struct TypeOf {
     int decimals;
 };
 
+constexpr TypeOf kUnknown{SQL_UNKNOWN_TYPE, 0, 0};
+constexpr TypeOf kBlob{SQL_LONGVARBINARY, kMemoSize, 0};
+
+// dBase 7's binary types: integers (I, and + counting up by itself), doubles (O) and
+// timestamps (@).
+TypeOf Dbase7Type(const DbfField& field) {
+    switch (field.type) {
+        case 'I':
+        case '+':
+            return field.width == 4 ? TypeOf{SQL_INTEGER, 10, 0} : kUnknown;
+        case 'O':
+            return field.width == 8 ? TypeOf{SQL_DOUBLE, 15, 0} : kUnknown;
+        case '@':
+            return field.width == 8 ? TypeOf{SQL_TYPE_TIMESTAMP, 23, 3} : kUnknown;
+        case 'B':
+        case 'G':
+            return kBlob;
+        default:
+            return kUnknown;
+    }
+}
+
 TypeOf FieldType(const DbfField& field) {
     const bool fox8 = field.visual_foxpro && field.width == 8;
+    if (field.dbase7 && std::strchr("I+O@BG", field.type) != nullptr) return Dbase7Type(field);
     switch (field.type) {
         case 'C':
+        case 'V':
             return {SQL_CHAR, static_cast<SQLULEN>(field.width), 0};
+        case 'Q':
+            return field.visual_foxpro ? TypeOf{SQL_VARBINARY, static_cast<SQLULEN>(field.width), 0}
+                                       : kUnknown;
+        case 'W':
+            return field.visual_foxpro ? kBlob : kUnknown;
+        case 'G':
+            return kBlob;
         case 'N':
         case 'F':
             return {SQL_DOUBLE, 15, field.decimals};  // the decimal digits a double holds
@@ -36,8 +69,10 @@ TypeOf FieldType(const DbfField& field) {
             return {SQL_BIT, 1, 0};
         case 'M':
             return {SQL_LONGVARCHAR, kMemoSize, 0};
-        case 'B':
-            return fox8 ? TypeOf{SQL_DOUBLE, 15, field.decimals} : TypeOf{SQL_UNKNOWN_TYPE, 0, 0};
+        case 'B':  // a double in Visual FoxPro, a binary memo in dBase
+            return fox8                  ? TypeOf{SQL_DOUBLE, 15, field.decimals}
+                   : field.visual_foxpro ? kUnknown
+                                         : kBlob;
         case 'I':
             return field.visual_foxpro && field.width == 4 ? TypeOf{SQL_INTEGER, 10, 0}
                                                            : TypeOf{SQL_UNKNOWN_TYPE, 0, 0};
@@ -48,6 +83,34 @@ TypeOf FieldType(const DbfField& field) {
         default:
             return {SQL_UNKNOWN_TYPE, 0, 0};
     }
+}
+
+template <class T>
+T BigEndian(std::string_view raw) {
+    if (raw.size() < sizeof(T))
+        throw OdbcError("HY000", "A binary field is narrower than its type");
+    std::uint64_t bits = 0;
+    for (std::size_t i = 0; i < sizeof(T); ++i)
+        bits = bits << 8 | static_cast<unsigned char>(raw[i]);
+    T value{};
+    const auto narrow =
+        static_cast<std::conditional_t<sizeof(T) == 4, std::uint32_t, std::uint64_t>>(bits);
+    std::memcpy(&value, &narrow, sizeof value);
+    return value;
+}
+
+// dBase 7 stores numbers so that their bytes sort as the numbers do: big-endian, with
+// the sign bit flipped (and, of a negative double, every other bit too).
+std::int32_t Dbase7Integer(std::string_view raw) {
+    return static_cast<std::int32_t>(BigEndian<std::uint32_t>(raw) ^ 0x80000000u);
+}
+
+double Dbase7Double(std::string_view raw) {
+    std::uint64_t bits = BigEndian<std::uint64_t>(raw);
+    bits = (bits & 0x8000000000000000u) != 0 ? bits ^ 0x8000000000000000u : ~bits;
+    double value = 0;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
 }
 
 template <class T>
@@ -97,15 +160,34 @@ bool DateText(std::string_view raw, const std::string& column, std::string* out)
     return true;
 }
 
-// A Julian day number and milliseconds since midnight (Visual FoxPro's T fields).
-bool DateTimeText(std::string_view raw, std::string* out) {
-    const auto day = LittleEndian<std::int32_t>(raw.substr(0, 4));
-    const auto ms = LittleEndian<std::int32_t>(raw.substr(4, 4));
-    if (day <= 0 || IsBlank(raw)) return false;
+// The Julian day number of 1 January of the year 1.
+constexpr std::int64_t kJulianDayOfYear1 = 1721426;
+
+// A Julian day number and milliseconds since midnight (Visual FoxPro's T fields), or
+// a count of milliseconds (dBase 7's @ fields).
+bool DateTimeText(std::string_view raw, bool dbase7, std::string* out) {
+    if (IsBlank(raw)) return false;
+    std::int64_t day = 0, ms = 0;
+    if (dbase7) {
+        // A plain big-endian double, unlike dBase 7's numbers: milliseconds from the
+        // start of the day before 1 January of the year 1 (proleptic Gregorian).
+        double count = 0;
+        const std::uint64_t bits = BigEndian<std::uint64_t>(raw);
+        std::memcpy(&count, &bits, sizeof count);
+        if (!(count > 0 && count < 1e17)) return false;
+        const auto total = static_cast<std::int64_t>(count);
+        day = total / 86400000 + kJulianDayOfYear1 - 1;
+        ms = total % 86400000;
+    } else {
+        day = LittleEndian<std::int32_t>(raw.substr(0, 4));
+        ms = LittleEndian<std::int32_t>(raw.substr(4, 4));
+    }
+    if (day <= 0) return false;
     // From the Julian day number to the proleptic Gregorian calendar.
-    const long a = day + 32044L, b = (4 * a + 3) / 146097, c = a - 146097 * b / 4;
+    const long a = static_cast<long>(day) + 32044L, b = (4 * a + 3) / 146097,
+               c = a - 146097 * b / 4;
     const long d = (4 * c + 3) / 1461, e = c - 1461 * d / 4, m = (5 * e + 2) / 153;
-    const long seconds = ms > 0 ? ms / 1000 : 0;
+    const long seconds = ms > 0 ? static_cast<long>(ms / 1000) : 0;
     AppendDigits(100 * b + d - 4800 + m / 10, 4, out);
     out->push_back('-');
     AppendDigits(m + 3 - 12 * (m / 10), 2, out);
@@ -119,7 +201,7 @@ bool DateTimeText(std::string_view raw, std::string* out) {
     AppendDigits(seconds % 60, 2, out);
     if (ms > 0 && ms % 1000 != 0) {
         out->push_back('.');
-        AppendDigits(ms % 1000, 3, out);
+        AppendDigits(static_cast<long>(ms % 1000), 3, out);
     }
     return true;
 }
@@ -136,7 +218,9 @@ void CurrencyText(std::int64_t value, std::string* out) {
     AppendDigits(static_cast<long>(magnitude % 10000), 4, out);
 }
 
-bool MemoText(DbfTable& table, std::string_view raw, const std::string& column, std::string* out) {
+// The memo a field points to, as text of the table's code page or, `binary`, as bytes.
+bool MemoText(DbfTable& table, std::string_view raw, const std::string& column, bool binary,
+              std::string* out) {
     std::uint32_t block = 0;
     if (raw.size() == 4) {
         block = LittleEndian<std::uint32_t>(raw);
@@ -150,10 +234,43 @@ bool MemoText(DbfTable& table, std::string_view raw, const std::string& column, 
     }
     if (block == 0) return false;
     try {
-        table.Decoder().Append(table.Memo().Read(block), out);
+        if (binary)
+            *out = table.Memo().Read(block);
+        else
+            table.Decoder().Append(table.Memo().Read(block), out);
     } catch (const DbfError& e) {
         throw OdbcError("HY000", std::string(e.what()) + " (column '" + column + "')");
     }
+    return true;
+}
+
+// Of a V or Q field, the bytes it holds: fewer than its width when _NullFlags says so,
+// their count then in its last byte.
+std::string_view VariableBytes(const DbfTable& table, const DbfField& field, std::string_view raw) {
+    if (raw.empty() || !table.IsFlagged(field.length_bit)) return raw;
+    return raw.substr(
+        0, std::min<std::size_t>(static_cast<unsigned char>(raw.back()), raw.size() - 1));
+}
+
+// A number as other programs write it: "68,500" is 68.5 from a tool that writes a decimal
+// comma. A comma beside a point ("1,200.00") is a thousands separator, whose reading
+// depends on who wrote it, so it is refused.
+bool NumberText(const DbfTable& table, std::string_view text, const std::string& column,
+                std::string* out) {
+    if (text.empty()) return false;
+    if (text.find_first_not_of('*') == std::string_view::npos) {
+        if (table.Options().stars_are_null) return false;
+        throw OdbcError("22003", "Numeric value out of range: column '" + column + "' holds '" +
+                                     std::string(text) +
+                                     "', the mark of a value too wide for its field");
+    }
+    out->assign(text);
+    const std::size_t comma = out->find(',');
+    if (comma == std::string::npos) return true;
+    if (out->find_first_of(",.", comma + 1) != std::string::npos || out->find('.') < comma)
+        throw OdbcError("22018", "Column '" + column + "' holds '" + *out +
+                                     "', a number with a thousands separator");
+    (*out)[comma] = '.';
     return true;
 }
 
@@ -181,27 +298,31 @@ bool FieldText(DbfTable& table, int field, const std::string& column, std::strin
     if (table.IsNullFlagged(field)) return false;
     const DbfField& f = table.Fields()[static_cast<std::size_t>(field)];
     const std::string_view raw = table.Raw(field);
+    if (f.dbase7 && std::strchr("I+O@", f.type) != nullptr) {
+        if (IsBlank(raw)) return false;
+        if (f.type == '@') return DateTimeText(raw, true, out);
+        char buffer[32];
+        auto [end, ec] = f.type == 'O' ? std::to_chars(buffer, buffer + 32, Dbase7Double(raw))
+                                       : std::to_chars(buffer, buffer + 32, Dbase7Integer(raw));
+        out->assign(buffer, end);
+        return true;
+    }
     switch (f.type) {
+        case 'V':
         case 'C':
             try {
-                table.Decoder().Append(TrimFieldText(raw, 'C'), out);
+                table.Decoder().Append(
+                    f.type == 'V' ? VariableBytes(table, f, raw) : TrimFieldText(raw, 'C'), out);
             } catch (const DbfError& e) {
                 throw OdbcError("HY000", std::string(e.what()) + " (table '" + table.Path() + "')");
             }
             return true;
         case 'N':
-        case 'F': {
-            const std::string_view text = TrimFieldText(raw, f.type);
-            if (text.empty()) return false;
-            if (text.find_first_not_of('*') == std::string_view::npos) {
-                if (table.Options().stars_are_null) return false;
-                throw OdbcError("22003", "Numeric value out of range: column '" + column +
-                                             "' holds '" + std::string(text) +
-                                             "', the mark of a value too wide for its field");
-            }
-            out->assign(text);
+        case 'F':
+            return NumberText(table, TrimFieldText(raw, f.type), column, out);
+        case 'Q':
+            out->assign(VariableBytes(table, f, raw));
             return true;
-        }
         case 'D':
             return DateText(raw, column, out);
         case 'L': {
@@ -211,7 +332,9 @@ bool FieldText(DbfTable& table, int field, const std::string& column, std::strin
             return !out->empty();
         }
         case 'M':
-            return MemoText(table, raw, column, out);
+        case 'W':
+        case 'G':
+            return MemoText(table, raw, column, f.type != 'M', out);
         case 'I': {
             char buffer[16];
             auto [end, ec] = std::to_chars(buffer, buffer + 16, LittleEndian<std::int32_t>(raw));
@@ -219,6 +342,7 @@ bool FieldText(DbfTable& table, int field, const std::string& column, std::strin
             return true;
         }
         case 'B': {
+            if (!f.visual_foxpro) return MemoText(table, raw, column, true, out);
             char buffer[32];
             auto [end, ec] = std::to_chars(buffer, buffer + 32, LittleEndian<double>(raw));
             out->assign(buffer, end);
@@ -228,7 +352,7 @@ bool FieldText(DbfTable& table, int field, const std::string& column, std::strin
             CurrencyText(LittleEndian<std::int64_t>(raw), out);
             return true;
         case 'T':
-            return DateTimeText(raw, out);
+            return DateTimeText(raw, false, out);
         default:
             throw OdbcError("HY000", "Column '" + column + "' has the field type '" +
                                          std::string(1, f.type) +

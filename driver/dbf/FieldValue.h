@@ -2,7 +2,10 @@
 // one field of the current record as text in one canonical form per type.
 //
 //   C      text, UTF-8, trailing blanks removed           SQL_CHAR
-//   N F    the number as stored ("12.50"); blank is NULL  SQL_DOUBLE
+//   V      (Visual FoxPro) text of variable length, whole SQL_CHAR
+//   N F    the number as stored ("12.50"; a decimal comma SQL_DOUBLE
+//          as a point); blank is NULL, and so is '*'
+//          unless NULLSTARS=0
 //   B      (Visual FoxPro) a binary double, shortest text SQL_DOUBLE
 //   I      (Visual FoxPro) a binary integer               SQL_INTEGER
 //   Y      (Visual FoxPro) currency, four decimals        SQL_DECIMAL(19,4)
@@ -10,9 +13,16 @@
 //   T      (Visual FoxPro) "YYYY-MM-DD HH:MM:SS[.fff]"    SQL_TYPE_TIMESTAMP
 //   L      "1" or "0"; '?' or blank is NULL               SQL_BIT
 //   M      the memo's text, UTF-8; no memo is NULL        SQL_LONGVARCHAR
+//   Q      (Visual FoxPro) bytes of variable length       SQL_VARBINARY
+//   W G    (Visual FoxPro) the memo's bytes; and G, B     SQL_LONGVARBINARY
+//          of dBase (OLE object, binary memo)
+//   I +    (dBase 7) a binary integer                     SQL_INTEGER
+//   O      (dBase 7) a binary double                      SQL_DOUBLE
+//   @      (dBase 7) "YYYY-MM-DD HH:MM:SS[.fff]"          SQL_TYPE_TIMESTAMP
 //
-// A field that _NULLFLAGS marks is NULL whatever its type. Any other type is refused
-// when a query selects it, never delivered as raw bytes.
+// A field that _NullFlags marks is NULL whatever its type. Any other type is refused
+// when a query selects it, never delivered as raw bytes. Binary values (Q, W, G, and
+// B of dBase) are their bytes, unchanged.
 #pragma once
 
 #include <sql.h>

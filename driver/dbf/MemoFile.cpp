@@ -35,7 +35,10 @@ std::unique_ptr<MemoFile> MemoFile::Open(const std::string& path, Layout layout)
         !ReadExactly(fd, 0, reinterpret_cast<char*>(header), sizeof header))
         throw DbfError("Memo file '" + path + "' is not a readable memo file");
     memo->file_size_ = static_cast<std::uint64_t>(st.st_size);
-    if (layout == Layout::kFoxPro) memo->block_size_ = header[6] << 8 | header[7];
+    if (layout == Layout::kFoxPro) {
+        memo->block_size_ = header[6] << 8 | header[7];
+        memo->header_size_ = 512;
+    }
     if (layout == Layout::kDbase4) {
         const unsigned size = header[20] | header[21] << 8;
         if (size != 0) memo->block_size_ = size;
@@ -55,6 +58,7 @@ std::string MemoFile::Read(std::uint32_t block) const {
         return DbfError("Memo block " + std::to_string(block) + " of file '" + path_ + "' " + what);
     };
     if (block == 0 || offset >= file_size_) throw damaged("lies outside the file");
+    if (offset < header_size_) throw damaged("lies within the file's header");
     const std::uint64_t available = file_size_ - offset;
     std::string text;
     if (layout_ == Layout::kDbase3) {

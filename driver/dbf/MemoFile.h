@@ -38,6 +38,7 @@ private:
     int fd_;
     Layout layout_;
     std::uint32_t block_size_ = 512;
+    std::uint32_t header_size_ = 0;  // the bytes no memo starts in (a FoxPro file's 512)
     std::uint64_t file_size_ = 0;
 };
 

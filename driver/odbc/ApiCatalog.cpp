@@ -142,7 +142,7 @@ SQLRETURN Columns(Statement& stmt, const Pattern& table, const Pattern& column) 
         if (!path) continue;
         std::unique_ptr<DbfTable> file;
         try {
-            file = DbfTable::Open(*path);
+            file = DbfTable::Open(*path, stmt.dbc->table_options);
         } catch (const DbfError&) {
             continue;
         }

@@ -41,7 +41,7 @@ void Open(Connection& dbc, const Attributes& attributes) {
     dbc.table_options.code_page = Setting(attributes, dbc.dsn, {"CODEPAGE"});
     CheckCodePage(dbc.table_options.code_page);
     const std::string stars = Setting(attributes, dbc.dsn, {"NULLSTARS"});
-    dbc.table_options.stars_are_null = !stars.empty() && stars != "0";
+    dbc.table_options.stars_are_null = stars != "0";
     if (!IsReadableFolder(folder))
         throw OdbcError("08001", "Folder '" + folder + "' (DEFAULTDIR) is not a readable folder");
     if (!folder.empty() && folder.back() != '/') folder += '/';
@@ -56,7 +56,7 @@ std::string OutputConnectionString(const Connection& dbc) {
     if (!dbc.fil.empty()) out += FormatAttribute("FIL", dbc.fil) + ";";
     if (!dbc.table_options.code_page.empty())
         out += FormatAttribute("CODEPAGE", dbc.table_options.code_page) + ";";
-    if (dbc.table_options.stars_are_null) out += "NULLSTARS=1;";
+    if (!dbc.table_options.stars_are_null) out += "NULLSTARS=0;";
     return out;
 }
 

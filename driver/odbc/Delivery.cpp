@@ -74,6 +74,9 @@ SQLSMALLINT DefaultCType(SQLSMALLINT sql_type) {
             return SQL_C_TYPE_DATE;
         case SQL_TYPE_TIMESTAMP:
             return SQL_C_TYPE_TIMESTAMP;
+        case SQL_VARBINARY:
+        case SQL_LONGVARBINARY:
+            return SQL_C_BINARY;
         default:
             return SQL_C_CHAR;
     }
@@ -125,6 +128,26 @@ Delivery DeliverUnits(const Unit* text, std::size_t size, const CellTarget& targ
     out[n] = 0;
     if (offset != nullptr) *offset = start + n;
     return n < remaining ? Delivery::kTruncated : Delivery::kComplete;
+}
+
+// Bytes in parts, as DeliverUnits delivers text but without a terminating NUL.
+Delivery DeliverBytes(const std::string& bytes, const CellTarget& target, std::size_t* offset) {
+    const std::size_t start = offset != nullptr ? std::min(*offset, bytes.size()) : 0;
+    const std::size_t remaining = bytes.size() - start;
+    if (target.indicator != nullptr) *target.indicator = static_cast<SQLLEN>(remaining);
+    const std::size_t n =
+        std::min(remaining, static_cast<std::size_t>(std::max<SQLLEN>(0, target.buffer_length)));
+    if (n > 0) std::memcpy(target.buffer, bytes.data() + start, n);
+    if (offset != nullptr) *offset = start + n;
+    return n < remaining ? Delivery::kTruncated : Delivery::kComplete;
+}
+
+// Binary data as text: two hexadecimal digits a byte, as ODBC converts it.
+std::string HexText(const std::string& bytes) {
+    static const char kDigits[] = "0123456789ABCDEF";
+    std::string text;
+    for (unsigned char c : bytes) text.append({kDigits[c >> 4], kDigits[c & 15]});
+    return text;
 }
 
 // "YYYY-MM-DD[ HH:MM:SS[.fff]]", the canonical text of dates and timestamps.
@@ -179,12 +202,16 @@ Delivery DeliverCell(const std::optional<std::string>& cell, SQLSMALLINT sql_typ
     SQLSMALLINT c_type = target.c_type == SQL_C_DEFAULT ? DefaultCType(sql_type) : target.c_type;
     if (target.buffer == nullptr && c_type != SQL_C_CHAR && c_type != SQL_C_WCHAR)
         throw OdbcError("HY009", "Invalid use of null pointer for column '" + column + "'");
+    const bool binary = sql_type == SQL_VARBINARY || sql_type == SQL_LONGVARBINARY;
+    const std::string& text = binary && c_type != SQL_C_BINARY ? HexText(*cell) : *cell;
     switch (c_type) {
+        case SQL_C_BINARY:
+            return DeliverBytes(*cell, target, offset);
         case SQL_C_CHAR:
-            return DeliverUnits(cell->data(), cell->size(), target, offset);
+            return DeliverUnits(text.data(), text.size(), target, offset);
         case SQL_C_WCHAR: {
             std::u16string wide;
-            AppendUtf16(*cell, &wide);
+            AppendUtf16(text, &wide);
             static_assert(sizeof(SQLWCHAR) == sizeof(char16_t));
             return DeliverUnits(reinterpret_cast<const SQLWCHAR*>(wide.data()), wide.size(), target,
                                 offset);

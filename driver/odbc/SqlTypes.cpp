@@ -10,6 +10,8 @@ constexpr SQLLEN kUtf8BytesPerChar = 3;
 const std::vector<SqlType>& SqlTypes() {
     static const std::vector<SqlType> types = {
         {SQL_BIT, "BIT", "LOGICAL", 1, nullptr, nullptr, false, false, -1},
+        {SQL_LONGVARBINARY, "LONGVARBINARY", "GENERAL", 2147483647, nullptr, nullptr, false, false,
+         -1},
         {SQL_VARBINARY, "VARBINARY", "BINARY", 254, nullptr, "max length", false, false, -1},
         {SQL_LONGVARCHAR, "LONGVARCHAR", "MEMO", 2147483647, "'", nullptr, true, false, -1},
         {SQL_CHAR, "CHAR", "CHARACTER", 254, "'", "length", true, false, -1},
@@ -93,6 +95,7 @@ SQLLEN DisplaySize(const ColumnInfo& column) {
         case SQL_TYPE_TIMESTAMP:
             return 23;  // yyyy-mm-dd hh:mm:ss.fff
         case SQL_VARBINARY:
+        case SQL_LONGVARBINARY:
             return static_cast<SQLLEN>(column.size) * 2;  // two hex digits a byte
         default:
             return static_cast<SQLLEN>(column.size);

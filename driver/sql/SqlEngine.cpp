@@ -27,22 +27,24 @@ namespace {
 
 // How SQLite sees a field: the declared type gives the column its affinity (so that
 // comparisons and aggregates behave by kind), and xColumn hands over a value of it.
-enum class Kind { kText, kReal, kInteger, kBoolean, kUnreadable };
+enum class Kind { kText, kReal, kInteger, kBoolean, kBlob, kUnreadable };
 
 Kind KindOf(const DbfField& field) {
-    if (!Refusal(field, "").empty()) return Kind::kUnreadable;
-    switch (field.type) {
-        case 'N':
-            return field.decimals == 0 ? Kind::kInteger : Kind::kReal;
-        case 'F':
-        case 'B':
-        case 'Y':
+    switch (DescribeField(field, "").sql_type) {
+        case SQL_UNKNOWN_TYPE:
+            return Kind::kUnreadable;
+        case SQL_DOUBLE:
+            return field.type == 'N' && field.decimals == 0 ? Kind::kInteger : Kind::kReal;
+        case SQL_DECIMAL:
             return Kind::kReal;
-        case 'I':
+        case SQL_INTEGER:
             return Kind::kInteger;
-        case 'L':
+        case SQL_BIT:
             return Kind::kBoolean;
-        default:  // C, M, D (YYYY-MM-DD), T (YYYY-MM-DD HH:MM:SS)
+        case SQL_VARBINARY:
+        case SQL_LONGVARBINARY:
+            return Kind::kBlob;
+        default:  // C, V, M, D (YYYY-MM-DD), T and @ (YYYY-MM-DD HH:MM:SS)
             return Kind::kText;
     }
 }
@@ -55,12 +57,15 @@ const char* DeclaredType(const DbfField& field) {
             return "INTEGER";
         case Kind::kBoolean:
             return "BOOLEAN";
+        case Kind::kBlob:
         case Kind::kUnreadable:
             return "BLOB";
         case Kind::kText:
             break;
     }
-    return field.type == 'D' ? "DATE" : field.type == 'T' ? "TIMESTAMP" : "TEXT";
+    return field.type == 'D'                        ? "DATE"
+           : field.type == 'T' || field.type == '@' ? "TIMESTAMP"
+                                                    : "TEXT";
 }
 
 std::string QuoteName(const std::string& name) {
@@ -106,10 +111,22 @@ struct SqlEngine::Module {
             *error = sqlite3_mprintf("%s", e.what());
             return SQLITE_ERROR;
         }
+        // SQLite wants distinct column names; a table may repeat one, whose later
+        // fields then are NAME_2, NAME_3, ...
         std::string declaration;
-        for (const DbfField& field : table->Fields())
-            declaration += (declaration.empty() ? "" : ",") + QuoteName(field.name) + " " +
-                           DeclaredType(field);
+        std::vector<std::string> names;
+        for (const DbfField& field : table->Fields()) {
+            std::string name = field.name;
+            for (int n = 2; std::any_of(names.begin(), names.end(),
+                                        [&](const std::string& s) {
+                                            return sqlite3_stricmp(s.c_str(), name.c_str()) == 0;
+                                        });
+                 ++n)
+                name = field.name + "_" + std::to_string(n);
+            names.push_back(name);
+            declaration +=
+                (declaration.empty() ? "" : ",") + QuoteName(name) + " " + DeclaredType(field);
+        }
         // A table without fields still needs a column to be declared.
         declaration =
             "CREATE TABLE x(" + (declaration.empty() ? "_none_ HIDDEN" : declaration) + ")";
@@ -244,6 +261,10 @@ struct SqlEngine::Module {
                     sqlite3_result_double(context, number);
                     return SQLITE_OK;
                 }
+                case Kind::kBlob:
+                    sqlite3_result_blob(context, text.data(), static_cast<int>(text.size()),
+                                        SQLITE_TRANSIENT);
+                    return SQLITE_OK;
                 default:
                     sqlite3_result_text(context, text.data(), static_cast<int>(text.size()),
                                         SQLITE_TRANSIENT);

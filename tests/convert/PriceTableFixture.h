@@ -31,7 +31,7 @@ protected:
     // Connects anew on the test's folder and opens `strTable`; throws CDBException.
     CPapRecord& OpenTable(const std::string& strTable) {
         m_rs.reset();
-        m_db.OpenEx("DSN=zlmrt_conv;DEFAULTDIR=" + m_dir.Path() + "/");
+        m_db.OpenEx("DSN=zlmrt_conv;NULLSTARS=0;DEFAULTDIR=" + m_dir.Path() + "/");
         m_rs = std::make_unique<CPapRecord>(m_db);
         m_rs->SetTable(strTable);
         m_rs->Open();

@@ -15,7 +15,7 @@ static void BM_ConvertBrilliant(benchmark::State& state) {
         state.SkipWithError("no data source or table");
     for (auto _ : state) {
         CDatabase db;
-        db.OpenEx("DSN=zlmrt_conv;DEFAULTDIR=" + dir.Path() + "/");
+        db.OpenEx("DSN=zlmrt_conv;NULLSTARS=0;DEFAULTDIR=" + dir.Path() + "/");
         CPapRecord rs(db);
         rs.SetTable("rnddat");
         rs.Open();

@@ -75,10 +75,12 @@ protected:
 
 TEST(ConvertCutPaths, FolderPartTableNameAndConnectionString) {
     const char* const cases[][4] = {
-        {"/prices/rnddat.dbf", "/prices/", "rnddat", "DSN=zlmrt_conv;DEFAULTDIR=/prices/"},
-        {"rnddat.dbf", "", "rnddat", "DSN=zlmrt_conv;DEFAULTDIR="},
-        {"/My.Data/prices", "/My.Data/", "prices", "DSN=zlmrt_conv;DEFAULTDIR=/My.Data/"},
-        {"/a/b.c.dbf", "/a/", "b.c", "DSN=zlmrt_conv;DEFAULTDIR=/a/"}};
+        {"/prices/rnddat.dbf", "/prices/", "rnddat",
+         "DSN=zlmrt_conv;NULLSTARS=0;DEFAULTDIR=/prices/"},
+        {"rnddat.dbf", "", "rnddat", "DSN=zlmrt_conv;NULLSTARS=0;DEFAULTDIR="},
+        {"/My.Data/prices", "/My.Data/", "prices",
+         "DSN=zlmrt_conv;NULLSTARS=0;DEFAULTDIR=/My.Data/"},
+        {"/a/b.c.dbf", "/a/", "b.c", "DSN=zlmrt_conv;NULLSTARS=0;DEFAULTDIR=/a/"}};
     for (auto [pszPath, pszFolder, pszTable, pszConnect] : cases) {
         std::string strFolder, strTable;
         SplitInputPath(pszPath, strFolder, strTable);
@@ -87,8 +89,9 @@ TEST(ConvertCutPaths, FolderPartTableNameAndConnectionString) {
         EXPECT_EQ(ConnectionString(strFolder), pszConnect);
     }
     // A folder that would end or redirect the string is braced, "}" doubled.
-    EXPECT_EQ(ConnectionString("/x;DSN=other/"), "DSN=zlmrt_conv;DEFAULTDIR={/x;DSN=other/}");
-    EXPECT_EQ(ConnectionString("/a{b}c/"), "DSN=zlmrt_conv;DEFAULTDIR={/a{b}}c/}");
+    EXPECT_EQ(ConnectionString("/x;DSN=other/"),
+              "DSN=zlmrt_conv;NULLSTARS=0;DEFAULTDIR={/x;DSN=other/}");
+    EXPECT_EQ(ConnectionString("/a{b}c/"), "DSN=zlmrt_conv;NULLSTARS=0;DEFAULTDIR={/a{b}}c/}");
 }
 
 TEST_F(ConvertCutTest, WrongCountsAreLoggedBeforeMessage116AndWriteNothing) {
@@ -127,15 +130,30 @@ TEST_F(ConvertCutTest, FailuresAreLoggedWithTheirDescriptions) {
             Processing(kEmerald) + "Cannot open DBase table, error description follows:\r\n\t", 0),
         0u);
     EXPECT_NE(m_log.Text().find("not a regular file"), std::string::npos) << m_log.Text();
-    // An empty table fails while counting: the general handler shows the error, then logs it.
-    WriteTable(kPear, 0);
-    m_answers = {IDOK};
-    Convert(kPear);
-    ASSERT_EQ(m_shown.size(), 1u);
-    EXPECT_EQ(m_shown[0].strText, "No data found: the record set holds no records.\n");
-    EXPECT_EQ(m_shown[0].strLogBefore, Processing(kPear));
-    EXPECT_EQ(m_log.Text(), Processing(kPear) + "Unexpected error (description follows):\r\n\t" +
-                                m_shown[0].strText + "\r\n");
+    // An empty table fails while counting, and a price full of '*' (dBase's mark of a value
+    // too wide for its field, never to be written as no price) while reading: the general
+    // handler shows the error, then logs it, and nothing is written.
+    const std::pair<int, std::string> reads[] = {
+        {0, "No data found: the record set holds no records.\n"},
+        {130,
+         "Numeric value out of range: column 'F2' holds '************', the mark of a value "
+         "too wide for its field\n"}};
+    for (const auto& [nRecords, strError] : reads) {
+        WriteTable(kPear, nRecords);
+        const std::string strTable = In(g_cuts[kPear].pszTable);
+        if (nRecords > 0)  // record 3's F2
+            WriteFile(strTable, ReadFile(strTable).replace(385 + 2 * 133 + 1 + 12, 12, 12, '*'));
+        m_shown.clear();
+        m_answers = {IDOK};
+        Convert(kPear);
+        ASSERT_EQ(m_shown.size(), 1u);
+        EXPECT_EQ(m_shown[0].strText, strError);
+        EXPECT_EQ(m_shown[0].strLogBefore, Processing(kPear));
+        EXPECT_EQ(m_log.Text(), Processing(kPear) +
+                                    "Unexpected error (description follows):\r\n\t" + strError +
+                                    "\r\n");
+        EXPECT_FALSE(std::filesystem::exists(Out("TrvPear.txt")));
+    }
     // A missing output folder is a bad path: no box, and the folder is not remembered. The
     // description is cut to 299 characters, here within its text.
     WriteTable(kBrilliant, 150);

@@ -33,8 +33,8 @@ public:
         return SQL_SUCCEEDED(SQLDriverConnect(m_hDbc, nullptr, (SQLCHAR*)strIn.c_str(), SQL_NTS,
                                               nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT));
     }
-    bool ConnectTo(const std::string& strFolder) {
-        return Connect("DSN=zlmrt_conv;DEFAULTDIR=" + strFolder + "/");
+    bool ConnectTo(const std::string& strFolder) {  // as the program connects
+        return Connect("DSN=zlmrt_conv;NULLSTARS=0;DEFAULTDIR=" + strFolder + "/");
     }
     bool Disconnect() {  // leaving the statement open; whether it succeeded
         SQLFreeStmt(m_hStmt, SQL_CLOSE);

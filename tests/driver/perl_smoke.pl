@@ -41,7 +41,7 @@ check($last{COLUMN_NAME} eq "FB" && $last{TYPE_NAME} eq "DOUBLE" && $last{ORDINA
 my $type_info = $dbh->type_info_all;
 my %index = %{$type_info->[0]};
 my @names = map { $_->[$index{TYPE_NAME}] } @$type_info[1 .. $#$type_info];
-check("@names" eq "BIT VARBINARY LONGVARCHAR CHAR DECIMAL INTEGER SMALLINT DOUBLE DATE TIMESTAMP",
+check("@names" eq "BIT LONGVARBINARY VARBINARY LONGVARCHAR CHAR DECIMAL INTEGER SMALLINT DOUBLE DATE TIMESTAMP",
       "type_info_all: @names");
 check(($dbh->type_info(DBI::SQL_DOUBLE()))[0]->{TYPE_NAME} eq "DOUBLE", "type_info(SQL_DOUBLE)");
 my @keys = $dbh->primary_key("", "", "peardat");

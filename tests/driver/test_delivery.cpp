@@ -86,7 +86,7 @@ TEST(ConvertTest, NumbersWhateverTheLocaleAndNulls) {
         {"0.5", SQL_C_BIT, "01S07"},
         {"2024-02-29", SQL_C_DOUBLE, "22018"},
         {"12.5", SQL_C_TYPE_DATE, "22018"},
-        {"1", SQL_C_BINARY, "07006"},
+        {"1", SQL_C_GUID, "07006"},
         {"2147483647", SQL_C_SLONG, ""},
     };
     for (const auto& [cell, nCType, pszState] : failures) {
@@ -127,6 +127,19 @@ TEST(ConvertTest, TextComesInPartsWhenTheBufferIsSmall) {
         strParts += std::string(buffer) + "|";
     }
     EXPECT_EQ(strParts, "abc|def|g|");
+    // Bytes whole to SQL_C_BINARY, without a NUL, and as hexadecimal text to SQL_C_CHAR.
+    offset = 0;
+    strParts.clear();
+    for (const auto& [strState, nInd] : {std::pair("01004", 5), {"", 1}}) {
+        EXPECT_EQ(Deliver(std::string("\xAB\0cd\n", 5), SQL_C_BINARY, &buffer, &ind, &offset,
+                          SQL_LONGVARBINARY),
+                  strState);
+        strParts.append(buffer, static_cast<std::size_t>(std::min<SQLLEN>(ind, 4))) += "|";
+    }
+    EXPECT_EQ(strParts, std::string("\xAB\0cd|\n|", 7));
+    EXPECT_EQ(Deliver(std::string("\xAB\x01"), SQL_C_CHAR, &buffer, &ind, nullptr, SQL_VARBINARY),
+              "01004");
+    EXPECT_EQ(std::string(buffer), "AB0");
     // UTF-8 in, UTF-16 out, in parts that never split a surrogate pair.
     SQLWCHAR wide[3];
     offset = 0;
