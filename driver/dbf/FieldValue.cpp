@@ -236,4 +236,36 @@ bool FieldText(DbfTable& table, int field, const std::string& column, std::strin
     }
 }
 
+bool ReadFieldNumber(DbfTable& table, int field, const std::string& column, FieldNumber* out,
+                     std::string* scratch) {
+    if (table.IsNullFlagged(field)) return false;
+    const DbfField& f = table.Fields()[static_cast<std::size_t>(field)];
+    const std::string_view raw = table.Raw(field);
+    *out = FieldNumber();
+    switch (f.type) {
+        case 'I':
+            out->is_integer = true;
+            out->integer = LittleEndian<std::int32_t>(raw);
+            return true;
+        case 'B':
+            out->real = LittleEndian<double>(raw);
+            return true;
+        case 'Y':
+            out->real = static_cast<double>(LittleEndian<std::int64_t>(raw)) / 10000;
+            return true;
+        default:
+            break;
+    }
+    if (!FieldText(table, field, column, scratch)) return false;
+    const char* first = scratch->data();
+    const char* last = first + scratch->size();
+    if (f.type != 'F' && f.decimals == 0) {
+        auto [end, ec] = std::from_chars(first, last, out->integer);
+        out->is_integer = ec == std::errc() && end == last;
+        if (out->is_integer) return true;  // else too wide for 64 bits, or "1."
+    }
+    std::from_chars(first + (*first == '+'), last, out->real);
+    return true;
+}
+
 }  // namespace kdbf

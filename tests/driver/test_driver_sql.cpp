@@ -39,9 +39,12 @@ std::vector<Person> Visible() {
     return people;
 }
 
-std::string Num(double value) {
+// A number as the driver writes it: shortest, or with a field's `decimals`.
+std::string Num(double value, int decimals = -1) {
     char buffer[32];
-    auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
+    auto [end, ec] = decimals < 0 ? std::to_chars(buffer, buffer + sizeof buffer, value)
+                                  : std::to_chars(buffer, buffer + sizeof buffer, value,
+                                                  std::chars_format::fixed, decimals);
     return std::string(buffer, end);
 }
 
@@ -58,7 +61,7 @@ Rows Project(const std::vector<Person>& people,
 
 const auto Name = [](const Person& p) { return p.name; };
 const auto Age = [](const Person& p) { return std::to_string(p.age); };
-const auto Score = [](const Person& p) { return Num(p.score); };
+const auto Score = [](const Person& p) { return Num(p.score, 2); };
 
 class SqlTest : public ::testing::Test {
 protected:
@@ -215,6 +218,7 @@ TEST_F(SqlTest, RefusalsSayWhy) {
     };
     const std::pair<std::string, std::string> cases[] = {
         {"INSERT INTO people (NAME) VALUES ('x')", ReadOnly("INSERT")},
+        {" truncate TABLE people", ReadOnly("TRUNCATE")},
         {"WITH x AS (SELECT 1) DELETE FROM people", ReadOnly("WITH")},
         {"ATTACH DATABASE '/tmp/x.db' AS x", ReadOnly("ATTACH")},
         {"PRAGMA writable_schema = 1", ReadOnly("PRAGMA")},
