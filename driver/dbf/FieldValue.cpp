@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "driver/base/Diagnostics.h"
+#include "driver/base/Number.h"
 #include "driver/dbf/CodePage.h"
 #include "driver/dbf/MemoFile.h"
 
@@ -244,13 +245,13 @@ bool ReadFieldNumber(DbfTable& table, int field, const std::string& column, Fiel
     *out = FieldNumber();
     switch (f.type) {
         case 'I':
-            out->is_integer = true;
+            out->kind = FieldNumber::Kind::kInteger;
             out->integer = LittleEndian<std::int32_t>(raw);
             return true;
         case 'B':
             out->real = LittleEndian<double>(raw);
             return true;
-        case 'Y':
+        case 'Y':  // correctly rounded, as a parse of its text with four decimals is
             out->real = static_cast<double>(LittleEndian<std::int64_t>(raw)) / 10000;
             return true;
         default:
@@ -260,11 +261,14 @@ bool ReadFieldNumber(DbfTable& table, int field, const std::string& column, Fiel
     const char* first = scratch->data();
     const char* last = first + scratch->size();
     if (f.type != 'F' && f.decimals == 0) {
-        auto [end, ec] = std::from_chars(first, last, out->integer);
-        out->is_integer = ec == std::errc() && end == last;
-        if (out->is_integer) return true;  // else too wide for 64 bits, or "1."
+        auto [end, ec] = std::from_chars(first + (*first == '+'), last, out->integer);
+        out->kind = ec == std::errc() && end == last ? FieldNumber::Kind::kInteger
+                                                     : FieldNumber::Kind::kReal;
+        if (out->kind == FieldNumber::Kind::kInteger) return true;  // else too wide, or "1."
     }
-    std::from_chars(first + (*first == '+'), last, out->real);
+    const std::optional<double> number = ParseNumber(*scratch);
+    out->kind = number ? FieldNumber::Kind::kReal : FieldNumber::Kind::kText;
+    out->real = number.value_or(0);
     return true;
 }
 

@@ -45,10 +45,10 @@ bool FieldText(DbfTable& table, int field, const std::string& column, std::strin
 
 // The value of a field of a number type (N F B I Y, and L as 1 or 0) for the SQL
 // engine: an integer where the field holds one (N without decimals, I, L), else a
-// double, decoded as FieldText decodes it. False when NULL; throws as FieldText.
-// `scratch` keeps the memory of a stored number's text from one call to the next.
+// double, decoded as FieldText decodes it. Stored text that is not a number stays
+// text, in `*scratch`, as FieldText gives it. False when NULL; throws as FieldText.
 struct FieldNumber {
-    bool is_integer = false;
+    enum class Kind { kInteger, kReal, kText } kind = Kind::kReal;
     std::int64_t integer = 0;
     double real = 0;
 };

@@ -28,6 +28,12 @@ public:
     // The value of column `column` (from 0) in row `row`, as text; nullopt is NULL.
     // Throws OdbcError when the value cannot be read.
     virtual std::optional<std::string> Cell(std::size_t row, int column) = 0;
+    // The same value as a double, for a result that holds it as a number and a client
+    // that asks for one, sparing the text in between; nullopt when the result holds
+    // it otherwise (ask Cell). Equal to what Cell's text reads as.
+    virtual std::optional<double> Number(std::size_t /*row*/, int /*column*/) {
+        return std::nullopt;
+    }
 };
 
 // The rows of `query` over a table file. Throws OdbcError 42S22 for a missing column

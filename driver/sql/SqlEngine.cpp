@@ -259,10 +259,13 @@ struct SqlEngine::Module {
                 default: {
                     FieldNumber number;
                     if (!ReadFieldNumber(table, index, column, &number, &text)) return SQLITE_OK;
-                    if (number.is_integer)
+                    if (number.kind == FieldNumber::Kind::kInteger)
                         sqlite3_result_int64(context, number.integer);
-                    else
+                    else if (number.kind == FieldNumber::Kind::kReal)
                         sqlite3_result_double(context, number.real);
+                    else  // what the field holds is not a number: as the direct reader gives it
+                        sqlite3_result_text(context, text.data(), static_cast<int>(text.size()),
+                                            SQLITE_TRANSIENT);
                     return SQLITE_OK;
                 }
             }
@@ -335,8 +338,11 @@ struct SqlEngine::Module {
 
 SqlEngine::SqlEngine(std::string folder, TableOptions options)
     : folder_(std::move(folder)), options_(std::move(options)) {
-    if (sqlite3_open_v2(":memory:", &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_MEMORY, nullptr) !=
-        SQLITE_OK) {
+    // A connection's handles are used by one thread at a time (the driver keeps no locks
+    // of its own either), so SQLite need not lock for every value it hands out.
+    if (sqlite3_open_v2(":memory:", &db_,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_MEMORY | SQLITE_OPEN_NOMUTEX,
+                        nullptr) != SQLITE_OK) {
         sqlite3_close(db_);
         throw OdbcError("HY001", "Memory allocation error: cannot open the SQL engine");
     }

@@ -2,6 +2,7 @@
 #include <sqlite3.h>
 
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -196,8 +197,6 @@ void BindAll(sqlite3_stmt* stmt, const SqlParams& params, bool all_params) {
 
 // ---- Results ------------------------------------------------------------------------
 
-using Row = std::vector<std::optional<std::string>>;
-
 // How a column is described and its values are written as text. A column from a table
 // is described as the direct path describes the field, and its numbers are written as
 // the field gives them: with its declared decimals where the field has them (N F, and
@@ -255,22 +254,55 @@ Column Describe(const SqlEngine& engine, sqlite3_stmt* stmt, int column, bool ha
     return result;
 }
 
-std::optional<std::string> Value(sqlite3_stmt* stmt, int column, int decimals) {
-    const int type = sqlite3_column_type(stmt, column);
-    if (type == SQLITE_NULL) return std::nullopt;
-    if (type == SQLITE_FLOAT || (type == SQLITE_INTEGER && decimals > 0)) {
-        char buffer[400];  // a double in fixed notation takes up to 309 digits
-        const double value = sqlite3_column_double(stmt, column);
-        auto [end, ec] = decimals < 0 ? std::to_chars(buffer, buffer + sizeof buffer, value)
-                                      : std::to_chars(buffer, buffer + sizeof buffer, value,
-                                                      std::chars_format::fixed, decimals);
+// `value` with `decimals` decimals. A value read from a field of that many decimals
+// has at most 15 significant digits, so its scaled form is the stored digits exactly;
+// what would not fit goes the general, slower way.
+std::string FixedText(double value, int decimals) {
+    static const double kScale[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8, 1e9,
+                                    1e10, 1e11, 1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18};
+    char buffer[400];  // a double in fixed notation takes up to 309 digits
+    const double scaled = decimals < 19 ? value * kScale[decimals] : 1e300;
+    if (!(std::fabs(scaled) < 1e15)) {
+        auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value,
+                                       std::chars_format::fixed, decimals);
         return std::string(buffer, end);
     }
-    if (type == SQLITE_INTEGER) return std::to_string(sqlite3_column_int64(stmt, column));
-    const auto* bytes = static_cast<const char*>(sqlite3_column_blob(stmt, column));
-    return std::string(bytes != nullptr ? bytes : "",
-                       static_cast<std::size_t>(sqlite3_column_bytes(stmt, column)));
+    const long long digits = std::llround(scaled);
+    auto [end, ec] = std::to_chars(buffer, buffer + 32, digits < 0 ? -digits : digits);
+    std::string text = digits < 0 ? "-" : "";
+    const auto count = static_cast<int>(end - buffer);
+    if (count <= decimals) text.append(static_cast<std::size_t>(decimals - count + 1), '0');
+    text.append(buffer, end);
+    if (decimals > 0) text.insert(text.size() - static_cast<std::size_t>(decimals), 1, '.');
+    return text;
 }
+
+std::optional<std::string> Text(sqlite3_value* value, int decimals) {
+    switch (sqlite3_value_type(value)) {
+        case SQLITE_NULL:
+            return std::nullopt;
+        case SQLITE_INTEGER:
+            if (decimals <= 0) return std::to_string(sqlite3_value_int64(value));
+            [[fallthrough]];
+        case SQLITE_FLOAT: {
+            const double number = sqlite3_value_double(value);
+            if (decimals >= 0) return FixedText(number, decimals);
+            char buffer[32];
+            auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, number);
+            return std::string(buffer, end);
+        }
+        default: {
+            const auto* bytes = static_cast<const char*>(sqlite3_value_blob(value));
+            return std::string(bytes != nullptr ? bytes : "",
+                               static_cast<std::size_t>(sqlite3_value_bytes(value)));
+        }
+    }
+}
+
+struct ValueDeleter {
+    void operator()(sqlite3_value* value) const { sqlite3_value_free(value); }
+};
+using Row = std::vector<std::unique_ptr<sqlite3_value, ValueDeleter>>;
 
 class SqlResult : public ResultSet {
 public:
@@ -283,7 +315,7 @@ public:
             columns_.push_back(column.info);
             decimals_.push_back(column.decimals);
         }
-        if (has_row && !forward_only) kept_.push_back(Values());
+        if (has_row && !forward_only) Keep();
     }
 
     const std::vector<ColumnInfo>& Columns() const override { return columns_; }
@@ -296,32 +328,46 @@ public:
     }
 
     std::optional<std::string> Cell(std::size_t row, int column) override {
-        if (!Reach(row)) throw OdbcError("HY109", "Invalid cursor position");
-        const auto index = static_cast<std::size_t>(column);
-        if (rows_.ForwardOnly()) return Value(stmt_.get(), column, decimals_.at(index));
-        return kept_[row].at(index);
+        return Text(ValueAt(row, column), decimals_.at(static_cast<std::size_t>(column)));
+    }
+
+    std::optional<double> Number(std::size_t row, int column) override {
+        sqlite3_value* value = ValueAt(row, column);
+        const int type = sqlite3_value_type(value);
+        if (type != SQLITE_FLOAT && type != SQLITE_INTEGER) return std::nullopt;
+        return sqlite3_value_double(value);
     }
 
 private:
     // A forward-only result reads the current row's values from the statement when
-    // asked; a static one keeps every row it reached. Until the columns are described
-    // (the first row's step), nothing is kept.
+    // asked; a static one keeps a copy of every row it reached. Until the columns are
+    // described (the first row's step), nothing is kept.
     bool Reach(std::size_t row) {
         auto step = [this](std::size_t) {
             const int rc = sqlite3_step(stmt_.get());
             if (rc == SQLITE_DONE) return false;
             if (rc != SQLITE_ROW) engine_.FailStep(rc);
-            if (!rows_.ForwardOnly() && !columns_.empty()) kept_.push_back(Values());
+            if (!rows_.ForwardOnly() && !columns_.empty()) Keep();
             return true;
         };
         return rows_.Reach(row, step, [this] { sqlite3_reset(stmt_.get()); });
     }
 
-    Row Values() const {
+    sqlite3_value* ValueAt(std::size_t row, int column) {
+        if (!Reach(row)) throw OdbcError("HY109", "Invalid cursor position");
+        if (column < 0 || static_cast<std::size_t>(column) >= columns_.size())
+            throw std::out_of_range("column");
+        if (rows_.ForwardOnly()) return sqlite3_column_value(stmt_.get(), column);
+        return kept_[row][static_cast<std::size_t>(column)].get();
+    }
+
+    void Keep() {
         Row row(columns_.size());
-        for (std::size_t i = 0; i < columns_.size(); ++i)
-            row[i] = Value(stmt_.get(), static_cast<int>(i), decimals_[i]);
-        return row;
+        for (std::size_t i = 0; i < columns_.size(); ++i) {
+            row[i].reset(sqlite3_value_dup(sqlite3_column_value(stmt_.get(), static_cast<int>(i))));
+            if (!row[i]) throw OdbcError("HY001", "Memory allocation error: cannot keep a row");
+        }
+        kept_.push_back(std::move(row));
     }
 
     SqlEngine& engine_;

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <charconv>
 #include <functional>
+#include <regex>
 
 #include "tests/driver/OdbcClient.h"
 #include "tests/support/OdbcSandbox.h"
@@ -382,6 +383,95 @@ TEST_F(SqlTest, ParametersSentAtExecutionTimeArriveInPieces) {
     ASSERT_EQ(SQLParamData(stmt, &token), SQL_SUCCESS) << m_client.StmtError();
     EXPECT_EQ(FetchAll(), (Rows{{"27"}}));
     EXPECT_EQ(SQLParamData(stmt, &token), SQL_ERROR);  // nothing awaited any more
+}
+
+// The direct reading of a plain column list is only a faster way to the engine's answer:
+// every shape it takes, over every kind of table, gives the same description (before
+// and after execution), text, rows and errors as the same statement made the engine's
+// by a WHERE that keeps every row.
+TEST_F(SqlTest, PlainSelectsAnswerAsTheEngineDoes) {
+    ASSERT_TRUE(WritePriceTable(m_data.File("rnddat.dbf"), 3));
+    ASSERT_TRUE(WriteDbf(m_data.File("empty.dbf"), {{"F", 'F', 9, 4}, {"NAME", 'C', 5, 0}}, {}));
+    // Copies of people with NAME as a memo (no memo file) and of a type never read.
+    std::string bytes = ReadFile(m_data.File("people.dbf"));
+    for (char type : {'M', 'G'}) {
+        bytes[32 + 11] = type;
+        WriteFile(m_data.File(std::string("as") + type + ".dbf"), bytes);
+    }
+    auto outcome = [&](const std::string& query, SQLULEN cursor) {
+        SQLHSTMT stmt = m_client.Statement(cursor);
+        SQLFreeStmt(stmt, SQL_UNBIND);
+        std::string text;
+        auto describe = [&] {
+            SQLSMALLINT count = 0;
+            SQLNumResultCols(stmt, &count);
+            for (SQLUSMALLINT c = 1; c <= count; ++c) {
+                char name[64], table[64];
+                SQLSMALLINT type = 0, decimals = 0, nullable = 0;
+                SQLULEN size = 0;
+                SQLLEN display = 0;
+                SQLDescribeCol(stmt, c, (SQLCHAR*)name, sizeof name, nullptr, &type, &size,
+                               &decimals, &nullable);
+                SQLColAttribute(stmt, c, SQL_DESC_TABLE_NAME, table, sizeof table, nullptr,
+                                nullptr);
+                SQLColAttribute(stmt, c, SQL_DESC_DISPLAY_SIZE, nullptr, 0, nullptr, &display);
+                text += std::string(name) + " " + table + " " + std::to_string(type) + " " +
+                        std::to_string(size) + "," + std::to_string(decimals) + " " +
+                        std::to_string(nullable) + " " + std::to_string(display) + "\n";
+            }
+        };
+        if (SQLPrepare(stmt, (SQLCHAR*)query.c_str(), SQL_NTS) != SQL_SUCCESS)
+            return "prepare " + m_client.StmtError();
+        describe();
+        if (SQLExecute(stmt) != SQL_SUCCESS) return text + "execute " + m_client.StmtError();
+        describe();
+        try {
+            for (const auto& row : FetchAll()) {
+                for (const std::string& value : row) text += value + "|";
+                text += "\n";
+            }
+        } catch (const std::runtime_error& e) {
+            text += std::string("fetch ") + e.what();
+        }
+        return text;
+    };
+    // {T} the table bracketed, {Q} quoted, {N} bare where it can be; {F} the first
+    // column (or one that does not exist), {L} the last.
+    const char* const shapes[] = {"SELECT * FROM {T}", "select {F} FROM {Q}",
+                                  "SELECT {T}.[{L}], \"{F}\", {N}.{F} FROM {N} ;"};
+    for (std::string table :
+         {"people", "TOWNS", "odd]name", "rnddat", "empty", "asM", "asG", "nosuch"}) {
+        const std::string bracketed =
+            "[" + std::regex_replace(table, std::regex("\\]"), "]]") + "]";
+        const std::string bare = table.find(']') == std::string::npos ? table : bracketed;
+        std::vector<std::string> names = {"NOPE", "NOPE"};
+        if (m_client.Exec("SELECT * FROM " + bracketed + " WHERE 0") == SQL_SUCCESS) {
+            SQLSMALLINT count = 0;
+            SQLNumResultCols(m_client.Stmt(), &count);
+            for (SQLUSMALLINT c : {SQLUSMALLINT(count), SQLUSMALLINT(1)}) {
+                char name[64];
+                SQLDescribeCol(m_client.Stmt(), c, (SQLCHAR*)name, sizeof name, nullptr, nullptr,
+                               nullptr, nullptr, nullptr);
+                names.insert(names.begin(), name);
+            }
+        }
+        for (const std::string& column : {names.front(), std::string("NOPE")})
+            for (std::string plain : shapes) {
+                for (auto [from, to] : {std::pair{"{T}", bracketed},
+                                        {"{Q}", "\"" + table + "\""},
+                                        {"{N}", bare},
+                                        {"{F}", column},
+                                        {"{L}", names[1]}})
+                    for (std::size_t at; (at = plain.find(from)) != std::string::npos;)
+                        plain.replace(at, 3, to);
+                std::string sql = plain.back() == ';' ? plain.substr(0, plain.size() - 2) : plain;
+                sql += " WHERE 1 = 1";
+                for (SQLULEN cursor : {SQL_CURSOR_FORWARD_ONLY, SQL_CURSOR_STATIC}) {
+                    SCOPED_TRACE(plain + " / " + std::to_string(cursor));
+                    EXPECT_EQ(outcome(plain, cursor), outcome(sql, cursor));
+                }
+            }
+    }
 }
 
 // The reader's own errors keep their SQLSTATE and text through SQLite's engine, and a
