@@ -239,10 +239,10 @@ bool FieldText(DbfTable& table, int field, const std::string& column, std::strin
 
 bool ReadFieldNumber(DbfTable& table, int field, const std::string& column, FieldNumber* out,
                      std::string* scratch) {
-    if (table.IsNullFlagged(field)) return false;
     const DbfField& f = table.Fields()[static_cast<std::size_t>(field)];
     const std::string_view raw = table.Raw(field);
     *out = FieldNumber();
+    if (std::strchr("IBY", f.type) != nullptr && table.IsNullFlagged(field)) return false;
     switch (f.type) {
         case 'I':
             out->kind = FieldNumber::Kind::kInteger;

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <variant>
 
+#include "driver/odbc/ApiParams.h"
+#include "driver/odbc/ApiStatement.h"
 #include "driver/odbc/Handles.h"
 #include "driver/odbc/SqlTypes.h"
 #include "driver/sql/Query.h"
@@ -12,9 +14,13 @@ using namespace kdbf;
 
 namespace {
 
+QueryPlace PlaceOf(Connection& dbc) {
+    return {dbc.folder, dbc.table_options, [&dbc]() -> SqlEngine& { return EngineOf(dbc); }};
+}
+
 std::unique_ptr<ResultSet> Open(const Statement& stmt, const std::string& text,
                                 const SqlParams& params, bool all_params) {
-    return OpenQuery(EngineOf(*stmt.dbc), text, params, all_params,
+    return OpenQuery(PlaceOf(*stmt.dbc), text, params, all_params,
                      stmt.cursor_type == SQL_CURSOR_FORWARD_ONLY);
 }
 
@@ -29,7 +35,7 @@ void kdbf::ExecuteQuery(Statement& stmt, const std::string& text, const SqlParam
 
 int kdbf::CountMarkers(Statement& stmt, const std::string& text) {
     if (stmt.has_prepared && text == stmt.prepared) return stmt.param_count;
-    return PrepareQuery(EngineOf(*stmt.dbc), text);
+    return PrepareQuery(PlaceOf(*stmt.dbc), text);
 }
 
 namespace {
@@ -127,7 +133,7 @@ SQLRETURN Prepare(Statement& stmt, std::string text) {
     stmt.has_prepared = false;
     stmt.described.reset();
     stmt.prepared = std::move(text);
-    stmt.param_count = PrepareQuery(EngineOf(*stmt.dbc), stmt.prepared);
+    stmt.param_count = PrepareQuery(PlaceOf(*stmt.dbc), stmt.prepared);
     stmt.has_prepared = true;
     return SQL_SUCCESS;
 }

@@ -9,13 +9,13 @@
 namespace kdbf {
 namespace {
 
-std::unique_ptr<ResultSet> OpenPlain(SqlEngine& engine, const SelectQuery& query,
+std::unique_ptr<ResultSet> OpenPlain(const QueryPlace& place, const SelectQuery& query,
                                      bool forward_only) {
-    std::optional<std::string> path = FindTableFile(engine.Folder(), query.table);
-    if (!path) throw TableNotFound(query.table, engine.Folder());
+    std::optional<std::string> path = FindTableFile(place.folder, query.table);
+    if (!path) throw TableNotFound(query.table, place.folder);
     std::unique_ptr<DbfTable> table;
     try {
-        table = DbfTable::Open(*path, engine.Options());
+        table = DbfTable::Open(*path, place.options);
     } catch (const DbfError& e) {
         throw OdbcError("HY000", e.what());
     }
@@ -24,19 +24,19 @@ std::unique_ptr<ResultSet> OpenPlain(SqlEngine& engine, const SelectQuery& query
 
 }  // namespace
 
-std::unique_ptr<ResultSet> OpenQuery(SqlEngine& engine, const std::string& text,
+std::unique_ptr<ResultSet> OpenQuery(const QueryPlace& place, const std::string& text,
                                      const SqlParams& params, bool all_params, bool forward_only) {
     if (std::optional<SelectQuery> query = ParsePlainSelect(text))
-        return OpenPlain(engine, *query, forward_only);
-    return MakeSqlResult(engine, text, params, all_params, forward_only);
+        return OpenPlain(place, *query, forward_only);
+    return MakeSqlResult(place.engine(), text, params, all_params, forward_only);
 }
 
-int PrepareQuery(SqlEngine& engine, const std::string& text) {
+int PrepareQuery(const QueryPlace& place, const std::string& text) {
     if (std::optional<SelectQuery> query = ParsePlainSelect(text)) {
-        OpenPlain(engine, *query, true);  // reads the header only, as preparing reads nothing
+        OpenPlain(place, *query, true);  // reads the header only, as preparing reads nothing
         return 0;
     }
-    return sqlite3_bind_parameter_count(engine.Prepare(text).get());
+    return sqlite3_bind_parameter_count(place.engine().Prepare(text).get());
 }
 
 }  // namespace kdbf

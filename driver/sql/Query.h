@@ -4,6 +4,7 @@
 // it gives the rows, descriptions, texts and errors the engine would give.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -12,13 +13,21 @@
 
 namespace kdbf {
 
+// Where a statement runs: the folder's tables, read with `options`, and the SQL engine,
+// made only when a statement needs it.
+struct QueryPlace {
+    const std::string& folder;
+    const TableOptions& options;
+    std::function<SqlEngine&()> engine;
+};
+
 // The result of `text`, positioned before its first row; `all_params`: every marker
 // must have a bound parameter (when executing, not when describing). Throws OdbcError.
-std::unique_ptr<ResultSet> OpenQuery(SqlEngine& engine, const std::string& text,
+std::unique_ptr<ResultSet> OpenQuery(const QueryPlace& place, const std::string& text,
                                      const SqlParams& params, bool all_params, bool forward_only);
 
 // Checks `text` as preparing it does, with the errors its execution would give for a
 // missing table or column or a statement that writes; the number of its `?` markers.
-int PrepareQuery(SqlEngine& engine, const std::string& text);
+int PrepareQuery(const QueryPlace& place, const std::string& text);
 
 }  // namespace kdbf

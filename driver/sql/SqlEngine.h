@@ -46,7 +46,6 @@ public:
     SqlEngine& operator=(const SqlEngine&) = delete;
 
     const std::string& Folder() const { return folder_; }
-    const TableOptions& Options() const { return options_; }
 
     // Prepares one statement (in the client's SQL: it is translated here), creating the
     // tables it names. Throws OdbcError: 42S02 for a table with no file, 42S22 for a
