@@ -242,7 +242,8 @@ bool ReadFieldNumber(DbfTable& table, int field, const std::string& column, Fiel
     const DbfField& f = table.Fields()[static_cast<std::size_t>(field)];
     const std::string_view raw = table.Raw(field);
     *out = FieldNumber();
-    if (std::strchr("IBY", f.type) != nullptr && table.IsNullFlagged(field)) return false;
+    const bool binary = f.type == 'I' || f.type == 'B' || f.type == 'Y';
+    if (binary && table.IsNullFlagged(field)) return false;  // FieldText checks the others
     switch (f.type) {
         case 'I':
             out->kind = FieldNumber::Kind::kInteger;

@@ -73,6 +73,8 @@ public:
     // The number of rows reached: all of them once Reach went past the end.
     std::size_t Reached() const { return reached_; }
     bool ForwardOnly() const { return forward_only_; }
+    // True when a forward-only reader stands on row `row`: Reach(row) would do nothing.
+    bool StandsOn(std::size_t row) const { return forward_only_ && !done_ && row + 1 == reached_; }
 
     // For Reach(kEnd, ...): every row.
     static constexpr std::size_t kEnd = static_cast<std::size_t>(-2);

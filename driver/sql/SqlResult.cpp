@@ -354,7 +354,8 @@ private:
     }
 
     sqlite3_value* ValueAt(std::size_t row, int column) {
-        if (!Reach(row)) throw OdbcError("HY109", "Invalid cursor position");
+        if (!rows_.StandsOn(row) && !Reach(row))
+            throw OdbcError("HY109", "Invalid cursor position");
         if (column < 0 || static_cast<std::size_t>(column) >= columns_.size())
             throw std::out_of_range("column");
         if (rows_.ForwardOnly()) return sqlite3_column_value(stmt_.get(), column);
