@@ -392,6 +392,7 @@ TEST_F(SqlTest, PlainSelectsAnswerAsTheEngineDoes) {
     WriteFile(m_data.File("rnddat.dbf"), bytes);
     WriteFile(m_data.File("short.dbf"), bytes.substr(0, 400));
     ASSERT_TRUE(WriteDbf(m_data.File("empty.dbf"), {{"F", 'F', 9, 4}, {"NAME", 'C', 5, 0}}, {}));
+    ASSERT_TRUE(WriteDbf(m_data.File("o'neil.dbf"), {{"X", 'N', 4, 1}}, {{0.5}, {-0.25}}));
     bytes = ReadFile(m_data.File("people.dbf"));  // NAME as a memo without its file, and
     for (char type : {'M', 'G'}) {                // as a type the driver never reads
         bytes[32 + 11] = type;
@@ -435,8 +436,8 @@ TEST_F(SqlTest, PlainSelectsAnswerAsTheEngineDoes) {
     // column (or one that does not exist), {L} the last.
     const char* const shapes[] = {"SELECT * FROM {T}", "select {F} FROM {Q}",
                                   "SELECT {T}.[{L}], \"{F}\", {N}.{F} FROM {N} ;"};
-    for (std::string table :
-         {"people", "TOWNS", "odd]name", "rnddat", "short", "empty", "asM", "asG", "nosuch"}) {
+    for (std::string table : {"people", "TOWNS", "odd]name", "o'neil", "rnddat", "short", "empty",
+                              "asM", "asG", "nosuch"}) {
         const std::string bracketed =
             "[" + std::regex_replace(table, std::regex("\\]"), "]]") + "]";
         std::vector<std::string> names = {"NOPE", "NOPE"};
@@ -455,7 +456,7 @@ TEST_F(SqlTest, PlainSelectsAnswerAsTheEngineDoes) {
                 for (auto [from, to] :
                      {std::pair{"{T}", bracketed},
                       {"{Q}", "\"" + table + "\""},
-                      {"{N}", table.find(']') == std::string::npos ? table : bracketed},
+                      {"{N}", table.find_first_of("]'") == std::string::npos ? table : bracketed},
                       {"{F}", column},
                       {"{L}", names[1]}})
                     for (std::size_t at; (at = plain.find(from)) != std::string::npos;)
