@@ -16,37 +16,35 @@ namespace {
 
 // "table: [all] tab.col col ..." for comparing a whole parse at once.
 std::string Shape(const std::optional<kdbf::SelectQuery>& parsed) {
-    if (!parsed) return "not plain";
+    if (!parsed) return "-";
     const kdbf::SelectQuery& query = *parsed;
     std::string strShape = query.table + ":" + (query.all_columns ? " *" : "");
     for (const auto& c : query.columns) strShape += " " + c.table + "." + c.column;
     return strShape;
 }
 
-TEST(QueryParserTest, ReadsTheProgramsQueryAndEveryFormInAnyCaseAndSpacing) {
-    EXPECT_EQ(Shape(ParsePlainSelect(ProgramQuery("rnddat"))),
-              "rnddat: rnddat.F1 rnddat.F2 rnddat.F3 rnddat.F4 rnddat.F5 rnddat.F6 rnddat.F7 "
-              "rnddat.F8 rnddat.F9 rnddat.FA rnddat.FB");
-    EXPECT_EQ(Shape(ParsePlainSelect("select\n\tt.F1 , [F2],F3,[t].[F4]\r\n from   t  ")),
-              "t: t.F1 .F2 .F3 t.F4");
-    EXPECT_EQ(Shape(ParsePlainSelect("SeLeCt * FrOm [x]")), "x: *");
-    EXPECT_EQ(Shape(ParsePlainSelect("SELECT [a]]b].[c]]] FROM [a]]b]")), "a]b: a]b.c]");
-    EXPECT_EQ(Shape(ParsePlainSelect("SELECT * FROM [my prices; 2004]")), "my prices; 2004: *");
-    EXPECT_EQ(Shape(ParsePlainSelect("SELECT \"t\".\"F1\", \"a\"\"b\" FROM \"t\"")),
-              "t: t.F1 .a\"b");
-    EXPECT_EQ(Shape(ParsePlainSelect("SELECT T.F1 FROM t")), "t: T.F1");  // any case, as files
-    EXPECT_EQ(Shape(ParsePlainSelect("SELECT * FROM t;")), "t: *");
-    EXPECT_EQ(Shape(ParsePlainSelect("SELECT * FROM [t;] ; \n")), "t;: *");
-}
-
-// Everything else goes to the SQL engine, which answers or refuses it.
-TEST(QueryParserTest, LeavesAnythingElseToTheEngine) {
-    for (const char* pszQuery :
+// The program's query and every form tools send, in any case and spacing, are read
+// directly; anything else ("-") is left to the SQL engine, which answers or refuses it.
+TEST(QueryParserTest, ReadsThePlainFormsAndLeavesEverythingElseToTheEngine) {
+    const std::pair<std::string, const char*> cases[] = {
+        {ProgramQuery("rnddat"),
+         "rnddat: rnddat.F1 rnddat.F2 rnddat.F3 rnddat.F4 rnddat.F5 "
+         "rnddat.F6 rnddat.F7 rnddat.F8 rnddat.F9 rnddat.FA rnddat.FB"},
+        {"select\n\tt.F1 , [F2],F3,[t].[F4]\r\n from   t  ", "t: t.F1 .F2 .F3 t.F4"},
+        {"SeLeCt * FrOm [x]", "x: *"},
+        {"SELECT [a]]b].[c]]] FROM [a]]b]", "a]b: a]b.c]"},
+        {"SELECT * FROM [my prices; 2004]", "my prices; 2004: *"},
+        {"SELECT \"t\".\"F1\", \"a\"\"b\" FROM \"t\"", "t: t.F1 .a\"b"},
+        {"SELECT T.F1 FROM t", "t: T.F1"},  // any case, as files
+        {"SELECT * FROM t;", "t: *"},
+        {"SELECT * FROM [t;] ; \n", "t;: *"}};
+    for (const char* pszText :
          {"SHOW TABLES", "update t SET F1 = 2", "SELECT * FROM t;;", "INSERTED FROM t",
           "SELECT F1 FROM t WHERE F1 > 2", "SELECT F1 FROM", "SELECT F1, FROM t",
           "SELECT [F1 FROM t", "SELECT \"F1 FROM t", "SELECT F1 FROM a, b", "SELECT [] FROM t",
           "SELECT x.F1 FROM t", ""})
-        EXPECT_EQ(Shape(ParsePlainSelect(pszQuery)), "not plain") << pszQuery;
+        EXPECT_EQ(Shape(ParsePlainSelect(pszText)), "-") << pszText;
+    for (const auto& [text, shape] : cases) EXPECT_EQ(Shape(ParsePlainSelect(text)), shape) << text;
 }
 
 TEST(SqlTextTest, TranslatesWhatClientsSendAndLeavesQuotedTextAlone) {
