@@ -6,6 +6,7 @@
 #include <type_traits>
 
 #include "driver/base/Diagnostics.h"
+#include "driver/base/Number.h"
 #include "driver/dbf/CodePage.h"
 #include "driver/dbf/MemoFile.h"
 
@@ -255,8 +256,11 @@ std::string_view VariableBytes(const DbfTable& table, const DbfField& field, std
 // A number as other programs write it: "68,500" is 68.5 from a tool that writes a decimal
 // comma. A comma beside a point ("1,200.00") is a thousands separator, whose reading
 // depends on who wrote it, so it is refused.
-bool NumberText(const DbfTable& table, std::string_view text, const std::string& column,
-                std::string* out) {
+// A number as stored, with a decimal comma read as a point, and written with the field's
+// declared decimals when it has fewer ("12.5" in a field of three: "12.500"), as the SQL
+// engine writes the same value.
+bool NumberText(const DbfTable& table, std::string_view text, int decimals,
+                const std::string& column, std::string* out) {
     if (text.empty()) return false;
     if (text.find_first_not_of('*') == std::string_view::npos) {
         if (table.Options().stars_are_null) return false;
@@ -266,11 +270,20 @@ bool NumberText(const DbfTable& table, std::string_view text, const std::string&
     }
     out->assign(text);
     const std::size_t comma = out->find(',');
-    if (comma == std::string::npos) return true;
-    if (out->find_first_of(",.", comma + 1) != std::string::npos || out->find('.') < comma)
-        throw OdbcError("22018", "Column '" + column + "' holds '" + *out +
-                                     "', a number with a thousands separator");
-    (*out)[comma] = '.';
+    if (comma != std::string::npos) {
+        if (out->find_first_of(",.", comma + 1) != std::string::npos || out->find('.') < comma)
+            throw OdbcError("22018", "Column '" + column + "' holds '" + *out +
+                                         "', a number with a thousands separator");
+        (*out)[comma] = '.';
+    }
+    if (decimals <= 0 || out->find_first_not_of("+-.0123456789") != std::string::npos ||
+        out->find_first_of("0123456789") == std::string::npos)
+        return true;
+    const std::size_t point = out->find('.');
+    const std::size_t have = point == std::string::npos ? 0 : out->size() - point - 1;
+    if (point == std::string::npos) *out += '.';
+    if (have < static_cast<std::size_t>(decimals))
+        out->append(static_cast<std::size_t>(decimals) - have, '0');
     return true;
 }
 
@@ -319,7 +332,7 @@ bool FieldText(DbfTable& table, int field, const std::string& column, std::strin
             return true;
         case 'N':
         case 'F':
-            return NumberText(table, TrimFieldText(raw, f.type), column, out);
+            return NumberText(table, TrimFieldText(raw, f.type), f.decimals, column, out);
         case 'Q':
             out->assign(VariableBytes(table, f, raw));
             return true;
@@ -358,6 +371,45 @@ bool FieldText(DbfTable& table, int field, const std::string& column, std::strin
                                          std::string(1, f.type) +
                                          "', which the driver cannot read");
     }
+}
+
+bool ReadFieldNumber(DbfTable& table, int field, const std::string& column, FieldNumber* out,
+                     std::string* scratch) {
+    const DbfField& f = table.Fields()[static_cast<std::size_t>(field)];
+    const std::string_view raw = table.Raw(field);
+    *out = FieldNumber();
+    // Visual FoxPro's binary numbers straight from their bytes; dBase 7's and the rest
+    // through their text.
+    const bool binary =
+        f.visual_foxpro && !f.dbase7 && (f.type == 'I' || f.type == 'B' || f.type == 'Y');
+    if (binary && table.IsNullFlagged(field)) return false;  // FieldText checks the others
+    switch (binary ? f.type : '\0') {
+        case 'I':
+            out->kind = FieldNumber::Kind::kInteger;
+            out->integer = LittleEndian<std::int32_t>(raw);
+            return true;
+        case 'B':
+            out->real = LittleEndian<double>(raw);
+            return true;
+        case 'Y':  // correctly rounded, as a parse of its text with four decimals is
+            out->real = static_cast<double>(LittleEndian<std::int64_t>(raw)) / 10000;
+            return true;
+        default:
+            break;
+    }
+    if (!FieldText(table, field, column, scratch)) return false;
+    const char* first = scratch->data();
+    const char* last = first + scratch->size();
+    if (f.type != 'F' && f.decimals == 0) {
+        auto [end, ec] = std::from_chars(first + (*first == '+'), last, out->integer);
+        out->kind = ec == std::errc() && end == last ? FieldNumber::Kind::kInteger
+                                                     : FieldNumber::Kind::kReal;
+        if (out->kind == FieldNumber::Kind::kInteger) return true;  // else too wide, or "1."
+    }
+    const std::optional<double> number = ParseNumber(*scratch);
+    out->kind = number ? FieldNumber::Kind::kReal : FieldNumber::Kind::kText;
+    out->real = number.value_or(0);
+    return true;
 }
 
 }  // namespace kdbf

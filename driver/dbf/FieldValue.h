@@ -27,6 +27,7 @@
 
 #include <sql.h>
 
+#include <cstdint>
 #include <string>
 
 #include "driver/dbf/DbfTable.h"
@@ -51,6 +52,18 @@ std::string Refusal(const DbfField& field, const std::string& table);
 // stored bytes are not a value of the type (a number field of '*', dBase's mark for a
 // value too wide for the field, among them) or the memo cannot be read.
 bool FieldText(DbfTable& table, int field, const std::string& column, std::string* out);
+
+// The value of a field of a number type (N F B I Y, and L as 1 or 0) for the SQL
+// engine: an integer where the field holds one (N without decimals, I, L), else a
+// double, decoded as FieldText decodes it. Stored text that is not a number stays
+// text, in `*scratch`, as FieldText gives it. False when NULL; throws as FieldText.
+struct FieldNumber {
+    enum class Kind { kInteger, kReal, kText } kind = Kind::kReal;
+    std::int64_t integer = 0;
+    double real = 0;
+};
+bool ReadFieldNumber(DbfTable& table, int field, const std::string& column, FieldNumber* out,
+                     std::string* scratch);
 
 // How a table field appears as an ODBC column (see above); a type the driver
 // cannot decode is SQL_UNKNOWN_TYPE.

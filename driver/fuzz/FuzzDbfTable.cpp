@@ -9,6 +9,7 @@
 #include <string>
 
 #include "driver/base/Diagnostics.h"
+#include "driver/base/Number.h"
 #include "driver/dbf/DbfTable.h"
 #include "driver/dbf/FieldValue.h"
 #include "driver/odbc/Delivery.h"

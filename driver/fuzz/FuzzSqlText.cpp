@@ -5,7 +5,6 @@
 #include <cstdlib>
 #include <string>
 
-#include "driver/sql/QueryParser.h"
 #include "driver/sql/SqlEngine.h"
 #include "driver/sql/SqlText.h"
 

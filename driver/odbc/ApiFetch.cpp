@@ -2,6 +2,7 @@
 #include "driver/odbc/OdbcApi.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "driver/odbc/Delivery.h"
 #include "driver/odbc/Handles.h"
@@ -78,6 +79,24 @@ bool Move(Statement& stmt, SQLSMALLINT orientation, SQLLEN raw_offset) {
     return true;
 }
 
+// Column `column` of the current row into `target`. A number the result holds as one
+// goes into a double as it is, without being written as text and read back.
+Delivery Deliver(Statement& stmt, std::size_t column, const CellTarget& target,
+                 std::size_t* offset) {
+    const ColumnInfo& info = stmt.result->Columns()[column];
+    const auto index = static_cast<int>(column);
+    const SQLSMALLINT c_type =
+        target.c_type == SQL_C_DEFAULT ? DefaultCType(info.sql_type) : target.c_type;
+    if (c_type == SQL_C_DOUBLE && target.buffer != nullptr)
+        if (const std::optional<double> number = stmt.result->Number(stmt.row, index)) {
+            std::memcpy(target.buffer, &*number, sizeof *number);
+            if (target.indicator != nullptr) *target.indicator = sizeof *number;
+            return Delivery::kComplete;
+        }
+    return DeliverCell(stmt.result->Cell(stmt.row, index), info.sql_type, target, offset,
+                       info.name);
+}
+
 // Writes the current row into the bound columns; returns the code of the fetch.
 SQLRETURN FillBindings(Statement& stmt) {
     SQLRETURN rc = SQL_SUCCESS;
@@ -92,8 +111,7 @@ SQLRETURN FillBindings(Statement& stmt) {
         };
         CellTarget target{b.c_type, shifted(static_cast<char*>(b.target)), b.buffer_length,
                           shifted(b.indicator)};
-        const Delivery d = DeliverCell(stmt.result->Cell(stmt.row, static_cast<int>(i)),
-                                       columns[i].sql_type, target, nullptr, columns[i].name);
+        const Delivery d = Deliver(stmt, i, target, nullptr);
         if (d == Delivery::kTruncated)
             rc = RecordWarning(stmt, "01004",
                                "String data, right truncated in column '" + columns[i].name + "'");
@@ -134,9 +152,7 @@ SQLRETURN GetData(Statement& stmt, SQLUSMALLINT number, SQLSMALLINT c_type, SQLP
     }
     if (stmt.getdata_done) return SQL_NO_DATA;
     CellTarget target{c_type, buffer, buffer_length, indicator};
-    const Delivery d =
-        DeliverCell(stmt.result->Cell(stmt.row, number - 1), columns[number - 1].sql_type, target,
-                    &stmt.getdata_offset, columns[number - 1].name);
+    const Delivery d = Deliver(stmt, number - 1u, target, &stmt.getdata_offset);
     if (d == Delivery::kTruncated)
         return RecordWarning(
             stmt, "01004",

@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "driver/odbc/ApiParams.h"
+#include "driver/odbc/ApiStatement.h"
 #include "driver/odbc/Handles.h"
 
 using namespace kdbf;

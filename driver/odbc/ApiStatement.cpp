@@ -4,43 +4,24 @@
 #include <algorithm>
 #include <variant>
 
-#include "driver/dbf/Folder.h"
+#include "driver/odbc/ApiParams.h"
+#include "driver/odbc/ApiStatement.h"
 #include "driver/odbc/Handles.h"
 #include "driver/odbc/SqlTypes.h"
-#include "driver/sql/QueryParser.h"
-#include "driver/sql/SqlResult.h"
+#include "driver/sql/Query.h"
 
 using namespace kdbf;
 
 namespace {
 
-// The result of `text` over the connection's folder, positioned before its first row.
-// A plain column list of one table is read directly, the way it always was, and at the
-// reader's own speed; every other statement goes through the SQL engine. `all_params`:
-// every marker must have a bound parameter (when executing, not when describing).
-std::unique_ptr<ResultSet> OpenQuery(const Statement& stmt, const std::string& text,
-                                     const SqlParams& params, bool all_params) {
-    const bool forward_only = stmt.cursor_type == SQL_CURSOR_FORWARD_ONLY;
-    SelectQuery query;
-    try {
-        query = ParseSelect(text);
-    } catch (const ReadOnlyError& e) {
-        throw OdbcError("42000", e.what());
-    } catch (const SyntaxError&) {
-        return MakeSqlResult(EngineOf(*stmt.dbc), text, params, all_params, forward_only);
-    }
-    const std::string& folder = stmt.dbc->folder;
-    std::optional<std::string> path = FindTableFile(folder, query.table);
-    if (!path)
-        throw OdbcError("42S02", "Table '" + query.table + "' not found: no file '" + query.table +
-                                     ".dbf' in folder '" + (folder.empty() ? "." : folder) + "'");
-    std::unique_ptr<DbfTable> table;
-    try {
-        table = DbfTable::Open(*path, stmt.dbc->table_options);
-    } catch (const DbfError& e) {
-        throw OdbcError("HY000", e.what());
-    }
-    return MakeTableResult(std::move(table), query, query.table, forward_only);
+QueryPlace PlaceOf(Connection& dbc) {
+    return {dbc.folder, dbc.table_options, [&dbc]() -> SqlEngine& { return EngineOf(dbc); }};
+}
+
+std::unique_ptr<ResultSet> Open(const Statement& stmt, const std::string& text,
+                                const SqlParams& params, bool all_params) {
+    return OpenQuery(PlaceOf(*stmt.dbc), text, params, all_params,
+                     stmt.cursor_type == SQL_CURSOR_FORWARD_ONLY);
 }
 
 }  // namespace
@@ -48,18 +29,13 @@ std::unique_ptr<ResultSet> OpenQuery(const Statement& stmt, const std::string& t
 void kdbf::ExecuteQuery(Statement& stmt, const std::string& text, const SqlParams& params) {
     CloseCursor(stmt);
     stmt.described.reset();
-    stmt.result = OpenQuery(stmt, text, params, true);
+    stmt.result = Open(stmt, text, params, true);
     stmt.bindings.resize(std::max(stmt.bindings.size(), stmt.result->Columns().size()));
 }
 
 int kdbf::CountMarkers(Statement& stmt, const std::string& text) {
     if (stmt.has_prepared && text == stmt.prepared) return stmt.param_count;
-    try {
-        ParseSelect(text);
-        return 0;
-    } catch (const SyntaxError&) {
-        return CountSqlParams(EngineOf(*stmt.dbc), text);
-    }
+    return PrepareQuery(PlaceOf(*stmt.dbc), text);
 }
 
 namespace {
@@ -70,7 +46,7 @@ namespace {
 const std::vector<ColumnInfo>* ResultColumns(Statement& stmt) {
     if (stmt.result) return &stmt.result->Columns();
     if (!stmt.has_prepared) return nullptr;
-    if (!stmt.described) stmt.described = OpenQuery(stmt, stmt.prepared, stmt.params, false);
+    if (!stmt.described) stmt.described = Open(stmt, stmt.prepared, stmt.params, false);
     return &stmt.described->Columns();
 }
 
@@ -157,14 +133,7 @@ SQLRETURN Prepare(Statement& stmt, std::string text) {
     stmt.has_prepared = false;
     stmt.described.reset();
     stmt.prepared = std::move(text);
-    stmt.param_count = 0;
-    try {
-        ParseSelect(stmt.prepared);  // syntax errors belong to the prepare
-    } catch (const ReadOnlyError& e) {
-        throw OdbcError("42000", e.what());
-    } catch (const SyntaxError&) {
-        stmt.param_count = CountSqlParams(EngineOf(*stmt.dbc), stmt.prepared);
-    }
+    stmt.param_count = PrepareQuery(PlaceOf(*stmt.dbc), stmt.prepared);
     stmt.has_prepared = true;
     return SQL_SUCCESS;
 }

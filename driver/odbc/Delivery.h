@@ -6,7 +6,6 @@
 
 #include <optional>
 #include <string>
-#include <string_view>
 
 namespace kdbf {
 
@@ -35,9 +34,5 @@ Delivery DeliverCell(const std::optional<std::string>& cell, SQLSMALLINT sql_typ
 
 // The C type SQL_C_DEFAULT stands for with a column of `sql_type`.
 SQLSMALLINT DefaultCType(SQLSMALLINT sql_type);
-
-// Parses a whole text (blanks around it allowed) as a finite decimal number, independent
-// of the locale. Plain numbers of up to 15 digits take an exact fast path.
-std::optional<double> ParseNumber(std::string_view text);
 
 }  // namespace kdbf

@@ -169,12 +169,4 @@ void CloseCursor(Statement& stmt);
 // The connection's SQL engine, made on first use.
 SqlEngine& EngineOf(Connection& dbc);
 
-// Runs `text` with `params`, replacing any open result (ApiStatement.cpp).
-void ExecuteQuery(Statement& stmt, const std::string& text, const SqlParams& params);
-// The number of `?` markers of `text` (ApiStatement.cpp).
-int CountMarkers(Statement& stmt, const std::string& text);
-// Runs `text`, or returns SQL_NEED_DATA when parameters are to be sent at execution
-// time (ApiParams.cpp).
-SQLRETURN StartExecution(Statement& stmt, const std::string& text);
-
 }  // namespace kdbf

@@ -6,13 +6,15 @@
 namespace kdbf {
 namespace {
 
+// Thrown where the text leaves the plain shape.
+struct NotPlain {};
+
 class Parser {
 public:
     explicit Parser(const std::string& text) : text_(text) {}
 
     SelectQuery Parse() {
         SelectQuery query;
-        RefuseChanges();
         ExpectKeyword("SELECT");
         SkipSpace();
         if (Peek() == '*') {
@@ -26,17 +28,16 @@ public:
             }
         }
         ExpectKeyword("FROM");
-        query.table = Identifier("a table name");
+        query.table = Identifier();
         SkipSpace();
         if (Peek() == ';') {  // tools and people end statements so
             ++pos_;
             SkipSpace();
         }
-        if (pos_ != text_.size()) Fail("unexpected text");
+        if (pos_ != text_.size()) throw NotPlain();
         for (const ColumnRef& ref : query.columns)
             if (!ref.table.empty() && strcasecmp(ref.table.c_str(), query.table.c_str()) != 0)
-                throw SyntaxError("Column [" + ref.table + "].[" + ref.column +
-                                  "] names a table other than '" + query.table + "'");
+                throw NotPlain();
         return query;
     }
 
@@ -47,32 +48,9 @@ private:
         while (pos_ < text_.size() && std::isspace(static_cast<unsigned char>(text_[pos_]))) ++pos_;
     }
 
-    [[noreturn]] void Fail(const std::string& what) const {
-        std::string rest = text_.substr(pos_, 40);
-        if (pos_ >= text_.size()) rest = "end of statement";
-        throw SyntaxError("Syntax error, " + what + " near '" + rest + "'");
-    }
-
     static bool IsNameChar(char c) {
         return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '$' ||
                (static_cast<unsigned char>(c) >= 0x80);
-    }
-
-    // Statements that would change a table or the folder get a message that says why
-    // they cannot run, rather than a syntax error.
-    void RefuseChanges() {
-        static const char* const kChanges[] = {"INSERT",  "UPDATE", "DELETE", "MERGE", "UPSERT",
-                                               "REPLACE", "CREATE", "DROP",   "ALTER", "TRUNCATE",
-                                               "RENAME",  "GRANT",  "REVOKE", "PACK",  "ZAP"};
-        SkipSpace();
-        std::size_t end = pos_;
-        while (end < text_.size() && IsNameChar(text_[end])) ++end;
-        const std::string word = text_.substr(pos_, end - pos_);
-        for (const char* change : kChanges)
-            if (strcasecmp(word.c_str(), change) == 0)
-                throw ReadOnlyError(std::string(change) +
-                                    " statements cannot run: the dBase driver is read-only and "
-                                    "runs only SELECT");
     }
 
     void ExpectKeyword(const char* keyword) {
@@ -80,24 +58,18 @@ private:
         std::size_t start = pos_;
         while (pos_ < text_.size() && IsNameChar(text_[pos_])) ++pos_;
         std::string word = text_.substr(start, pos_ - start);
-        if (strcasecmp(word.c_str(), keyword) != 0) {
-            pos_ = start;
-            Fail(std::string("expected ") + keyword);
-        }
+        if (strcasecmp(word.c_str(), keyword) != 0) throw NotPlain();
     }
 
     // `[name]` with "]]" for "]", `"name"` with `""` for `"`, or a plain name.
-    std::string Identifier(const char* what) {
+    std::string Identifier() {
         SkipSpace();
         std::string name;
         if (Peek() == '[' || Peek() == '"') {
             const char close = Peek() == '[' ? ']' : '"';
-            std::size_t start = pos_++;
+            ++pos_;
             for (;;) {
-                if (pos_ >= text_.size()) {
-                    pos_ = start;
-                    Fail(close == ']' ? "unterminated bracket" : "unterminated quoted name");
-                }
+                if (pos_ >= text_.size()) throw NotPlain();
                 char c = text_[pos_++];
                 if (c != close) {
                     name += c;
@@ -108,31 +80,25 @@ private:
                     break;
                 }
             }
-            if (name.empty()) {
-                pos_ = start;
-                Fail(std::string("empty name for ") + what);
-            }
+            if (name.empty()) throw NotPlain();
             return name;
         }
-        const std::size_t start = pos_;
         while (pos_ < text_.size() && IsNameChar(text_[pos_])) name += text_[pos_++];
         // Keywords are names only in brackets, so "SELECT F1, FROM t" is caught here.
         if (name.empty() || strcasecmp(name.c_str(), "FROM") == 0 ||
-            strcasecmp(name.c_str(), "SELECT") == 0) {
-            pos_ = start;
-            Fail(std::string("expected ") + what);
-        }
+            strcasecmp(name.c_str(), "SELECT") == 0)
+            throw NotPlain();
         return name;
     }
 
     ColumnRef Column() {
         ColumnRef ref;
-        ref.column = Identifier("a column name");
+        ref.column = Identifier();
         SkipSpace();
         if (Peek() == '.') {
             ++pos_;
             ref.table = std::move(ref.column);
-            ref.column = Identifier("a column name");
+            ref.column = Identifier();
         }
         return ref;
     }
@@ -143,8 +109,12 @@ private:
 
 }  // namespace
 
-SelectQuery ParseSelect(const std::string& text) {
-    return Parser(text).Parse();
+std::optional<SelectQuery> ParsePlainSelect(const std::string& text) {
+    try {
+        return Parser(text).Parse();
+    } catch (const NotPlain&) {
+        return std::nullopt;
+    }
 }
 
 }  // namespace kdbf

@@ -1,5 +1,6 @@
 // The plain column list the driver reads directly, without SQL engine (the kestrix
-// program's own query has this shape; any other statement goes to SqlEngine):
+// program's own query has this shape; any other statement goes to SqlEngine, which
+// gives the same answers, only slower):
 //
 //   SELECT * FROM table
 //   SELECT col [, col ...] FROM table
@@ -12,23 +13,11 @@
 // case-insensitive and white space may be any amount.
 #pragma once
 
-#include <stdexcept>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace kdbf {
-
-// A query text that is not in the dialect; what() quotes the part not understood.
-class SyntaxError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
-
-// A statement that would write (INSERT, DELETE, CREATE, ...): the driver only reads.
-class ReadOnlyError : public SyntaxError {
-public:
-    using SyntaxError::SyntaxError;
-};
 
 struct ColumnRef {
     std::string table;  // empty when the column was not qualified
@@ -41,7 +30,7 @@ struct SelectQuery {
     std::string table;
 };
 
-// Parses `text`; throws SyntaxError, or ReadOnlyError for a statement that writes.
-SelectQuery ParseSelect(const std::string& text);
+// The query `text` reads when it has the plain shape, nullopt for any other text.
+std::optional<SelectQuery> ParsePlainSelect(const std::string& text);
 
 }  // namespace kdbf

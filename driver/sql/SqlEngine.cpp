@@ -5,9 +5,9 @@
 
 #include <algorithm>
 #include <cctype>
-#include <charconv>
 #include <cstdlib>
 #include <cstring>
+#include <set>
 
 #include "driver/dbf/FieldValue.h"
 #include "driver/dbf/Folder.h"
@@ -68,10 +68,24 @@ const char* DeclaredType(const DbfField& field) {
                                                     : "TEXT";
 }
 
+std::string Quote(const std::string& text, char quote) {
+    std::string quoted(1, quote);
+    for (char c : text) quoted += c == quote ? std::string(2, c) : std::string(1, c);
+    return quoted + quote;
+}
+
 std::string QuoteName(const std::string& name) {
-    std::string quoted = "\"";
-    for (char c : name) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
-    return quoted + "\"";
+    return Quote(name, '"');
+}
+
+// A module argument as CreateTable wrote it: a string literal.
+std::string Unquote(const std::string& literal) {
+    std::string text;
+    for (std::size_t i = 1; i + 1 < literal.size(); ++i) {
+        text += literal[i];
+        if (literal[i] == '\'' && literal[i + 1] == '\'') ++i;
+    }
+    return text;
 }
 
 struct DbfVtab : sqlite3_vtab {
@@ -79,7 +93,7 @@ struct DbfVtab : sqlite3_vtab {
     std::string path;
     std::vector<Kind> kinds;  // by field
     TableOptions options;
-    std::uint32_t records = 0;
+    std::unique_ptr<DbfTable> probe;  // the table as declared, to check what a plan uses
     std::optional<OdbcError>* reader_error = nullptr;
 };
 
@@ -101,12 +115,21 @@ int ReaderFailed(sqlite3_vtab* vtab, std::optional<OdbcError>* slot, const OdbcE
 }  // namespace
 
 struct SqlEngine::Module {
-    static int Create(sqlite3* db, void* aux, int, const char* const*, sqlite3_vtab** out,
-                      char** error) {
+    // CREATE VIRTUAL TABLE name USING kestrix_dbf('path'): the file is the module's one
+    // argument, so SQLite can connect the table again on its own whenever it rereads
+    // its schema. Without the argument (an eponymous use of the module) nothing opens.
+    static int Connect(sqlite3* db, void* aux, int argc, const char* const* argv,
+                       sqlite3_vtab** out, char** error) {
         auto* engine = static_cast<SqlEngine*>(aux);
+        if (argc != 4) {
+            *error = sqlite3_mprintf("dBase tables are made by the driver only");
+            return SQLITE_ERROR;
+        }
+        const std::string name = argv[2];
+        const std::string path = Unquote(argv[3]);
         std::unique_ptr<DbfTable> table;
         try {
-            table = DbfTable::Open(engine->pending_path_, engine->options_);
+            table = DbfTable::Open(path, engine->options_);
         } catch (const std::exception& e) {
             *error = sqlite3_mprintf("%s", e.what());
             return SQLITE_ERROR;
@@ -130,46 +153,47 @@ struct SqlEngine::Module {
         // A table without fields still needs a column to be declared.
         declaration =
             "CREATE TABLE x(" + (declaration.empty() ? "_none_ HIDDEN" : declaration) + ")";
+        const bool internal = engine->internal_;
+        engine->internal_ = true;  // declaring the columns is the driver's own doing
         const int rc = sqlite3_declare_vtab(db, declaration.c_str());
+        engine->internal_ = internal;
         if (rc != SQLITE_OK) return rc;
-        auto* vtab = new DbfVtab();
-        vtab->name = engine->pending_name_;
+        auto vtab = std::make_unique<DbfVtab>();
+        vtab->name = name;
+        vtab->path = path;
         for (const DbfField& field : table->Fields()) vtab->kinds.push_back(KindOf(field));
-        vtab->path = engine->pending_path_;
         vtab->options = engine->options_;
-        engine->tables_[engine->pending_name_] = Table{engine->pending_path_, table->Fields()};
-        vtab->records = table->RecordCount();
         vtab->reader_error = &engine->reader_error_;
-        *out = vtab;
+        engine->tables_[name] = Table{path, table->Fields()};
+        vtab->probe = std::move(table);
+        *out = vtab.release();
         return SQLITE_OK;
     }
 
-    // SQLite connects the tables it knows again whenever it rereads its schema (after
-    // a failed CREATE VIRTUAL TABLE, for one). Only tables the driver made connect:
-    // a Connect apart from Create also keeps the module from being an eponymous table.
-    static int Connect(sqlite3* db, void* aux, int argc, const char* const* argv,
-                       sqlite3_vtab** out, char** error) {
-        auto* engine = static_cast<SqlEngine*>(aux);
-        auto it = argc > 2 ? engine->tables_.find(argv[2]) : engine->tables_.end();
-        if (it == engine->tables_.end()) {
-            *error = sqlite3_mprintf("dBase tables are made by the driver only");
-            return SQLITE_ERROR;
-        }
-        engine->pending_name_ = it->first;
-        engine->pending_path_ = it->second.path;
-        const bool internal = engine->internal_;
-        engine->internal_ = true;  // declaring the columns is the driver's own doing
-        const int rc = Create(db, aux, argc, argv, out, error);
-        engine->internal_ = internal;
-        return rc;
+    // A function apart from Connect, or SQLite would offer the module as an eponymous
+    // table of its own name.
+    static int Create(sqlite3* db, void* aux, int argc, const char* const* argv, sqlite3_vtab** out,
+                      char** error) {
+        return Connect(db, aux, argc, argv, out, error);
     }
 
     // A full scan in record order is all the module offers; SQLite filters, sorts and
     // joins. The estimate lets the planner put the smaller table outside in a join.
+    // A column the statement uses but the driver cannot deliver fails the prepare, as
+    // it fails a plain SELECT before any row is read.
     static int BestIndex(sqlite3_vtab* base, sqlite3_index_info* info) {
-        const auto* vtab = static_cast<DbfVtab*>(base);
-        info->estimatedCost = static_cast<double>(vtab->records) + 1;
-        info->estimatedRows = vtab->records;
+        auto* vtab = static_cast<DbfVtab*>(base);
+        const std::uint32_t records = vtab->probe->RecordCount();
+        info->estimatedCost = static_cast<double>(records) + 1;
+        info->estimatedRows = records;
+        for (std::size_t i = 0; i < vtab->kinds.size(); ++i) {
+            if (!(info->colUsed & (sqlite3_uint64(1) << std::min<std::size_t>(i, 63)))) continue;
+            try {
+                CheckReadable(*vtab->probe, static_cast<int>(i), vtab->name);
+            } catch (const OdbcError& e) {
+                return ReaderFailed(vtab, vtab->reader_error, e);
+            }
+        }
         return SQLITE_OK;
     }
 
@@ -228,6 +252,7 @@ struct SqlEngine::Module {
         return cursor->record >= cursor->table->RecordCount();
     }
 
+    // Each value is handed over once, in its own type: numbers straight from the field.
     static int Column(sqlite3_vtab_cursor* base, sqlite3_context* context, int index) {
         auto* cursor = static_cast<DbfCursor*>(base);
         auto* vtab = static_cast<DbfVtab*>(base->pVtab);
@@ -237,38 +262,34 @@ struct SqlEngine::Module {
             if (static_cast<std::size_t>(index) >= table.Fields().size())
                 throw OdbcError("HY000", "Table '" + vtab->name + "' (file '" + vtab->path +
                                              "') changed while the connection was open");
-            const DbfField& field = table.Fields()[static_cast<std::size_t>(index)];
-            const Kind kind = vtab->kinds[static_cast<std::size_t>(index)];
-            if (kind == Kind::kUnreadable) throw OdbcError("HY000", Refusal(field, vtab->name));
+            const std::string& column = table.Fields()[static_cast<std::size_t>(index)].name;
             std::string& text = cursor->text;
-            if (!FieldText(table, index, field.name, &text)) return SQLITE_OK;  // NULL
-            switch (kind) {
-                case Kind::kInteger:
-                case Kind::kBoolean: {
-                    sqlite3_int64 number = 0;
-                    auto [end, ec] =
-                        std::from_chars(text.data(), text.data() + text.size(), number);
-                    if (ec == std::errc() && end == text.data() + text.size()) {
-                        sqlite3_result_int64(context, number);
-                        return SQLITE_OK;
-                    }
-                    [[fallthrough]];  // too wide for 64 bits, or "1." in an N field
-                }
-                case Kind::kReal: {
-                    double number = 0;
-                    const char* first = text.data() + (!text.empty() && text[0] == '+');
-                    std::from_chars(first, text.data() + text.size(), number);
-                    sqlite3_result_double(context, number);
+            switch (vtab->kinds[static_cast<std::size_t>(index)]) {
+                case Kind::kText:
+                    if (FieldText(table, index, column, &text))
+                        sqlite3_result_text(context, text.data(), static_cast<int>(text.size()),
+                                            SQLITE_TRANSIENT);
                     return SQLITE_OK;
-                }
                 case Kind::kBlob:
-                    sqlite3_result_blob(context, text.data(), static_cast<int>(text.size()),
-                                        SQLITE_TRANSIENT);
+                    if (FieldText(table, index, column, &text))
+                        sqlite3_result_blob(context, text.data(), static_cast<int>(text.size()),
+                                            SQLITE_TRANSIENT);
                     return SQLITE_OK;
-                default:
-                    sqlite3_result_text(context, text.data(), static_cast<int>(text.size()),
-                                        SQLITE_TRANSIENT);
+                case Kind::kUnreadable:
+                    CheckReadable(table, index, vtab->name);
                     return SQLITE_OK;
+                default: {
+                    FieldNumber number;
+                    if (!ReadFieldNumber(table, index, column, &number, &text)) return SQLITE_OK;
+                    if (number.kind == FieldNumber::Kind::kInteger)
+                        sqlite3_result_int64(context, number.integer);
+                    else if (number.kind == FieldNumber::Kind::kReal)
+                        sqlite3_result_double(context, number.real);
+                    else  // what the field holds is not a number: as the direct reader gives it
+                        sqlite3_result_text(context, text.data(), static_cast<int>(text.size()),
+                                            SQLITE_TRANSIENT);
+                    return SQLITE_OK;
+                }
             }
         } catch (const OdbcError& e) {
             ReaderFailed(vtab, vtab->reader_error, e);
@@ -277,6 +298,12 @@ struct SqlEngine::Module {
         }
         sqlite3_result_error(context, vtab->zErrMsg, -1);
         return SQLITE_ERROR;
+    }
+
+    // Never called: a statement that would write is refused once prepared. Having it
+    // lets such a statement prepare at all, so that it is told by its read-only flag.
+    static int Update(sqlite3_vtab*, int, sqlite3_value**, sqlite3_int64*) {
+        return SQLITE_READONLY;
     }
 
     static int Rowid(sqlite3_vtab_cursor* base, sqlite3_int64* rowid) {
@@ -300,6 +327,7 @@ struct SqlEngine::Module {
             m.xEof = Eof;
             m.xColumn = Column;
             m.xRowid = Rowid;
+            m.xUpdate = Update;
             return m;
         }();
         return &module;
@@ -332,8 +360,11 @@ struct SqlEngine::Module {
 
 SqlEngine::SqlEngine(std::string folder, TableOptions options)
     : folder_(std::move(folder)), options_(std::move(options)) {
-    if (sqlite3_open_v2(":memory:", &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_MEMORY, nullptr) !=
-        SQLITE_OK) {
+    // A connection's handles are used by one thread at a time (the driver keeps no locks
+    // of its own either), so SQLite need not lock for every value it hands out.
+    if (sqlite3_open_v2(":memory:", &db_,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_MEMORY | SQLITE_OPEN_NOMUTEX,
+                        nullptr) != SQLITE_OK) {
         sqlite3_close(db_);
         throw OdbcError("HY001", "Memory allocation error: cannot open the SQL engine");
     }
@@ -350,16 +381,15 @@ SqlEngine::~SqlEngine() {
 }
 
 void SqlEngine::CreateTable(const std::string& name, const std::string& path) {
-    pending_name_ = name;
-    pending_path_ = path;
     internal_ = true;
     char* error = nullptr;
-    const std::string sql = "CREATE VIRTUAL TABLE " + QuoteName(name) + " USING kestrix_dbf";
+    const std::string sql =
+        "CREATE VIRTUAL TABLE " + QuoteName(name) + " USING kestrix_dbf(" + Quote(path, '\'') + ")";
     const int rc = sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &error);
     internal_ = false;
     const std::string message = error != nullptr ? error : "";
     sqlite3_free(error);
-    if (rc != SQLITE_OK) throw OdbcError("HY000", message);
+    if (rc != SQLITE_OK) throw OdbcError(rc == SQLITE_NOMEM ? "HY001" : "HY000", message);
 }
 
 namespace {
@@ -378,17 +408,25 @@ std::string FirstWord(const std::string& text) {
     return word;
 }
 
-// The tables among `names` that `sql` mentions (as a word or a quoted name): those of
-// the statement, short of a column that happens to share a table's name.
-template <class Map>
-std::vector<std::string> TablesNamedIn(const std::string& sql, const Map& names) {
-    std::vector<std::string> found;
-    auto consider = [&](const std::string& word) {
-        for (const auto& [name, table] : names)
-            if (strcasecmp(name.c_str(), word.c_str()) == 0 &&
-                std::find(found.begin(), found.end(), name) == found.end())
-                found.push_back(name);
-    };
+// Statements that would change a table or the folder, SQLite's own words or not: they
+// are told why they cannot run rather than given a syntax error.
+bool IsChange(const std::string& word) {
+    static const char* const kChanges[] = {"INSERT",  "UPDATE", "DELETE", "MERGE", "UPSERT",
+                                           "REPLACE", "CREATE", "DROP",   "ALTER", "TRUNCATE",
+                                           "RENAME",  "GRANT",  "REVOKE", "PACK",  "ZAP"};
+    for (const char* change : kChanges)
+        if (word == change) return true;
+    return false;
+}
+
+bool IsNameChar(unsigned char c) {
+    return std::isalnum(c) || c == '_' || c >= 0x80;
+}
+
+// Calls `consider` with every name `sql` mentions that may be a table: each quoted name,
+// and each word that is not a keyword or a number.
+template <class Consider>
+void ForEachName(const std::string& sql, Consider&& consider) {
     for (std::size_t i = 0; i < sql.size();) {
         const auto c = static_cast<unsigned char>(sql[i]);
         if (c == '"') {
@@ -398,25 +436,67 @@ std::vector<std::string> TablesNamedIn(const std::string& sql, const Map& names)
                 word += sql[i];
             }
             consider(word);
-        } else if (std::isalnum(c) || c == '_' || c >= 0x80) {
+        } else if (c == '\'') {  // a string literal names nothing
+            for (++i; i < sql.size(); ++i)
+                if (sql[i] == '\'' && (i + 1 >= sql.size() || sql[++i] != '\'')) break;
+        } else if (IsNameChar(c)) {
             std::size_t end = i;
-            while (end < sql.size() &&
-                   (std::isalnum(static_cast<unsigned char>(sql[end])) || sql[end] == '_' ||
-                    static_cast<unsigned char>(sql[end]) >= 0x80))
-                ++end;
-            consider(sql.substr(i, end - i));
+            while (end < sql.size() && IsNameChar(static_cast<unsigned char>(sql[end]))) ++end;
+            if (!std::isdigit(c) &&
+                !sqlite3_keyword_check(sql.data() + i, static_cast<int>(end - i)))
+                consider(sql.substr(i, end - i));
             i = end;
         } else {
             ++i;
         }
     }
-    return found;
 }
 
 }  // namespace
 
-void SqlEngine::FailPrepare(const std::string& text, const std::string& message) {
-    const std::string shown_folder = folder_.empty() ? "." : folder_;
+bool SqlEngine::NoCase::operator()(const std::string& a, const std::string& b) const {
+    return strcasecmp(a.c_str(), b.c_str()) < 0;
+}
+
+OdbcError TableNotFound(const std::string& table, const std::string& folder) {
+    return OdbcError("42S02", "Table '" + table + "' not found: no file '" + table +
+                                  ".dbf' in folder '" + (folder.empty() ? "." : folder) + "'");
+}
+
+OdbcError ColumnNotFound(const std::string& column, const std::string& table,
+                         const std::string& path) {
+    return OdbcError("42S22", "Column '" + column + "' not found in table '" + table + "' (file '" +
+                                  path + "')");
+}
+
+OdbcError ReadOnlyRefusal(const std::string& word) {
+    return OdbcError("42000", (word.empty() ? std::string("These") : word) +
+                                  " statements cannot run: the dBase driver is read-only and "
+                                  "runs only SELECT");
+}
+
+void CheckReadable(DbfTable& table, int field, const std::string& name) {
+    const DbfField& f = table.Fields()[static_cast<std::size_t>(field)];
+    const std::string refusal = Refusal(f, name);
+    if (!refusal.empty()) throw OdbcError("HY000", refusal);
+    try {
+        if (f.type == 'M') table.Memo();  // a missing memo file is named before any row
+    } catch (const DbfError& e) {
+        throw OdbcError("HY000", e.what());
+    }
+}
+
+void SqlEngine::FailPrepare(const std::string& sql, const std::string& text,
+                            const std::map<std::string, OdbcError, NoCase>& unopened) {
+    // SQLite says which name it missed only in words.
+    const std::string message = sqlite3_errmsg(db_);
+    if (StartsWith(message, "no such table: ")) {
+        std::string table = message.substr(15);
+        if (StartsWith(table, "main.")) table = table.substr(5);
+        auto it = unopened.find(table);
+        if (it != unopened.end()) throw it->second;
+        throw TableNotFound(table, folder_);
+    }
     if (StartsWith(message, "no such column: ")) {
         std::string column = message.substr(16);
         const std::size_t dot = column.rfind('.');
@@ -424,17 +504,20 @@ void SqlEngine::FailPrepare(const std::string& text, const std::string& message)
             const std::string table = column.substr(0, dot);
             column = column.substr(dot + 1);
             if (std::optional<std::string> path = FindTableFile(folder_, table))
-                throw OdbcError("42S22", "Column '" + column + "' not found in table '" + table +
-                                             "' (file '" + *path + "')");
+                throw ColumnNotFound(column, table, *path);
         }
         // With one table in the statement, the message is the one a plain SELECT gives.
-        const std::vector<std::string> tables = TablesNamedIn(TranslateSql(text), tables_);
-        if (tables.size() == 1)
-            throw OdbcError("42S22", "Column '" + column + "' not found in table '" + tables[0] +
-                                         "' (file '" + tables_.at(tables[0]).path + "')");
+        std::vector<std::string> named;
+        ForEachName(sql, [&](const std::string& name) {
+            auto table = tables_.find(name);
+            if (table != tables_.end() &&
+                std::find(named.begin(), named.end(), table->first) == named.end())
+                named.push_back(table->first);
+        });
+        if (named.size() == 1) throw ColumnNotFound(column, named[0], tables_.at(named[0]).path);
         throw OdbcError("42S22", "Column '" + column +
                                      "' not found in the tables of the query (folder '" +
-                                     shown_folder + "')");
+                                     (folder_.empty() ? "." : folder_) + "')");
     }
     // SQLite says `near "x": syntax error`; other faults (an unknown function, a wrong
     // number of arguments) are said as they are. Either way the query is quoted.
@@ -454,47 +537,50 @@ StmtPtr SqlEngine::Prepare(const std::string& text) {
     } catch (const SyntaxError& e) {
         throw OdbcError("42000", e.what());
     }
-    reader_error_.reset();
-    std::vector<std::string> created;
-    for (;;) {
-        sqlite3_stmt* raw = nullptr;
-        const char* tail = nullptr;
-        denied_ = false;
-        const int rc =
-            sqlite3_prepare_v2(db_, sql.c_str(), static_cast<int>(sql.size() + 1), &raw, &tail);
-        StmtPtr stmt(raw);
-        const std::string message = sqlite3_errmsg(db_);
-        const std::string word = FirstWord(sql);
-        if (denied_ || (rc == SQLITE_OK && stmt && !sqlite3_stmt_readonly(stmt.get())) ||
-            message.find("may not be modified") != std::string::npos)
-            throw OdbcError("42000", (word.empty() ? std::string("These") : word) +
-                                         " statements cannot run: the dBase driver is read-only "
-                                         "and runs only SELECT");
-        if (rc == SQLITE_OK) {
-            while (tail != nullptr && *tail != '\0' &&
-                   (std::isspace(static_cast<unsigned char>(*tail)) || *tail == ';'))
-                ++tail;
-            if (!stmt) throw OdbcError("42000", "Syntax error, no statement in '" + text + "'");
-            if (tail != nullptr && *tail != '\0')
-                throw OdbcError("42000",
-                                "Syntax error, only one statement may run at a time, near '" +
-                                    std::string(tail).substr(0, 40) + "'");
-            return stmt;
+    const std::string word = FirstWord(sql);
+    if (IsChange(word)) throw ReadOnlyRefusal(word);
+    // The tables are made, before the statement is prepared, from the names it mentions
+    // that have a file (the folder is listed once for all of them). A name may be a
+    // column's too, so a file that cannot be read is refused only if the statement turns
+    // out to need it as a table.
+    std::set<std::string, NoCase> names;
+    ForEachName(sql, [&](const std::string& name) {
+        if (tables_.count(name) == 0) names.insert(name);
+    });
+    std::map<std::string, OdbcError, NoCase> unopened;
+    if (!names.empty())
+        for (const std::string& listed : ListTables(folder_)) {
+            auto name = names.find(listed);
+            if (name == names.end() || tables_.count(*name) != 0) continue;
+            try {
+                if (std::optional<std::string> path = FindTableFile(folder_, *name))
+                    CreateTable(*name, *path);
+            } catch (const OdbcError& e) {
+                unopened.emplace(*name, e);
+            }
         }
-        if (!StartsWith(message, "no such table: ")) FailPrepare(text, message);
-        std::string table = message.substr(15);
-        if (StartsWith(table, "main.")) table = table.substr(5);
-        std::optional<std::string> path = FindTableFile(folder_, table);
-        // A name SQLite still misses after its table was made (a schema-qualified one)
-        // has no table the folder can give.
-        if (std::find(created.begin(), created.end(), table) != created.end()) path.reset();
-        if (!path)
-            throw OdbcError("42S02", "Table '" + table + "' not found: no file '" + table +
-                                         ".dbf' in folder '" + (folder_.empty() ? "." : folder_) +
-                                         "'");
-        CreateTable(table, *path);
-        created.push_back(table);
+    reader_error_.reset();
+    denied_ = false;
+    sqlite3_stmt* raw = nullptr;
+    const char* tail = nullptr;
+    const int rc =
+        sqlite3_prepare_v2(db_, sql.c_str(), static_cast<int>(sql.size() + 1), &raw, &tail);
+    StmtPtr stmt(raw);
+    if (denied_ || (rc == SQLITE_OK && stmt && !sqlite3_stmt_readonly(stmt.get())))
+        throw ReadOnlyRefusal(word);
+    if (rc != SQLITE_OK) {
+        if (reader_error_) throw *reader_error_;
+        if (rc == SQLITE_NOMEM) throw OdbcError("HY001", sqlite3_errmsg(db_));
+        FailPrepare(sql, text, unopened);
     }
+    while (tail != nullptr && *tail != '\0' &&
+           (std::isspace(static_cast<unsigned char>(*tail)) || *tail == ';'))
+        ++tail;
+    if (!stmt) throw OdbcError("42000", "Syntax error, no statement in '" + text + "'");
+    if (tail != nullptr && *tail != '\0')
+        throw OdbcError("42000", "Syntax error, only one statement may run at a time, near '" +
+                                     std::string(tail).substr(0, 40) + "'");
+    return stmt;
 }
 
 const DbfField* SqlEngine::FindField(const std::string& table, const std::string& column) const {

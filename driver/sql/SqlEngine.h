@@ -1,7 +1,8 @@
 // Real SQL over the tables of a connection's folder, with SQLite doing the parsing,
 // planning and evaluation. Each table is a read-only virtual table over the driver's
-// own reader (DbfTable), created the first time a statement names it, so a folder of
-// thousands of files costs nothing until used. The database lives in memory; the only
+// own reader (DbfTable), its file handed over as the module's argument, created the
+// first time a statement names it, so a folder of thousands of files costs little until
+// used. The database lives in memory; the only
 // files any statement can reach are the folder's tables, and only for reading.
 #pragma once
 
@@ -16,7 +17,6 @@
 
 #include "driver/base/Diagnostics.h"
 #include "driver/dbf/DbfTable.h"
-#include "driver/sql/ResultSet.h"
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -49,7 +49,8 @@ public:
 
     // Prepares one statement (in the client's SQL: it is translated here), creating the
     // tables it names. Throws OdbcError: 42S02 for a table with no file, 42S22 for a
-    // missing column, 42000 for a statement that would change anything, for more than
+    // missing column, HY000 for a column it uses that cannot be delivered (see
+    // CheckReadable), 42000 for a statement that would change anything, for more than
     // one statement, and for what SQLite cannot parse (quoting the text).
     StmtPtr Prepare(const std::string& text);
 
@@ -65,8 +66,12 @@ public:
     struct Module;
 
 private:
+    struct NoCase {  // SQLite's names ignore the case of ASCII letters
+        bool operator()(const std::string& a, const std::string& b) const;
+    };
     void CreateTable(const std::string& name, const std::string& path);
-    [[noreturn]] void FailPrepare(const std::string& text, const std::string& message);
+    [[noreturn]] void FailPrepare(const std::string& sql, const std::string& text,
+                                  const std::map<std::string, OdbcError, NoCase>& unopened);
 
     std::string folder_;
     TableOptions options_;
@@ -77,13 +82,18 @@ private:
         std::string path;
         std::vector<DbfField> fields;
     };
-    std::map<std::string, Table> tables_;  // by the name they were made with
-    std::string pending_name_;             // of the table CreateTable is making
-    std::string pending_path_;
+    std::map<std::string, Table, NoCase> tables_;  // by the name they were made with
     std::optional<OdbcError> reader_error_;
 };
 
-// The number of `?` markers of `text`. Throws as SqlEngine::Prepare.
-int CountSqlParams(SqlEngine& engine, const std::string& text);
+// The refusals every route gives, in one wording.
+OdbcError TableNotFound(const std::string& table, const std::string& folder);
+OdbcError ColumnNotFound(const std::string& column, const std::string& table,
+                         const std::string& path);
+OdbcError ReadOnlyRefusal(const std::string& verb);
+
+// Throws OdbcError HY000 when field `field` of `table` (named `name` in the statement)
+// cannot be delivered: a type the driver cannot read, or a memo without its memo file.
+void CheckReadable(DbfTable& table, int field, const std::string& name);
 
 }  // namespace kdbf

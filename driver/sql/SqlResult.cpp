@@ -2,6 +2,7 @@
 #include <sqlite3.h>
 
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -196,25 +197,34 @@ void BindAll(sqlite3_stmt* stmt, const SqlParams& params, bool all_params) {
 
 // ---- Results ------------------------------------------------------------------------
 
-using Row = std::vector<std::optional<std::string>>;
+// How a column is described and its values are written as text. A column from a table
+// is described as the direct path describes the field, and its numbers are written as
+// the field gives them: with its declared decimals where the field has them (N F, and
+// Y's four), else in the shortest form. Any other column (an expression) is described
+// by its first value, INTEGER within 32 bits as SQL_INTEGER, other numbers as
+// SQL_DOUBLE, text as SQL_CHAR of at least 255 characters, and SQL_CHAR(255) when the
+// first value is NULL or there is no row; its numbers are written in the shortest form.
+struct Column {
+    ColumnInfo info;
+    int decimals = -1;  // the decimals numbers are written with; -1: the shortest form
+};
 
-// A column from a table: described as the direct path describes the field. Any other
-// column (an expression): by its first value, INTEGER within 32 bits as SQL_INTEGER,
-// other numbers as SQL_DOUBLE, text as SQL_CHAR of at least 255 characters, and
-// SQL_CHAR(255) when the first value is NULL or there is no row.
-ColumnInfo Describe(const SqlEngine& engine, sqlite3_stmt* stmt, int column, bool has_row) {
+Column Describe(const SqlEngine& engine, sqlite3_stmt* stmt, int column, bool has_row) {
     const char* table = sqlite3_column_table_name(stmt, column);
     const char* origin = sqlite3_column_origin_name(stmt, column);
-    ColumnInfo info;
+    Column result;
+    ColumnInfo& info = result.info;
     if (table != nullptr && origin != nullptr) {
-        if (const DbfField* field = engine.FindField(table, origin))
+        if (const DbfField* field = engine.FindField(table, origin)) {
             info = DescribeField(*field, table);
+            if (std::strchr("NFY", field->type) != nullptr) result.decimals = info.decimals;
+        }
     }
     info.name = sqlite3_column_name(stmt, column);
-    if (!info.table.empty()) return info;
+    if (!info.table.empty()) return result;
     info.sql_type = SQL_CHAR;
     info.size = 255;
-    if (!has_row) return info;
+    if (!has_row) return result;
     switch (sqlite3_column_type(stmt, column)) {
         case SQLITE_INTEGER: {
             const sqlite3_int64 value = sqlite3_column_int64(stmt, column);
@@ -241,105 +251,132 @@ ColumnInfo Describe(const SqlEngine& engine, sqlite3_stmt* stmt, int column, boo
         default:
             break;
     }
-    return info;
+    return result;
 }
 
-std::optional<std::string> Value(sqlite3_stmt* stmt, int column) {
-    switch (sqlite3_column_type(stmt, column)) {
+// `value` with `decimals` decimals. A value read from a field of that many decimals
+// has at most 15 significant digits, so its scaled form is the stored digits exactly;
+// what would not fit goes the general, slower way.
+std::string FixedText(double value, int decimals) {
+    static const double kScale[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8, 1e9,
+                                    1e10, 1e11, 1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18};
+    char buffer[400];  // a double in fixed notation takes up to 309 digits
+    const double scaled = decimals < 19 ? value * kScale[decimals] : 1e300;
+    if (!(std::fabs(scaled) < 1e15)) {
+        auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value,
+                                       std::chars_format::fixed, decimals);
+        return std::string(buffer, end);
+    }
+    const long long digits = std::llround(scaled);
+    auto [end, ec] = std::to_chars(buffer, buffer + 32, digits < 0 ? -digits : digits);
+    std::string text = digits < 0 ? "-" : "";
+    const auto count = static_cast<int>(end - buffer);
+    if (count <= decimals) text.append(static_cast<std::size_t>(decimals - count + 1), '0');
+    text.append(buffer, end);
+    if (decimals > 0) text.insert(text.size() - static_cast<std::size_t>(decimals), 1, '.');
+    return text;
+}
+
+std::optional<std::string> Text(sqlite3_value* value, int decimals) {
+    switch (sqlite3_value_type(value)) {
         case SQLITE_NULL:
             return std::nullopt;
         case SQLITE_INTEGER:
-            return std::to_string(sqlite3_column_int64(stmt, column));
+            if (decimals <= 0) return std::to_string(sqlite3_value_int64(value));
+            [[fallthrough]];
         case SQLITE_FLOAT: {
+            const double number = sqlite3_value_double(value);
+            if (decimals >= 0) return FixedText(number, decimals);
             char buffer[32];
-            auto [end, ec] =
-                std::to_chars(buffer, buffer + sizeof buffer, sqlite3_column_double(stmt, column));
+            auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, number);
             return std::string(buffer, end);
         }
         default: {
-            const auto* bytes = static_cast<const char*>(sqlite3_column_blob(stmt, column));
+            const auto* bytes = static_cast<const char*>(sqlite3_value_blob(value));
             return std::string(bytes != nullptr ? bytes : "",
-                               static_cast<std::size_t>(sqlite3_column_bytes(stmt, column)));
+                               static_cast<std::size_t>(sqlite3_value_bytes(value)));
         }
     }
 }
+
+struct ValueDeleter {
+    void operator()(sqlite3_value* value) const { sqlite3_value_free(value); }
+};
+using Row = std::vector<std::unique_ptr<sqlite3_value, ValueDeleter>>;
 
 class SqlResult : public ResultSet {
 public:
     SqlResult(SqlEngine& engine, StmtPtr stmt, bool forward_only)
-        : engine_(engine), stmt_(std::move(stmt)), forward_only_(forward_only) {
-        const bool has_row = Step();
+        : engine_(engine), stmt_(std::move(stmt)), rows_(forward_only) {
+        const bool has_row = Reach(0);
         const int count = sqlite3_column_count(stmt_.get());
-        for (int i = 0; i < count; ++i)
-            columns_.push_back(Describe(engine_, stmt_.get(), i, has_row));
-        if (has_row) Keep();
+        for (int i = 0; i < count; ++i) {
+            Column column = Describe(engine_, stmt_.get(), i, has_row);
+            columns_.push_back(column.info);
+            decimals_.push_back(column.decimals);
+        }
+        if (has_row && !forward_only) Keep();
     }
 
     const std::vector<ColumnInfo>& Columns() const override { return columns_; }
 
-    bool HasRow(std::size_t row) override {
-        if (forward_only_ && on_row_ && row < row_) Restart();
-        while (Known() <= row && !done_) {
-            if (Step()) Keep();
-        }
-        return row < Known();
-    }
+    bool HasRow(std::size_t row) override { return Reach(row); }
 
     std::size_t CountRows() override {
-        HasRow(static_cast<std::size_t>(-2));
-        return Known();
+        Reach(RowTrack::kEnd);
+        return rows_.Reached();
     }
 
     std::optional<std::string> Cell(std::size_t row, int column) override {
-        if (!HasRow(row)) throw OdbcError("HY109", "Invalid cursor position");
-        const Row& values = forward_only_ ? current_ : rows_[row];
-        return values.at(static_cast<std::size_t>(column));
+        return Text(ValueAt(row, column), decimals_.at(static_cast<std::size_t>(column)));
+    }
+
+    std::optional<double> Number(std::size_t row, int column) override {
+        sqlite3_value* value = ValueAt(row, column);
+        const int type = sqlite3_value_type(value);
+        if (type != SQLITE_FLOAT && type != SQLITE_INTEGER) return std::nullopt;
+        return sqlite3_value_double(value);
     }
 
 private:
-    std::size_t Known() const { return forward_only_ ? (on_row_ ? row_ + 1 : 0) : rows_.size(); }
+    // A forward-only result reads the current row's values from the statement when
+    // asked; a static one keeps a copy of every row it reached. Until the columns are
+    // described (the first row's step), nothing is kept.
+    bool Reach(std::size_t row) {
+        auto step = [this](std::size_t) {
+            const int rc = sqlite3_step(stmt_.get());
+            if (rc == SQLITE_DONE) return false;
+            if (rc != SQLITE_ROW) engine_.FailStep(rc);
+            if (!rows_.ForwardOnly() && !columns_.empty()) Keep();
+            return true;
+        };
+        return rows_.Reach(row, step, [this] { sqlite3_reset(stmt_.get()); });
+    }
 
-    bool Step() {
-        const int rc = sqlite3_step(stmt_.get());
-        if (rc == SQLITE_ROW) return true;
-        if (rc == SQLITE_DONE) {
-            done_ = true;
-            return false;
-        }
-        done_ = true;
-        engine_.FailStep(rc);
+    sqlite3_value* ValueAt(std::size_t row, int column) {
+        if (!rows_.StandsOn(row) && !Reach(row))
+            throw OdbcError("HY109", "Invalid cursor position");
+        if (column < 0 || static_cast<std::size_t>(column) >= columns_.size())
+            throw std::out_of_range("column");
+        if (rows_.ForwardOnly()) return sqlite3_column_value(stmt_.get(), column);
+        return kept_[row][static_cast<std::size_t>(column)].get();
     }
 
     void Keep() {
         Row row(columns_.size());
-        for (std::size_t i = 0; i < columns_.size(); ++i)
-            row[i] = Value(stmt_.get(), static_cast<int>(i));
-        if (!forward_only_) {
-            rows_.push_back(std::move(row));
-            return;
+        for (std::size_t i = 0; i < columns_.size(); ++i) {
+            row[i].reset(sqlite3_value_dup(sqlite3_column_value(stmt_.get(), static_cast<int>(i))));
+            if (!row[i]) throw OdbcError("HY001", "Memory allocation error: cannot keep a row");
         }
-        current_ = std::move(row);
-        if (on_row_) ++row_;
-        on_row_ = true;
-    }
-
-    // A forward-only result asked for a row it has passed runs the statement again.
-    void Restart() {
-        sqlite3_reset(stmt_.get());
-        on_row_ = false;
-        row_ = 0;
-        done_ = false;
+        kept_.push_back(std::move(row));
     }
 
     SqlEngine& engine_;
     StmtPtr stmt_;
-    const bool forward_only_;
+    RowTrack rows_;
     std::vector<ColumnInfo> columns_;
-    bool done_ = false;
-    std::vector<Row> rows_;  // static: every row fetched so far
-    Row current_;            // forward-only: the current row
-    bool on_row_ = false;
-    std::size_t row_ = 0;
+    std::vector<int> decimals_;
+    std::vector<Row> kept_;  // static: every row reached
 };
 
 }  // namespace
@@ -350,10 +387,6 @@ std::unique_ptr<ResultSet> MakeSqlResult(SqlEngine& engine, const std::string& t
     StmtPtr stmt = engine.Prepare(text);
     BindAll(stmt.get(), params, all_params);
     return std::make_unique<SqlResult>(engine, std::move(stmt), forward_only);
-}
-
-int CountSqlParams(SqlEngine& engine, const std::string& text) {
-    return sqlite3_bind_parameter_count(engine.Prepare(text).get());
 }
 
 }  // namespace kdbf

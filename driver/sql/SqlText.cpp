@@ -4,8 +4,6 @@
 
 #include <cctype>
 
-#include "driver/sql/QueryParser.h"
-
 namespace kdbf {
 namespace {
 

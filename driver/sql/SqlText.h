@@ -13,11 +13,18 @@
 // inside them is never rewritten.
 #pragma once
 
+#include <stdexcept>
 #include <string>
 
 namespace kdbf {
 
-// The text SQLite is to prepare. Throws SyntaxError (QueryParser.h) for an unterminated
+// A text that cannot be translated; what() quotes where the fault starts.
+class SyntaxError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The text SQLite is to prepare. Throws SyntaxError for an unterminated
 // bracket, quote, comment or escape, quoting where it starts.
 std::string TranslateSql(const std::string& text);
 

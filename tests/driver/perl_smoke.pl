@@ -50,7 +50,7 @@ check(!@keys && !$dbh->err, "primary_key: @keys");
 check($dbh->selectrow_array("SELECT 1") == 1, "SELECT 1");
 my $f1 = $dbh->selectcol_arrayref(
     "SELECT F1 FROM peardat WHERE F1 BETWEEN ? AND ? ORDER BY F1 DESC", undef, 10, 20.5);
-check("@$f1" eq "20.25 16.25 12.25", "parameters: @$f1");
+check("@$f1" eq "20.250 16.250 12.250", "parameters: @$f1");
 check(!eval { $dbh->do("DELETE FROM peardat"); 1 }, "DELETE ran");
 check($dbh->state eq "42000"
       && index($dbh->errstr, "[kestrix][dBase driver]DELETE statements cannot run: the dBase "

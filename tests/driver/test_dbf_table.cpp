@@ -13,6 +13,7 @@
 #include "driver/dbf/FieldValue.h"
 #include "driver/dbf/MemoFile.h"
 #include "driver/sql/ResultSet.h"
+#include "driver/sql/SqlResult.h"
 #include "tests/support/DbfWriter.h"
 #include "tests/support/TempDir.h"
 
@@ -189,6 +190,12 @@ TEST(DbfTableTest, EachTypeReadsInItsCanonicalFormAndNullFlagsHideValues) {
         WriteFile(dir.File("db3.dbf"), TableBytes(0x03, 0, db3, {strRaw}));
         EXPECT_EQ(Values(*DbfTable::Open(dir.File("db3.dbf"))), expected) << strRaw;
     }
+    kdbf::TableOptions gdal;
+    gdal.stars_are_null = true;
+    WriteFile(dir.File("db3.dbf"), TableBytes(0x03, 0, db3, {"        F*****"}));
+    EXPECT_EQ(Values(*DbfTable::Open(dir.File("db3.dbf"), gdal)),
+              (std::vector<std::string>{"NULL", "0", "NULL"}));
+
     // A dBase binary memo is bytes; in Visual FoxPro the same letter is a double.
     kdbf::DbfField binary{"B", 'B', 8};
     EXPECT_EQ(kdbf::DescribeField(binary, "t").sql_type, SQL_LONGVARBINARY);
@@ -215,21 +222,43 @@ TEST(DbfTableTest, MemoBlocksOutsideTheMemosAndMissingMemoFilesAreNamed) {
                                        "': No such file or directory (column 'X')"});
 }
 
-TEST(TableResultTest, DeletedRecordsAreSkippedFromTheFirstOnWhicheverWayTheCursorMoves) {
+// The direct reader's result and the engine's walk their rows alike: deleted records
+// skipped from the first, back to the first even forward-only, the last row again
+// after looking past it; and give the same text, Visual FoxPro's types among it.
+TEST(ResultTest, BothResultsWalkAlikeWhicheverWayTheCursorMoves) {
     CTempDir dir;
     WriteFile(dir.File("t.dbf"), TableBytes(0x03, 0, {{"C", 'C', 1}, {"_NULLFLAGS", '0', 1}},
                                             {"*x", "a", "*y", "*z", "b", "c"}));
+    const std::vector<SField> vfp = {{"I", 'I', 4}, {"Y", 'Y', 8}, {"B", 'B', 8}, {"T", 'T', 8}};
+    WriteFile(dir.File("v.dbf"),
+              TableBytes(0x30, 0, vfp,
+                         {Bytes<std::int32_t>(7) + Bytes<std::int64_t>(150000) + Bytes(0.1) +
+                          Bytes<std::int32_t>(2460370) + Bytes<std::int32_t>(49507250)}));
+    kdbf::SqlEngine engine(dir.Path() + "/", {});
     kdbf::SelectQuery all;
     all.all_columns = true;
     for (bool bForwardOnly : {true, false}) {
-        auto result =
-            kdbf::MakeTableResult(DbfTable::Open(dir.File("t.dbf")), all, "t", bForwardOnly);
-        ASSERT_EQ(result->Columns().size(), 1u);  // _NULLFLAGS is never a column
-        std::string strRows;
-        for (std::size_t r = 0; result->HasRow(r); ++r) strRows += *result->Cell(r, 0);
-        EXPECT_EQ(strRows, "abc");
-        EXPECT_EQ(*result->Cell(0, 0), "a");  // back to the first, even forward-only
-        EXPECT_EQ(result->CountRows(), 3u);
+        for (const char* pszTable : {"t", "v"}) {
+            std::string strWalks;
+            const std::string strTable = pszTable;
+            for (bool bEngine : {false, true}) {
+                auto result =
+                    bEngine ? kdbf::MakeSqlResult(engine, "SELECT * FROM " + strTable + " WHERE 1",
+                                                  {}, true, bForwardOnly)
+                            : kdbf::MakeTableResult(DbfTable::Open(dir.File(strTable + ".dbf")),
+                                                    all, strTable, bForwardOnly);
+                const int nColumns = static_cast<int>(result->Columns().size());
+                std::size_t r = 0;
+                for (; result->HasRow(r); ++r)
+                    for (int c = 0; c < nColumns; ++c) strWalks += *result->Cell(r, c) + " ";
+                strWalks += *result->Cell(r - 1, 0) + *result->Cell(0, 0) +
+                            std::to_string(result->CountRows()) + "|";
+            }
+            EXPECT_EQ(strWalks, pszTable[0] == 't'
+                                    ? "a b c ca3|a b c ca3|"
+                                    : "7 15.0000 0.1 2024-02-29 13:45:07.250 77"
+                                      "1|7 15.0000 0.1 2024-02-29 13:45:07.250 771|");
+        }
     }
     WriteFile(dir.File("p.dbf"), TableBytes(0x30, 0, {{"C", 'C', 1}, {"PIC", 'P', 4}}, {"a"}));
     EXPECT_EQ(ErrorOf([&] { kdbf::MakeTableResult(DbfTable::Open(dir.File("p.dbf")), all, "p"); }),

@@ -8,6 +8,7 @@
 #include <variant>
 
 #include "driver/base/Diagnostics.h"
+#include "driver/base/Number.h"
 #include "driver/odbc/Delivery.h"
 
 using kdbf::Delivery;

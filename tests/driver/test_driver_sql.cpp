@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <functional>
+#include <regex>
 
 #include "tests/driver/OdbcClient.h"
 #include "tests/support/OdbcSandbox.h"
@@ -39,9 +41,12 @@ std::vector<Person> Visible() {
     return people;
 }
 
-std::string Num(double value) {
+// A number as the driver writes it: shortest, or with a field's `decimals`.
+std::string Num(double value, int decimals = -1) {
     char buffer[32];
-    auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
+    auto [end, ec] = decimals < 0 ? std::to_chars(buffer, buffer + sizeof buffer, value)
+                                  : std::to_chars(buffer, buffer + sizeof buffer, value,
+                                                  std::chars_format::fixed, decimals);
     return std::string(buffer, end);
 }
 
@@ -57,8 +62,7 @@ Rows Project(const std::vector<Person>& people,
 }
 
 const auto Name = [](const Person& p) { return p.name; };
-const auto Age = [](const Person& p) { return std::to_string(p.age); };
-const auto Score = [](const Person& p) { return Num(p.score); };
+const auto Score = [](const Person& p) { return Num(p.score, 2); };
 
 class SqlTest : public ::testing::Test {
 protected:
@@ -181,7 +185,6 @@ TEST_F(SqlTest, ClausesGiveTheRowsComputedFromTheRecords) {
          Project({by_name.begin() + 1, by_name.begin() + 3}, {Name})},
         {"SELECT NAME FROM people WHERE AGE = 27 UNION SELECT TOWN FROM towns ORDER BY 1",
          {{"Bert"}, {"Finn"}, {"Ghent"}, {"Oslo"}}},
-        {"SELECT BORN, OK FROM people WHERE NAME = 'Emma'", {{"2005-03-01", "1"}}},
         {"SELECT NAME FROM people WHERE BORN < {d '1990-01-01'} ORDER BY BORN",
          {{"Dirk"}, {"Cleo"}}},
         {"SELECT {fn UCASE(NAME)}, {fn LCASE(NAME)}, {fn LEFT(NAME, 2)}, {fn RIGHT(NAME, 1)}, "
@@ -192,12 +195,6 @@ TEST_F(SqlTest, ClausesGiveTheRowsComputedFromTheRecords) {
          {{"1973", "7", "4", "1", "51", "3"}}},
         {"SELECT {fn HOUR({ts '2024-02-29 13:45:07'})}, {fn MINUTE({t '13:45:07'})}",
          {{"13", "45"}}},
-        {"SELECT [odd]]name].X + 1 FROM [odd]]name]", {{"8"}}},
-        {"SELECT \"NAME\", \"AGE\" FROM \"people\" ORDER BY \"AGE\" ASC, \"NAME\" DESC",
-         Project(sorted([](const Person& a, const Person& b) {
-                     return a.age != b.age ? a.age < b.age : a.name > b.name;
-                 }),
-                 {Name, Age})},
     };
     for (const auto& [query, expected] : cases) {
         SCOPED_TRACE(query);
@@ -215,6 +212,7 @@ TEST_F(SqlTest, RefusalsSayWhy) {
     };
     const std::pair<std::string, std::string> cases[] = {
         {"INSERT INTO people (NAME) VALUES ('x')", ReadOnly("INSERT")},
+        {" truncate TABLE people", ReadOnly("TRUNCATE")},
         {"WITH x AS (SELECT 1) DELETE FROM people", ReadOnly("WITH")},
         {"ATTACH DATABASE '/tmp/x.db' AS x", ReadOnly("ATTACH")},
         {"PRAGMA writable_schema = 1", ReadOnly("PRAGMA")},
@@ -224,12 +222,6 @@ TEST_F(SqlTest, RefusalsSayWhy) {
         {"SELECT COUNT(*) FROM [" + outside + "] WHERE 1", "42S02: " + kTag + "Table '" + outside +
                                                                "' not found: no file '" + outside +
                                                                ".dbf' in folder '" + folder + "'"},
-        {"SELECT people.WEIGHT FROM people WHERE 1",
-         "42S22: " + kTag + "Column 'WEIGHT' not found in table 'people' (file '" +
-             m_data.File("people.dbf") + "')"},
-        {"SELECT WEIGHT FROM [people] WHERE 1",
-         "42S22: " + kTag + "Column 'WEIGHT' not found in table 'people' (file '" +
-             m_data.File("people.dbf") + "')"},
         {"SELECT p.NAME, WEIGHT FROM people p JOIN towns t ON t.NAME = p.NAME",
          "42S22: " + kTag + "Column 'WEIGHT' not found in the tables of the query (folder '" +
              folder + "')"},
@@ -318,7 +310,7 @@ TEST_F(SqlTest, ParametersOfEachCType) {
     }
 }
 
-TEST_F(SqlTest, ResultsAreDescribedBeforeTheFirstFetchAndScroll) {
+TEST_F(SqlTest, ResultsAreDescribedBeforeTheFirstFetch) {
     SQLHSTMT stmt = m_client.Statement(SQL_CURSOR_STATIC);
     ASSERT_EQ(SQLPrepare(stmt,
                          (SQLCHAR*)"SELECT NAME, SCORE, BORN, AGE * 2 AS twice, AVG(SCORE) OVER () "
@@ -338,21 +330,7 @@ TEST_F(SqlTest, ResultsAreDescribedBeforeTheFirstFetchAndScroll) {
             << m_client.StmtError();
         EXPECT_EQ(std::make_pair(std::string(name), type), expected[c - 1]);
     }
-    ASSERT_EQ(SQLExecute(stmt), SQL_SUCCESS) << m_client.StmtError();
-    SQLFreeStmt(stmt, SQL_UNBIND);
-    auto name_at = [&](SQLSMALLINT orientation, SQLLEN offset) -> std::string {
-        const SQLRETURN rc = SQLFetchScroll(stmt, orientation, offset);
-        if (rc == SQL_NO_DATA) return "none";
-        char value[32];
-        SQLGetData(stmt, 1, SQL_C_CHAR, value, sizeof value, nullptr);
-        return value;
-    };
-    EXPECT_EQ(name_at(SQL_FETCH_NEXT, 0), "Anna");
-    EXPECT_EQ(name_at(SQL_FETCH_LAST, 0), "Finn");
-    EXPECT_EQ(name_at(SQL_FETCH_FIRST, 0), "Anna");
-    EXPECT_EQ(name_at(SQL_FETCH_ABSOLUTE, 3), "Cleo");
-    EXPECT_EQ(name_at(SQL_FETCH_PRIOR, 0), "Bert");
-    EXPECT_EQ(name_at(SQL_FETCH_ABSOLUTE, 7), "none");
+    EXPECT_EQ(SQLExecute(stmt), SQL_SUCCESS) << m_client.StmtError();
 }
 
 TEST_F(SqlTest, ParametersSentAtExecutionTimeArriveInPieces) {
@@ -380,33 +358,86 @@ TEST_F(SqlTest, ParametersSentAtExecutionTimeArriveInPieces) {
     EXPECT_EQ(SQLParamData(stmt, &token), SQL_ERROR);  // nothing awaited any more
 }
 
-// The reader's own errors keep their SQLSTATE and text through SQLite's engine, and a
-// damaged table is refused when the statement names it.
-TEST_F(SqlTest, ReaderErrorsComeThroughTheEngine) {
-    ASSERT_TRUE(WriteDbf(m_data.File("stars.dbf"), {{"N1", 'N', 5, 0}}, {{1.0}, {2.0}}));
-    std::string bytes = ReadFile(m_data.File("stars.dbf"));
-    bytes.replace(32 + 32 + 1 + 6 + 1, 5, "*****");  // record 2's field
-    WriteFile(m_data.File("stars.dbf"), bytes);
-    WriteFile(m_data.File("short.dbf"), bytes.substr(0, 70));
-    const std::pair<std::string, std::string> cases[] = {
-        {"SELECT SUM(N1) FROM stars",
-         "22003: " + kTag +
-             "Numeric value out of range: column 'N1' holds '*****', the mark of a value too "
-             "wide for its field"},
-        {"SELECT COUNT(*) FROM short",
-         "HY000: " + kTag + "File '" + m_data.File("short.dbf") +
-             "' is not a readable dBase table: the file holds 70 bytes, but its 2 records need "
-             "77"},
-    };
-    for (const auto& [query, error] : cases) {
-        try {
-            Query(query);
-            ADD_FAILURE() << query;
-        } catch (const std::runtime_error& e) {
-            EXPECT_EQ(e.what(), error);
-        }
+// The direct reading of a plain column list is only a faster way to the engine's answer:
+// every shape it takes, over every kind of table (damaged ones among them), gives the
+// same descriptions (before and after execution), text, rows and errors as the same
+// statement made the engine's by a WHERE that keeps every row. The texts themselves
+// are pinned where the reader and the direct route are tested.
+TEST_F(SqlTest, PlainSelectsAnswerAsTheEngineDoes) {
+    ASSERT_TRUE(WritePriceTable(m_data.File("rnddat.dbf"), 4));
+    std::string bytes = ReadFile(m_data.File("rnddat.dbf"));
+    bytes.replace(385 + 133 + 1 + 12, 12, 12, '*');        // record 2, F2: too wide for its field
+    bytes.replace(385 + 2 * 133 + 1, 12, "       12,50");  // record 3, F1: not a number
+    WriteFile(m_data.File("rnddat.dbf"), bytes);
+    WriteFile(m_data.File("short.dbf"), bytes.substr(0, 400));
+    ASSERT_TRUE(WriteDbf(m_data.File("empty.dbf"), {{"F", 'F', 9, 4}, {"NAME", 'C', 5, 0}}, {}));
+    ASSERT_TRUE(WriteDbf(m_data.File("o'neil.dbf"), {{"X", 'N', 4, 1}}, {{0.5}, {-0.25}}));
+    bytes = ReadFile(m_data.File("people.dbf"));  // NAME as a memo without its file, and
+    for (char type : {'M', 'P'}) {                // as a type the driver never reads
+        bytes[32 + 11] = type;
+        WriteFile(m_data.File(std::string("as") + type + ".dbf"), bytes);
     }
-    EXPECT_EQ(Query("SELECT N1 FROM stars WHERE rowid = 0"), (Rows{{"1"}}));
+    auto outcome = [&](const std::string& query, SQLULEN cursor) {
+        SQLHSTMT stmt = m_client.Statement(cursor);
+        std::string text;
+        auto describe = [&] {
+            SQLSMALLINT count = 0;
+            SQLNumResultCols(stmt, &count);
+            for (SQLUSMALLINT c = 1; c <= count; ++c)
+                for (SQLUSMALLINT field :
+                     {SQL_DESC_NAME, SQL_DESC_TABLE_NAME, SQL_DESC_CONCISE_TYPE, SQL_DESC_LENGTH,
+                      SQL_DESC_SCALE, SQL_DESC_NULLABLE, SQL_DESC_DISPLAY_SIZE}) {
+                    char value[64] = "";
+                    SQLLEN number = 0;
+                    SQLColAttribute(stmt, c, field, value, sizeof value, nullptr, &number);
+                    text += value + std::to_string(number) + " ";
+                }
+        };
+        if (SQLPrepare(stmt, (SQLCHAR*)query.c_str(), SQL_NTS) != SQL_SUCCESS)
+            return "prepare " + m_client.StmtError();
+        describe();
+        if (SQLExecute(stmt) != SQL_SUCCESS) return text + "execute " + m_client.StmtError();
+        describe();
+        try {
+            for (const auto& row : FetchAll())
+                for (const std::string& value : row) text += value + "|";
+        } catch (const std::runtime_error& e) {
+            text += std::string("fetch ") + e.what();
+        }
+        return text;
+    };
+    // {T} the table bracketed, {Q} quoted, {N} bare where it can be; {F} the first
+    // column (or one that does not exist), {L} the last.
+    const char* const shapes[] = {"SELECT * FROM {T}", "select {F} FROM {Q}",
+                                  "SELECT {T}.[{L}], \"{F}\", {N}.{F} FROM {N} ;"};
+    // {table, its first column, its last}
+    const std::vector<std::array<std::string, 3>> tables = {
+        {"people", "NAME", "OK"}, {"TOWNS", "NAME", "TOWN"}, {"odd]name", "X", "X"},
+        {"o'neil", "X", "X"},     {"rnddat", "F1", "FB"},    {"short", "F1", "FB"},
+        {"empty", "F", "NAME"},   {"asM", "NAME", "OK"},     {"asP", "NAME", "OK"},
+        {"nosuch", "F1", "F1"}};
+    for (const auto& [table, first, last] : tables) {
+        const std::string bracketed =
+            "[" + std::regex_replace(table, std::regex("\\]"), "]]") + "]";
+        for (const std::string& column : {first, std::string("NOPE")})
+            for (std::string plain : shapes) {
+                for (auto [from, to] :
+                     {std::pair{"{T}", bracketed},
+                      {"{Q}", "\"" + table + "\""},
+                      {"{N}", table.find_first_of("]'") == std::string::npos ? table : bracketed},
+                      {"{F}", column},
+                      {"{L}", last}})
+                    for (std::size_t at; (at = plain.find(from)) != std::string::npos;)
+                        plain.replace(at, 3, to);
+                const std::string sql =
+                    (plain.back() == ';' ? plain.substr(0, plain.size() - 2) : plain) +
+                    " WHERE 1 = 1";
+                for (SQLULEN cursor : {SQL_CURSOR_FORWARD_ONLY, SQL_CURSOR_STATIC}) {
+                    SCOPED_TRACE(plain + " / " + std::to_string(cursor));
+                    EXPECT_EQ(outcome(plain, cursor), outcome(sql, cursor));
+                }
+            }
+    }
 }
 
 }  // namespace
