@@ -9,6 +9,7 @@
 #include <limits>
 
 #include "driver/base/Diagnostics.h"
+#include "driver/base/System.h"
 #include "driver/dbf/CodePage.h"
 
 namespace kdbf {
@@ -180,8 +181,10 @@ Delivery DeliverCell(const std::optional<std::string>& cell, SQLSMALLINT sql_typ
     if (target.buffer == nullptr && c_type != SQL_C_CHAR && c_type != SQL_C_WCHAR)
         throw OdbcError("HY009", "Invalid use of null pointer for column '" + column + "'");
     switch (c_type) {
-        case SQL_C_CHAR:
-            return DeliverUnits(cell->data(), cell->size(), target, offset);
+        case SQL_C_CHAR: {
+            const std::string narrow = Utf8ToNarrow(*cell);
+            return DeliverUnits(narrow.data(), narrow.size(), target, offset);
+        }
         case SQL_C_WCHAR: {
             std::u16string wide;
             AppendUtf16(*cell, &wide);
