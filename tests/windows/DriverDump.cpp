@@ -1,8 +1,8 @@
 // driver_dump DRIVER FOLDER: loads the dBase driver library itself, as a driver manager
 // does, and prints what it reads from the tables in FOLDER/März, once through the narrow
 // calls and once through the wide ones, so that the Windows and Linux builds can be
-// compared line by line. Error texts name paths, which differ between the systems: an
-// error shows as its SQLSTATE and whether its text says the table is not found.
+// compared line by line. An error shows as its SQLSTATE; a table not found with its text
+// too, the folder's path in it as <folder> (the systems' paths and reasons differ).
 #ifdef _WIN32
 #include "res/Win32.h"  // the ODBC headers are written against the Windows types
 #endif
@@ -46,7 +46,7 @@ std::string FromWide(const SQLWCHAR* text, std::size_t size) {
 // The narrow or the wide calls, text always in UTF-8 on this side.
 class Session {
 public:
-    explicit Session(bool wide) : m_bWide(wide) {
+    Session(bool wide, const std::string& folder) : m_bWide(wide), m_strFolder(folder) {
         DRIVER(SQLAllocHandle)(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &m_hEnv);
         DRIVER(SQLSetEnvAttr)(m_hEnv, SQL_ATTR_ODBC_VERSION, (SQLPOINTER)SQL_OV_ODBC3, 0);
         DRIVER(SQLAllocHandle)(SQL_HANDLE_DBC, m_hEnv, &m_hDbc);
@@ -191,11 +191,14 @@ private:
             state = std::string((char*)code, 5);
             message = NarrowTextToUtf8(std::string((char*)text, length));
         }
-        return "error " + state +
-               (message.find("' not found") != std::string::npos ? " not found" : "");
+        if (state != "42S02") return "error " + state;
+        for (std::size_t at; (at = message.find(m_strFolder)) != std::string::npos;)
+            message.replace(at, m_strFolder.size(), "<folder>");
+        return "error " + state + ": " + message;
     }
 
     bool m_bWide;
+    std::string m_strFolder;
     SQLHENV m_hEnv = SQL_NULL_HENV;
     SQLHDBC m_hDbc = SQL_NULL_HDBC;
     SQLHSTMT m_hStmt = SQL_NULL_HSTMT;
@@ -212,7 +215,7 @@ const char* const kRefusedNames[] = {
 
 void Dump(bool wide, const std::string& folder) {
     std::printf("== %s\n", wide ? "wide" : "narrow");
-    Session session(wide);
+    Session session(wide, folder);
     std::printf("%s\n", session.Connect("DEFAULTDIR=" + folder).c_str());
     for (const std::string& table : session.TableNames()) {
         std::printf("table %s\n", table.c_str());
