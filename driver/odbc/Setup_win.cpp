@@ -16,13 +16,31 @@ std::string Stored(const std::string& section, const std::string& key) {
     return value;
 }
 
+// The driver description under which the list of data sources names `dsn`, or kMissing:
+// the user's list before the machine's, as a connection finds it (and where Wine's
+// installer puts it whatever the mode); only the machine's for a system data source.
+// The installer's profile functions cannot tell: they read the data sources' own values.
+std::string ListedDriver(const std::string& dsn) {
+    UWORD mode = ODBC_BOTH_DSN;
+    SQLGetConfigMode(&mode);
+    for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+        if (root == HKEY_CURRENT_USER && mode == ODBC_SYSTEM_DSN) continue;
+        char value[1024] = {};
+        DWORD size = sizeof value;
+        if (RegGetValueA(root, "Software\\ODBC\\ODBC.INI\\ODBC Data Sources", dsn.c_str(),
+                         RRF_RT_REG_SZ, nullptr, value, &size) == ERROR_SUCCESS)
+            return value;
+    }
+    return kMissing;
+}
+
 }  // namespace
 
 bool RegisterDataSource(const std::string& dsn, const std::string& driver, const Pairs& pairs) {
     // The data source's own "Driver" value is the driver's file; the list of data
     // sources names its description.
     Pairs stored;
-    const std::string description = Stored("ODBC Data Sources", dsn);
+    const std::string description = ListedDriver(dsn);
     if (description != kMissing) stored.emplace_back("Driver", description);
     for (const auto& [key, value] : pairs) {
         const std::string current = Stored(dsn, key);
