@@ -19,8 +19,6 @@
 
 namespace {
 
-using WideText = std::basic_string<SQLWCHAR>;
-
 void* g_library = nullptr;
 
 template <class Function>
@@ -34,74 +32,80 @@ Function* Entry(const char* name) {
 }
 #define DRIVER(name) Entry<decltype(::name)>(#name)
 
-WideText ToWide(const std::string& utf8) {
-    const std::u16string units = kdbf::Utf8ToUtf16(utf8);
-    return WideText(units.begin(), units.end());
-}
+// The narrow calls, their text in the system's narrow character set, and the wide ones.
+struct Narrow {
+    using Char = SQLCHAR;
+    static constexpr SQLSMALLINT kCType = SQL_C_CHAR;
+    static std::basic_string<Char> In(const std::string& utf8) {
+        const std::string text = Utf8ToNarrowText(utf8);
+        return {text.begin(), text.end()};
+    }
+    static std::string Out(const Char* text, std::size_t size) {
+        return NarrowTextToUtf8(std::string(reinterpret_cast<const char*>(text), size));
+    }
+    static auto DriverConnect() { return DRIVER(SQLDriverConnect); }
+    static auto ExecDirect() { return DRIVER(SQLExecDirect); }
+    static auto Tables() { return DRIVER(SQLTables); }
+    static auto DescribeCol() { return DRIVER(SQLDescribeCol); }
+    static auto GetDiagRec() { return DRIVER(SQLGetDiagRec); }
+};
+struct Wide {
+    using Char = SQLWCHAR;
+    static constexpr SQLSMALLINT kCType = SQL_C_WCHAR;
+    static std::basic_string<Char> In(const std::string& utf8) {
+        const std::u16string units = kdbf::Utf8ToUtf16(utf8);
+        return {units.begin(), units.end()};
+    }
+    static std::string Out(const Char* text, std::size_t size) {
+        return kdbf::Utf16ToUtf8(std::u16string(text, text + size));
+    }
+    static auto DriverConnect() { return DRIVER(SQLDriverConnectW); }
+    static auto ExecDirect() { return DRIVER(SQLExecDirectW); }
+    static auto Tables() { return DRIVER(SQLTablesW); }
+    static auto DescribeCol() { return DRIVER(SQLDescribeColW); }
+    static auto GetDiagRec() { return DRIVER(SQLGetDiagRecW); }
+};
 
-std::string FromWide(const SQLWCHAR* text, std::size_t size) {
-    return kdbf::Utf16ToUtf8(std::u16string(text, text + size));
-}
-
-// The narrow or the wide calls, text always in UTF-8 on this side.
+// One connection through the calls of `Text`, text always in UTF-8 on this side.
+template <class Text>
 class Session {
+    using Char = typename Text::Char;
+
 public:
-    Session(bool wide, const std::string& folder) : m_bWide(wide), m_strFolder(folder) {
+    explicit Session(const std::string& folder) : m_strFolder(folder) {
         DRIVER(SQLAllocHandle)(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &m_hEnv);
         DRIVER(SQLSetEnvAttr)(m_hEnv, SQL_ATTR_ODBC_VERSION, (SQLPOINTER)SQL_OV_ODBC3, 0);
         DRIVER(SQLAllocHandle)(SQL_HANDLE_DBC, m_hEnv, &m_hDbc);
     }
     ~Session() {
-        if (m_hStmt != SQL_NULL_HSTMT) DRIVER(SQLFreeHandle)(SQL_HANDLE_STMT, m_hStmt);
+        DRIVER(SQLFreeHandle)(SQL_HANDLE_STMT, m_hStmt);
         DRIVER(SQLDisconnect)(m_hDbc);
         DRIVER(SQLFreeHandle)(SQL_HANDLE_DBC, m_hDbc);
         DRIVER(SQLFreeHandle)(SQL_HANDLE_ENV, m_hEnv);
     }
 
-    std::string Connect(const std::string& in) {
+    std::string Connect() {
+        auto in = Text::In("DEFAULTDIR=" + m_strFolder);
+        Char out[1024];
         SQLSMALLINT length = 0;
-        SQLRETURN rc;
-        std::string out;
-        if (m_bWide) {
-            SQLWCHAR buffer[1024];
-            WideText text = ToWide(in);
-            rc = DRIVER(SQLDriverConnectW)(m_hDbc, nullptr, text.data(), SQL_NTS, buffer, 1024,
-                                           &length, SQL_DRIVER_NOPROMPT);
-            out = FromWide(buffer, length);
-        } else {
-            SQLCHAR buffer[1024];
-            std::string text = Utf8ToNarrowText(in);
-            rc = DRIVER(SQLDriverConnect)(m_hDbc, nullptr, (SQLCHAR*)text.data(), SQL_NTS, buffer,
-                                          1024, &length, SQL_DRIVER_NOPROMPT);
-            out = NarrowTextToUtf8(std::string((char*)buffer, length));
-        }
+        const SQLRETURN rc = Text::DriverConnect()(m_hDbc, nullptr, in.data(), SQL_NTS, out, 1024,
+                                                   &length, SQL_DRIVER_NOPROMPT);
         return SQL_SUCCEEDED(rc) ? "connected" : Error(SQL_HANDLE_DBC, m_hDbc);
     }
 
     // Runs `query`; "" when it succeeded, else the error.
     std::string Execute(const std::string& query) {
         NewStatement();
-        SQLRETURN rc;
-        if (m_bWide) {
-            WideText text = ToWide(query);
-            rc = DRIVER(SQLExecDirectW)(m_hStmt, text.data(), SQL_NTS);
-        } else {
-            std::string text = Utf8ToNarrowText(query);
-            rc = DRIVER(SQLExecDirect)(m_hStmt, (SQLCHAR*)text.data(), SQL_NTS);
-        }
+        auto text = Text::In(query);
+        const SQLRETURN rc = Text::ExecDirect()(m_hStmt, text.data(), SQL_NTS);
         return SQL_SUCCEEDED(rc) ? "" : Error(SQL_HANDLE_STMT, m_hStmt);
     }
 
     std::vector<std::string> TableNames() {
         NewStatement();
+        auto type = Text::In("TABLE");
+        Text::Tables()(m_hStmt, nullptr, 0, nullptr, 0, nullptr, 0, type.data(), SQL_NTS);
         std::vector<std::string> names;
-        if (m_bWide) {
-            WideText type = ToWide("TABLE");
-            DRIVER(SQLTablesW)(m_hStmt, nullptr, 0, nullptr, 0, nullptr, 0, type.data(), SQL_NTS);
-        } else {
-            DRIVER(SQLTables)
-            (m_hStmt, nullptr, 0, nullptr, 0, nullptr, 0, (SQLCHAR*)"TABLE", SQL_NTS);
-        }
         while (SQL_SUCCEEDED(DRIVER(SQLFetch)(m_hStmt))) names.push_back(Cell(3));
         return names;
     }
@@ -112,22 +116,13 @@ public:
         DRIVER(SQLNumResultCols)(m_hStmt, &count);
         std::vector<std::string> lines;
         for (SQLUSMALLINT i = 1; i <= count; ++i) {
+            Char name[256];
             SQLSMALLINT length = 0, type = 0, digits = 0, nullable = 0;
             SQLULEN size = 0;
-            std::string name;
-            if (m_bWide) {
-                SQLWCHAR buffer[256];
-                DRIVER(SQLDescribeColW)
-                (m_hStmt, i, buffer, 256, &length, &type, &size, &digits, &nullable);
-                name = FromWide(buffer, length);
-            } else {
-                SQLCHAR buffer[256];
-                DRIVER(SQLDescribeCol)
-                (m_hStmt, i, buffer, 256, &length, &type, &size, &digits, &nullable);
-                name = NarrowTextToUtf8(std::string((char*)buffer, length));
-            }
-            lines.push_back(name + " " + std::to_string(type) + " " + std::to_string(size) + " " +
-                            std::to_string(digits) + " " + std::to_string(nullable));
+            Text::DescribeCol()(m_hStmt, i, name, 256, &length, &type, &size, &digits, &nullable);
+            lines.push_back(Text::Out(name, length) + " " + std::to_string(type) + " " +
+                            std::to_string(size) + " " + std::to_string(digits) + " " +
+                            std::to_string(nullable));
         }
         return lines;
     }
@@ -147,57 +142,36 @@ public:
 
 private:
     void NewStatement() {
-        if (m_hStmt != SQL_NULL_HSTMT) DRIVER(SQLFreeHandle)(SQL_HANDLE_STMT, m_hStmt);
+        DRIVER(SQLFreeHandle)(SQL_HANDLE_STMT, m_hStmt);
         DRIVER(SQLAllocHandle)(SQL_HANDLE_STMT, m_hDbc, &m_hStmt);
     }
 
-    // The cell as SQL_C_WCHAR or SQL_C_CHAR, read in small parts so that the driver
-    // has to continue where it stopped.
+    // The cell read in parts of a few characters, so that the driver has to continue
+    // where it stopped (and never cuts a character in two).
     std::string Cell(int column) {
-        std::string text;
+        std::basic_string<Char> text;
         SQLLEN indicator = 0;
-        for (;;) {
-            SQLRETURN rc;
-            if (m_bWide) {
-                SQLWCHAR part[8];
-                rc =
-                    DRIVER(SQLGetData)(m_hStmt, column, SQL_C_WCHAR, part, sizeof part, &indicator);
-                if (SQL_SUCCEEDED(rc) && indicator != SQL_NULL_DATA)
-                    text += FromWide(part, std::char_traits<SQLWCHAR>::length(part));
-            } else {
-                char part[8];
-                rc = DRIVER(SQLGetData)(m_hStmt, column, SQL_C_CHAR, part, sizeof part, &indicator);
-                if (SQL_SUCCEEDED(rc) && indicator != SQL_NULL_DATA) text += part;
-            }
-            if (rc == SQL_NO_DATA || rc == SQL_SUCCESS) break;
+        for (SQLRETURN rc = SQL_SUCCESS_WITH_INFO; rc == SQL_SUCCESS_WITH_INFO;) {
+            Char part[8] = {};
+            rc = DRIVER(SQLGetData)(m_hStmt, column, Text::kCType, part, sizeof part, &indicator);
             if (rc == SQL_ERROR) return Error(SQL_HANDLE_STMT, m_hStmt);
+            if (SQL_SUCCEEDED(rc) && indicator != SQL_NULL_DATA) text += part;
         }
-        if (indicator == SQL_NULL_DATA) return "<null>";
-        return m_bWide ? text : NarrowTextToUtf8(text);
+        return indicator == SQL_NULL_DATA ? "<null>" : Text::Out(text.data(), text.size());
     }
 
     std::string Error(SQLSMALLINT type, SQLHANDLE handle) {
+        Char state[6], text[1024];
         SQLINTEGER native = 0;
         SQLSMALLINT length = 0;
-        std::string state, message;
-        if (m_bWide) {
-            SQLWCHAR code[6], text[1024];
-            DRIVER(SQLGetDiagRecW)(type, handle, 1, code, &native, text, 1024, &length);
-            state = FromWide(code, 5);
-            message = FromWide(text, length);
-        } else {
-            SQLCHAR code[6], text[1024];
-            DRIVER(SQLGetDiagRec)(type, handle, 1, code, &native, text, 1024, &length);
-            state = std::string((char*)code, 5);
-            message = NarrowTextToUtf8(std::string((char*)text, length));
-        }
-        if (state != "42S02") return "error " + state;
+        Text::GetDiagRec()(type, handle, 1, state, &native, text, 1024, &length);
+        std::string message = Text::Out(text, length);
+        if (Text::Out(state, 5) != "42S02") return "error " + Text::Out(state, 5);
         for (std::size_t at; (at = message.find(m_strFolder)) != std::string::npos;)
             message.replace(at, m_strFolder.size(), "<folder>");
-        return "error " + state + ": " + message;
+        return "error 42S02: " + message;
     }
 
-    bool m_bWide;
     std::string m_strFolder;
     SQLHENV m_hEnv = SQL_NULL_HENV;
     SQLHDBC m_hDbc = SQL_NULL_HDBC;
@@ -213,10 +187,11 @@ const char* const kRefusedNames[] = {
     "lpt9.dbf",     "CON .txt",
 };
 
-void Dump(bool wide, const std::string& folder) {
-    std::printf("== %s\n", wide ? "wide" : "narrow");
-    Session session(wide, folder);
-    std::printf("%s\n", session.Connect("DEFAULTDIR=" + folder).c_str());
+template <class Text>
+void Dump(const char* title, const std::string& folder) {
+    std::printf("== %s\n", title);
+    Session<Text> session(folder);
+    std::printf("%s\n", session.Connect().c_str());
     for (const std::string& table : session.TableNames()) {
         std::printf("table %s\n", table.c_str());
         const std::string error = session.Execute("SELECT * FROM [" + table + "]");
@@ -249,6 +224,7 @@ int main(int argc, char** argv) {
     }
     // The folder's own name is not ASCII: the narrow calls pass it in the ANSI code page.
     std::string folder = std::string(argv[2]) + "/M\xC3\xA4rz";
-    for (bool wide : {false, true}) Dump(wide, folder);
+    Dump<Narrow>("narrow", folder);
+    Dump<Wide>("wide", folder);
     return 0;
 }
