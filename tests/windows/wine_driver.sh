@@ -16,6 +16,17 @@ tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
+# The same entry points as the Linux library, and nothing to ship beside the DLL.
+objdump=x86_64-w64-mingw32-objdump
+"$objdump" -p "$dll" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' |
+    awk '/\]/ && NF >= 3 {print $NF}' | grep -v '^Table$' | sort >"$tmp/exports.win"
+nm -D --defined-only "$linux/driver/libkestrixdbf.so" | awk '$2 == "T" {print $3}' |
+    sort >"$tmp/exports.linux"
+diff "$tmp/exports.linux" "$tmp/exports.win" >&2 || fail "the DLL exports other entry points"
+imports=$("$objdump" -p "$dll" | sed -n 's/^\s*DLL Name: //p' | sort | paste -sd' ')
+[ "$imports" = "ADVAPI32.dll KERNEL32.dll ODBCCP32.dll msvcrt.dll" ] ||
+    fail "the DLL needs more than Windows' own libraries: $imports"
+
 folder="$tmp/M$(printf '\303\244')rz"
 mkdir -p "$folder"
 "$linux/tests/convert/kestrix-samples" "$folder" >/dev/null
