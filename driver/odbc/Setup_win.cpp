@@ -1,6 +1,4 @@
 // Data sources in the registry, through the installer's own functions.
-#include <strings.h>
-
 #include "driver/odbc/SetupIni.h"
 
 namespace kdbf {
