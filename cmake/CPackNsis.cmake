@@ -7,7 +7,7 @@ set(CPACK_NSIS_PACKAGE_NAME "kestrix")
 set(CPACK_NSIS_DISPLAY_NAME "kestrix")
 set(CPACK_NSIS_INSTALL_ROOT "$PROGRAMFILES64")
 set(CPACK_PACKAGE_INSTALL_DIRECTORY "Tarvesk Software\\kestrix")
-set(CPACK_NSIS_INSTALLED_ICON_NAME "bin\\kestrix.exe")
+set(CPACK_NSIS_INSTALLED_ICON_NAME "kestrix.exe")
 # A 64-bit installer: the 64-bit-only Wine of our CI cannot run the default 32-bit one,
 # and a 64-bit one writes Program Files and the registry without redirection.
 # CPack's uninstaller removes the program's folder but not the vendor folder above it,
@@ -19,4 +19,33 @@ Function un.onUninstSuccess
   DeleteRegKey /ifempty SHCTX \"Software\\Tarvesk Software\"
 FunctionEnd")
 # The programs write their run log beside the executable when the folder lets them.
-set(CPACK_NSIS_EXTRA_UNINSTALL_COMMANDS "  Delete \"$INSTDIR\\bin\\kestrix.log\"")
+set(CPACK_NSIS_EXTRA_UNINSTALL_COMMANDS "  Delete \"$INSTDIR\\kestrix.log\"")
+
+# The 64-bit programs ask for "Microsoft dBase Driver (*.dbf)", which Windows ships as a
+# 32-bit driver only: ours is registered under that name in the 64-bit ODBC registry,
+# unless a driver of that name is there already (that one is left and used). The
+# uninstaller removes the registration only while it still names our DLL.
+set(KESTRIX_NSIS_DRIVER_KEY "\"Software\\ODBC\\ODBCINST.INI\\Microsoft dBase Driver (*.dbf)\"")
+set(KESTRIX_NSIS_DRIVERS_KEY "\"Software\\ODBC\\ODBCINST.INI\\ODBC Drivers\"")
+set(CPACK_NSIS_EXTRA_INSTALL_COMMANDS "  SetRegView 64
+  ClearErrors
+  ReadRegStr $0 HKLM ${KESTRIX_NSIS_DRIVER_KEY} \"Driver\"
+  IfErrors 0 kestrix_driver_done
+  WriteRegStr HKLM ${KESTRIX_NSIS_DRIVERS_KEY} \"Microsoft dBase Driver (*.dbf)\" \"Installed\"
+  WriteRegStr HKLM ${KESTRIX_NSIS_DRIVER_KEY} \"Driver\" \"$INSTDIR\\kestrixdbf.dll\"
+  WriteRegStr HKLM ${KESTRIX_NSIS_DRIVER_KEY} \"Setup\" \"$INSTDIR\\kestrixdbf.dll\"
+  WriteRegStr HKLM ${KESTRIX_NSIS_DRIVER_KEY} \"APILevel\" \"1\"
+  WriteRegStr HKLM ${KESTRIX_NSIS_DRIVER_KEY} \"ConnectFunctions\" \"YYN\"
+  WriteRegStr HKLM ${KESTRIX_NSIS_DRIVER_KEY} \"DriverODBCVer\" \"03.80\"
+  WriteRegStr HKLM ${KESTRIX_NSIS_DRIVER_KEY} \"FileExtns\" \"*.dbf\"
+  WriteRegStr HKLM ${KESTRIX_NSIS_DRIVER_KEY} \"FileUsage\" \"1\"
+  WriteRegStr HKLM ${KESTRIX_NSIS_DRIVER_KEY} \"SQLLevel\" \"0\"
+  WriteRegDWORD HKLM ${KESTRIX_NSIS_DRIVER_KEY} \"UsageCount\" 1
+kestrix_driver_done:")
+set(CPACK_NSIS_EXTRA_UNINSTALL_COMMANDS "${CPACK_NSIS_EXTRA_UNINSTALL_COMMANDS}
+  SetRegView 64
+  ReadRegStr $0 HKLM ${KESTRIX_NSIS_DRIVER_KEY} \"Driver\"
+  StrCmp $0 \"$INSTDIR\\kestrixdbf.dll\" 0 kestrix_driver_kept
+  DeleteRegKey HKLM ${KESTRIX_NSIS_DRIVER_KEY}
+  DeleteRegValue HKLM ${KESTRIX_NSIS_DRIVERS_KEY} \"Microsoft dBase Driver (*.dbf)\"
+kestrix_driver_kept:")

@@ -24,3 +24,5 @@
 #undef IDCANCEL
 #undef IDYES
 #undef IDNO
+// A type of the ODBC driver's (driver/odbc/Handles.h).
+#undef TextOut

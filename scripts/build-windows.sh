@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # Cross-builds kestrix for 64-bit Windows from Debian: installs MinGW-w64 and wine64,
-# builds a static wxMSW once from Debian's own wxWidgets source package (cached outside
-# the checkout, keyed by its version), then configures and builds the "windows" preset
-# into build-windows/.
+# builds a static wxMSW and the SQLite amalgamation once from Debian's own source packages
+# (cached outside the checkout, keyed by their versions), then configures and builds the
+# "windows" preset into build-windows/.
 #
-#   bash scripts/build-windows.sh          everything
-#   bash scripts/build-windows.sh --wx     only make sure wxMSW is in the cache
+#   bash scripts/build-windows.sh            everything
+#   bash scripts/build-windows.sh --wx       only make sure wxMSW and SQLite are cached
+#   bash scripts/build-windows.sh --driver   the driver and its tests only (no wxMSW)
 #
-# KESTRIX_CACHE (default /var/cache/kestrix) holds wxmsw-<version>/; JOBS (default 2).
+# KESTRIX_CACHE (default /var/cache/kestrix) holds wxmsw-<version>/ and
+# sqlite-<version>/; JOBS (default 2).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -85,11 +87,45 @@ build_wxmsw() {
     echo "wxMSW $version built in $((SECONDS - start)) s"
 }
 
+# sqlite3.c and sqlite3.h, made by the source package's own configure: seconds, but the
+# download is kept out of every build.
+build_sqlite() {
+    local version
+    version=$(apt-cache show --no-all-versions libsqlite3-dev 2>/dev/null |
+        sed -n 's/^Version: //p' | head -n1)
+    [ -n "$version" ] || { echo "cannot tell the version of sqlite3" >&2; exit 1; }
+    SQLITE_DIR="$CACHE/sqlite-$version"
+    if [ -f "$SQLITE_DIR/sqlite3.c" ] && [ -f "$SQLITE_DIR/sqlite3.h" ]; then
+        echo "SQLite $version cached in $SQLITE_DIR"
+        return
+    fi
+    echo "== making the SQLite $version amalgamation into $SQLITE_DIR"
+    local work src
+    work=$(mktemp -d "${TMPDIR:-/tmp}/kestrix-sqlite.XXXXXX")
+    bash scripts/apt-source.sh sqlite3 "$version" "$work/src"
+    src=$(find "$work/src" -mindepth 1 -maxdepth 1 -type d | head -n1)
+    mkdir -p "$work/build"
+    (cd "$work/build" && "$src/configure" -q >/dev/null && make -s sqlite3.c)
+    $SUDO mkdir -p "$SQLITE_DIR.partial"
+    $SUDO cp "$work/build/sqlite3.c" "$work/build/sqlite3.h" "$SQLITE_DIR.partial/"
+    $SUDO rm -rf "$SQLITE_DIR"
+    $SUDO mv "$SQLITE_DIR.partial" "$SQLITE_DIR"
+    rm -rf "$work"
+}
+
 install_packages
+build_sqlite
+if [ "${1:-}" = "--driver" ]; then
+    echo "== building the driver for Windows"
+    cmake --preset windows -DKESTRIX_DRIVER_ONLY=ON -DKESTRIX_SQLITE_SOURCE="$SQLITE_DIR"
+    cmake --build --preset windows -j "$JOBS"
+    exit 0
+fi
 build_wxmsw
 [ "${1:-}" = "--wx" ] && exit 0
 
 echo "== building kestrix for Windows"
-WXMSW_ROOT="$WX_PREFIX" cmake --preset windows
+WXMSW_ROOT="$WX_PREFIX" cmake --preset windows -DKESTRIX_DRIVER_ONLY=OFF \
+    -DKESTRIX_SQLITE_SOURCE="$SQLITE_DIR"
 cmake --build --preset windows -j "$JOBS"
 ls -l build-windows/app/*.exe

@@ -3,7 +3,6 @@
 #include <strings.h>
 
 #include <cctype>
-#include <cerrno>
 #include <cstdio>
 #include <fstream>
 #include <utility>
@@ -160,33 +159,26 @@ TextDecoder::TextDecoder(const std::string& code_page) : name_(code_page) {
         return;
     }
     const bool mazovia = code_page == kMazovia;
-    iconv_ = iconv_open("UTF-8", mazovia ? "CP437" : code_page.c_str());
-    if (iconv_ == reinterpret_cast<iconv_t>(-1))
-        throw DbfError("Code page '" + code_page + "' is not known");
+    transcoder_ = Transcoder::Open(mazovia ? "CP437" : code_page);
+    if (!transcoder_) throw DbfError("Code page '" + code_page + "' is not known");
     mode_ = Mode::kTable;
     for (unsigned byte = 0x80; byte <= 0xFF; ++byte) {
-        char in = static_cast<char>(byte);
-        char out[8];
-        char* in_ptr = &in;
-        char* out_ptr = out;
-        std::size_t in_left = 1, out_left = sizeof out;
-        iconv(iconv_, nullptr, nullptr, nullptr, nullptr);
-        if (iconv(iconv_, &in_ptr, &in_left, &out_ptr, &out_left) != static_cast<std::size_t>(-1)) {
-            high_[byte - 0x80].assign(out, static_cast<std::size_t>(out_ptr - out));
-        } else if (errno == EINVAL) {
-            mode_ = Mode::kIconv;  // a lead byte of a multi-byte code page
-            return;
-        } else {
-            high_[byte - 0x80] = kReplacement;
+        switch (transcoder_->DecodeByte(static_cast<unsigned char>(byte), &high_[byte - 0x80])) {
+            case Transcoder::Single::kChar:
+                break;
+            case Transcoder::Single::kLead:
+                mode_ = Mode::kMultiByte;  // a lead byte of a multi-byte code page
+                return;
+            case Transcoder::Single::kUndefined:
+                high_[byte - 0x80] = kReplacement;
+                break;
         }
     }
     if (mazovia)
         for (const auto& [byte, letter] : kMazoviaLetters) high_[byte - 0x80] = letter;
 }
 
-TextDecoder::~TextDecoder() {
-    if (iconv_ != reinterpret_cast<iconv_t>(-1)) iconv_close(iconv_);
-}
+TextDecoder::~TextDecoder() = default;
 
 void TextDecoder::Append(std::string_view bytes, std::string* out) const {
     if (mode_ == Mode::kRaw || IsAscii(bytes)) {
@@ -210,25 +202,9 @@ void TextDecoder::Append(std::string_view bytes, std::string* out) const {
                     out->append(high_[b - 0x80]);
             }
             return;
-        default: {
-            iconv(iconv_, nullptr, nullptr, nullptr, nullptr);
-            char* in = const_cast<char*>(bytes.data());
-            std::size_t in_left = bytes.size();
-            while (in_left > 0) {
-                char buffer[256];
-                char* out_ptr = buffer;
-                std::size_t out_left = sizeof buffer;
-                const std::size_t rc = iconv(iconv_, &in, &in_left, &out_ptr, &out_left);
-                out->append(buffer, static_cast<std::size_t>(out_ptr - buffer));
-                if (rc == static_cast<std::size_t>(-1) && errno != E2BIG) {
-                    out->append(kReplacement);  // an invalid or cut-off sequence
-                    ++in;
-                    --in_left;
-                    iconv(iconv_, nullptr, nullptr, nullptr, nullptr);
-                }
-            }
+        default:
+            transcoder_->Append(bytes, kReplacement, out);
             return;
-        }
     }
 }
 

@@ -2,11 +2,12 @@
 // into UTF-8, the driver's one internal form of text (and what SQL_C_CHAR delivers).
 #pragma once
 
-#include <iconv.h>
-
 #include <array>
+#include <memory>
 #include <string>
 #include <string_view>
+
+#include "driver/dbf/Transcoder.h"
 
 namespace kdbf {
 
@@ -31,11 +32,11 @@ void CheckCodePage(const std::string& setting);
 std::string NormalizeCodePage(std::string_view text);
 
 // Decodes text of one code page into UTF-8. Single-byte code pages go through a table
-// built once; multi-byte ones through iconv. Bytes a code page does not define, and
-// invalid UTF-8, become U+FFFD, so the result is always valid UTF-8.
+// built once; multi-byte ones through the system's converter. Bytes a code page does not define,
+// and invalid UTF-8, become U+FFFD, so the result is always valid UTF-8.
 class TextDecoder {
 public:
-    // Throws DbfError when iconv does not know `code_page`.
+    // Throws DbfError when the system does not know `code_page`.
     explicit TextDecoder(const std::string& code_page);
     ~TextDecoder();
     TextDecoder(const TextDecoder&) = delete;
@@ -46,10 +47,10 @@ public:
     void Append(std::string_view bytes, std::string* out) const;
 
 private:
-    enum class Mode { kRaw, kUtf8, kTable, kIconv };
+    enum class Mode { kRaw, kUtf8, kTable, kMultiByte };
     std::string name_;
     Mode mode_ = Mode::kRaw;
-    iconv_t iconv_ = reinterpret_cast<iconv_t>(-1);
+    std::unique_ptr<Transcoder> transcoder_;
     std::array<std::string, 128> high_;  // UTF-8 of bytes 0x80..0xFF (kTable)
 };
 

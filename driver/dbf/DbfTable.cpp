@@ -1,9 +1,5 @@
 #include "driver/dbf/DbfTable.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <strings.h>
 #include <algorithm>
 #include <cctype>
@@ -11,6 +7,7 @@
 #include <cstring>
 
 #include "driver/dbf/CodePage.h"
+#include "driver/dbf/FileAccess.h"
 #include "driver/dbf/MemoFile.h"
 
 namespace kdbf {
@@ -52,19 +49,6 @@ bool IsKnownVersion(unsigned version) {
     }
 }
 
-// Reads up to `size` bytes at `offset`; the count read, which is short only at the end
-// of the file or on an error.
-std::size_t ReadUpTo(int fd, std::uint64_t offset, char* buffer, std::size_t size) {
-    std::size_t done = 0;
-    while (done < size) {
-        ssize_t got = pread(fd, buffer + done, size - done, static_cast<off_t>(offset + done));
-        if (got < 0 && errno == EINTR) continue;
-        if (got <= 0) break;
-        done += static_cast<std::size_t>(got);
-    }
-    return done;
-}
-
 }  // namespace
 
 bool IsDbase7(unsigned version) {
@@ -72,7 +56,7 @@ bool IsDbase7(unsigned version) {
 }
 
 bool ReadExactly(int fd, std::uint64_t offset, char* buffer, std::size_t size) {
-    return ReadUpTo(fd, offset, buffer, size) == size;
+    return ReadAt(fd, offset, buffer, size) == size;
 }
 
 void DbfTable::ParseHeader(const std::string& path, const std::string& header,
@@ -144,14 +128,14 @@ void DbfTable::ParseHeader(const std::string& path, const std::string& header,
 }
 
 std::unique_ptr<DbfTable> DbfTable::Open(const std::string& path, const TableOptions& options) {
-    // Non-blocking, so that a FIFO or a device named like a table cannot hang the open;
-    // it is refused as not a regular file below, and regular files ignore the flag.
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    if (fd < 0) throw DbfError("Cannot open file '" + path + "': " + std::strerror(errno));
+    // A FIFO or a device named like a table cannot hang the open; it is refused as not a
+    // regular file below.
+    std::string why;
+    int fd = OpenForReading(path, &why);
+    if (fd < 0) throw DbfError("Cannot open file '" + path + "': " + why);
     std::unique_ptr<DbfTable> table(new DbfTable(path, fd));
-    struct stat st {};
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) Fail(path, "not a regular file");
-    const auto file_size = static_cast<std::uint64_t>(st.st_size);
+    std::uint64_t file_size = 0;
+    if (!RegularFileSize(fd, &file_size)) Fail(path, "not a regular file");
 
     std::string header(kFileHeaderSize, '\0');
     if (!ReadExactly(fd, 0, header.data(), header.size()))
@@ -195,7 +179,7 @@ std::unique_ptr<DbfTable> DbfTable::Open(const std::string& path, const TableOpt
 DbfTable::DbfTable(std::string path, int fd) : path_(std::move(path)), fd_(fd) {}
 
 DbfTable::~DbfTable() {
-    if (fd_ >= 0) close(fd_);
+    if (fd_ >= 0) CloseFile(fd_);
 }
 
 int DbfTable::FindField(const std::string& name) const {
@@ -225,7 +209,7 @@ void DbfTable::Load(std::uint32_t record) {
     const std::uint64_t offset =
         static_cast<std::uint64_t>(header_length_) + static_cast<std::uint64_t>(first) * length;
     block_count_ =
-        static_cast<std::uint32_t>(ReadUpTo(fd_, offset, block_.data(), block_.size()) / length);
+        static_cast<std::uint32_t>(ReadAt(fd_, offset, block_.data(), block_.size()) / length);
     if (record - first >= block_count_)
         throw DbfError("Cannot read record " + std::to_string(record + 1) + " of '" + path_ +
                        "': the file ends early or cannot be read");

@@ -13,8 +13,9 @@ namespace kdbf {
 std::vector<std::string> ListTables(const std::string& folder);
 
 // The file of table `table` (a name as ListTables gives it), found without regard to
-// the letter case of ASCII letters; an exact match is preferred. A name holding '/' never matches,
-// so a query cannot leave the folder.
+// the letter case of ASCII letters; an exact match is preferred. A name that could reach
+// outside the folder ('/', '\\', ':', "..") or a Windows device (CON, NUL, COM1...) never
+// matches and is never opened.
 std::optional<std::string> FindTableFile(const std::string& folder, const std::string& table);
 
 // True when `folder` (or the current directory when empty) can be listed and read.

@@ -1,13 +1,9 @@
 #include "driver/dbf/MemoFile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstring>
 
 #include "driver/dbf/DbfTable.h"
+#include "driver/dbf/FileAccess.h"
 
 namespace kdbf {
 namespace {
@@ -26,15 +22,14 @@ std::uint32_t Big32(const unsigned char* p) {
 }  // namespace
 
 std::unique_ptr<MemoFile> MemoFile::Open(const std::string& path, Layout layout) {
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    if (fd < 0) throw DbfError("Cannot open memo file '" + path + "': " + std::strerror(errno));
+    std::string why;
+    const int fd = OpenForReading(path, &why);
+    if (fd < 0) throw DbfError("Cannot open memo file '" + path + "': " + why);
     std::unique_ptr<MemoFile> memo(new MemoFile(path, fd, layout));
-    struct stat st {};
     unsigned char header[32] = {};
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+    if (!RegularFileSize(fd, &memo->file_size_) ||
         !ReadExactly(fd, 0, reinterpret_cast<char*>(header), sizeof header))
         throw DbfError("Memo file '" + path + "' is not a readable memo file");
-    memo->file_size_ = static_cast<std::uint64_t>(st.st_size);
     if (layout == Layout::kFoxPro) {
         memo->block_size_ = header[6] << 8 | header[7];
         memo->header_size_ = 512;
@@ -49,7 +44,7 @@ std::unique_ptr<MemoFile> MemoFile::Open(const std::string& path, Layout layout)
 }
 
 MemoFile::~MemoFile() {
-    close(fd_);
+    CloseFile(fd_);
 }
 
 std::string MemoFile::Read(std::uint32_t block) const {

@@ -1,6 +1,7 @@
 // Connecting, disconnecting, the connection's attributes and transactions.
 #include "driver/odbc/OdbcApi.h"
 
+#include "driver/base/System.h"
 #include "driver/dbf/CodePage.h"
 #include "driver/dbf/Folder.h"
 #include "driver/odbc/ConnectionString.h"
@@ -10,12 +11,14 @@ using namespace kdbf;
 
 namespace {
 
-// A value of the data source's entry in odbc.ini, or empty.
+// A value of the data source's entry in odbc.ini, or empty. The installer's functions
+// speak narrow text.
 std::string DataSourceValue(const std::string& dsn, const char* key) {
     if (dsn.empty()) return {};
     char buffer[4096] = {};
-    int n = SQLGetPrivateProfileString(dsn.c_str(), key, "", buffer, sizeof buffer, "odbc.ini");
-    return n > 0 ? std::string(buffer) : std::string();
+    int n = SQLGetPrivateProfileString(Utf8ToNarrow(dsn).c_str(), key, "", buffer, sizeof buffer,
+                                       "odbc.ini");
+    return n > 0 ? NarrowToUtf8(buffer) : std::string();
 }
 
 // The value of the first of `keys` present: in the connection string, else in the DSN.

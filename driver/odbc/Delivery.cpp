@@ -10,6 +10,7 @@
 
 #include "driver/base/Diagnostics.h"
 #include "driver/base/Number.h"
+#include "driver/base/System.h"
 #include "driver/dbf/CodePage.h"
 
 namespace kdbf {
@@ -161,8 +162,10 @@ Delivery DeliverCell(const std::optional<std::string>& cell, SQLSMALLINT sql_typ
     switch (c_type) {
         case SQL_C_BINARY:
             return DeliverBytes(*cell, target, offset);
-        case SQL_C_CHAR:
-            return DeliverUnits(text.data(), text.size(), target, offset);
+        case SQL_C_CHAR: {
+            const std::string narrow = Utf8ToNarrow(text);
+            return DeliverUnits(narrow.data(), narrow.size(), target, offset);
+        }
         case SQL_C_WCHAR: {
             std::u16string wide;
             AppendUtf16(text, &wide);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "driver/base/System.h"
 #include "driver/base/Utf16.h"
 
 namespace kdbf {
@@ -24,12 +25,13 @@ void StoreLength(Len* length, std::size_t n) {
     if (length != nullptr) *length = static_cast<Len>(n);
 }
 
-bool CopyOutUtf8(const std::string& text, const TextOut& out) {
+bool CopyOutUtf8(const std::string& utf8, const TextOut& out) {
+    const std::string text = Utf8ToNarrow(utf8);
     StoreLength(out.length16, text.size());
     StoreLength(out.length32, text.size());
     if (out.buffer == nullptr) return false;
     if (out.room <= 0) return !text.empty();
-    const std::size_t n = Utf8Prefix(text, static_cast<std::size_t>(out.room) - 1);
+    const std::size_t n = NarrowPrefix(text, static_cast<std::size_t>(out.room) - 1);
     auto* buffer = static_cast<char*>(out.buffer);
     std::memcpy(buffer, text.data(), n);
     buffer[n] = '\0';
@@ -61,9 +63,9 @@ bool CopyOut(const std::string& text, const TextOut& out) {
 std::string InText(const SQLCHAR* text, SQLINTEGER length) {
     if (text == nullptr) return {};
     const char* p = reinterpret_cast<const char*>(text);
-    if (length == SQL_NTS) return std::string(p);
+    if (length == SQL_NTS) return NarrowToUtf8(p);
     if (length < 0) throw OdbcError("HY090", "Invalid string or buffer length");
-    return std::string(p, static_cast<std::size_t>(length));
+    return NarrowToUtf8(std::string(p, static_cast<std::size_t>(length)));
 }
 
 std::string InText(const SQLWCHAR* text, SQLINTEGER length) {

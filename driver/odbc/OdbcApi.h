@@ -8,3 +8,11 @@
 #include <sql.h>
 #include <sqlext.h>
 #pragma GCC visibility pop
+
+// ODBC 3.8 information types that some headers (MinGW-w64's) do not have yet.
+#ifndef SQL_ASYNC_DBC_FUNCTIONS
+#define SQL_ASYNC_DBC_FUNCTIONS 10023
+#endif
+#ifndef SQL_ASYNC_NOTIFICATION
+#define SQL_ASYNC_NOTIFICATION 10025
+#endif

@@ -6,6 +6,8 @@
 #include <ctime>
 #include <string>
 
+#include "driver/base/System.h"
+
 namespace kdbf {
 
 namespace {
@@ -95,8 +97,7 @@ int kTimeOnly = 1, kDateAndTime = 2;
 void Now(sqlite3_context* context, int, sqlite3_value**) {
     const void* which = sqlite3_user_data(context);
     const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
+    const std::tm local = LocalTime(now);
     const char* format = which == &kTimeOnly      ? "%H:%M:%S"
                          : which == &kDateAndTime ? "%Y-%m-%d %H:%M:%S"
                                                   : "%Y-%m-%d";

@@ -1,15 +1,19 @@
 #!/bin/sh
-# The Windows programs under Wine, reading the sample tables through Wine's odbc32, the
-# host's unixODBC and the Linux build's dBase driver.
-#   wine_e2e.sh convert KESTRIX_CONVERT_EXE STUB_SETUP_DLL LINUX_BUILD
-#       converts the four tables and compares the files with the Linux converter's, and
-#       standard output with kestrix.log byte for byte (no CR CR LF from text mode)
-#   wine_e2e.sh window KESTRIX_EXE STUB_SETUP_DLL LINUX_BUILD
-#       the window program under Xvfb: start-up dialog, OK, message 117
+# The Windows programs under Wine, with the Windows driver DLL registered as
+# "Microsoft dBase Driver (*.dbf)": the programs' start-up registration reaches its
+# ConfigDSN through Wine's installer (odbccp32).
+#   wine_e2e.sh convert KESTRIX_CONVERT_EXE DRIVER_DLL LINUX_BUILD
+#       converts the four tables with the driver DLL standing in for the driver manager
+#       (Wine's odbc32 cannot load a Windows driver), twice; compares the files with
+#       the Linux converter's, and standard output with kestrix.log byte for byte
+#   wine_e2e.sh window KESTRIX_EXE DRIVER_DLL LINUX_BUILD
+#       the window program under Xvfb, reading through Wine's odbc32, the host's
+#       unixODBC and the Linux driver: start-up dialog, OK, message 117
 # WINEPREFIX is given by CTest (a prefix inside the build folder).
 set -eu
-mode=$1 exe=$2 stub=$3 linux=$4
+mode=$1 exe=$2 dll=$3 linux=$4
 wine=${KESTRIX_WINE:-wine64}
+wineserver=$(dirname "$(command -v "$wine")")/wineserver
 driver=$linux/driver/libkestrixdbf.so
 samples=$linux/tests/convert/kestrix-samples
 linux_convert=$linux/app/kestrix-convert
@@ -24,6 +28,7 @@ tmp=$(mktemp -d)
 pid=
 cleanup() {
     [ -n "$pid" ] && kill "$pid" 2>/dev/null
+    [ "$mode" = convert ] && WINEPREFIX="$tmp/prefix" "$wineserver" -k 2>/dev/null
     rm -rf "$tmp"
 }
 trap cleanup EXIT
@@ -47,13 +52,20 @@ printf '[zlmrt_conv]\nDriver=Microsoft dBase Driver (*.dbf)\n' > "$tmp/odbc.ini"
 export ODBCSYSINI="$tmp/odbc" ODBCINSTINI=odbcinst.ini ODBCINI="$tmp/odbc.ini"
 export HOME="$tmp/home" XDG_CONFIG_HOME="$tmp/home/.config"
 
+if [ "$mode" = convert ]; then
+    # A prefix of its own, whose odbc32.dll is the driver.
+    export WINEPREFIX="$tmp/prefix" WINEDLLOVERRIDES="odbc32=n;mscoree,mshtml="
+    "$wine" wineboot --init >/dev/null 2>&1
+    "$wineserver" -w
+    cp "$dll" "$WINEPREFIX/drive_c/windows/system32/odbc32.dll"
+fi
 # Wine's installer registers a data source only for a driver known to its registry,
-# and loads the setup library named there: the stub accepts the start-up registration.
+# and loads the setup library named there.
 key='HKLM\Software\ODBC\ODBCINST.INI\Microsoft dBase Driver (*.dbf)'
-stub_win=$("$wine" winepath -w "$stub" 2>/dev/null)
+dll_win=$("$wine" winepath -w "$dll" 2>/dev/null)
 for value in Driver Setup; do
-    "$wine" reg add "$key" /v $value /d "$stub_win" /f >/dev/null 2>&1 ||
-        fail "cannot register the stub setup library in the Wine registry"
+    "$wine" reg add "$key" /v $value /d "$dll_win" /f >/dev/null 2>&1 ||
+        fail "cannot register the driver in the Wine registry"
 done
 "$samples" "$tmp/tables" >/dev/null
 cp "$exe" "$tmp/bin/"    # kestrix.log is written beside the executable
@@ -65,19 +77,32 @@ if [ "$mode" = convert ]; then
     (cd "$tmp/tables" && "$tmp/linuxbin/kestrix-convert" --output "$tmp/linux" rnddat.dbf) \
         >/dev/null 2>"$tmp/linux.err" || fail "the Linux converter failed"
     out_win=$("$wine" winepath -w "$tmp/wine" 2>/dev/null)
-    status=0
-    (cd "$tmp/tables" && "$wine" "$tmp/bin/$(basename "$exe")" --output "$out_win" rnddat.dbf) \
-        >"$tmp/stdout.log" 2>"$tmp/wine.err" || status=$?
-    [ "$status" -eq 0 ] || fail "kestrix-convert.exe exited with $status"
-    for f in TrvBrill.txt TrvPear.txt TrvMarq.txt TrvEm.txt; do
-        [ -s "$tmp/wine/$f" ] || fail "no $f from the Windows converter"
-        cmp "$tmp/linux/$f" "$tmp/wine/$f" || fail "$f differs from the Linux build's"
+    dsn_key='HKLM\Software\ODBC\ODBC.INI\zlmrt_conv'
+    # The second run finds its data source registered and leaves it as it is.
+    for run in 1 2; do
+        rm -f "$tmp"/wine/* "$tmp/bin/kestrix.log"
+        status=0
+        (cd "$tmp/tables" && "$wine" "$tmp/bin/$(basename "$exe")" --output "$out_win" \
+            rnddat.dbf) >"$tmp/stdout.log" 2>"$tmp/wine.err" || status=$?
+        [ "$status" -eq 0 ] || fail "kestrix-convert.exe exited with $status (run $run)"
+        for f in TrvBrill.txt TrvPear.txt TrvMarq.txt TrvEm.txt; do
+            [ -s "$tmp/wine/$f" ] || fail "no $f from the Windows converter"
+            cmp "$tmp/linux/$f" "$tmp/wine/$f" || fail "$f differs from the Linux build's"
+        done
+        cmp "$tmp/stdout.log" "$tmp/bin/kestrix.log" ||
+            fail "standard output differs from kestrix.log (text-mode line ends?)"
+        grep -c "converted successfully" "$tmp/bin/kestrix.log" | grep -qx 4 ||
+            fail "the log does not name four converted files"
+        [ $run = 2 ] && break
+        # The driver's ConfigDSN wrote the data source (Wine keeps its driver file in
+        # HKLM); without that value, only a second write would bring it back.
+        "$wine" reg query "$dsn_key" /v Driver 2>/dev/null | grep -qi 'kestrixdbf.dll' ||
+            fail "no data source zlmrt_conv on the driver"
+        "$wine" reg delete "$dsn_key" /v Driver /f >/dev/null 2>&1
     done
-    cmp "$tmp/stdout.log" "$tmp/bin/kestrix.log" ||
-        fail "standard output differs from kestrix.log (text-mode line ends?)"
-    grep -c "converted successfully" "$tmp/bin/kestrix.log" | grep -qx 4 ||
-        fail "the log does not name four converted files"
-    echo "four price lists under Wine equal the Linux build's"
+    ! "$wine" reg query "$dsn_key" /v Driver >/dev/null 2>&1 ||
+        fail "the unchanged data source was written again"
+    echo "four price lists under Wine through the Windows driver equal the Linux build's"
     exit 0
 fi
 
