@@ -17,6 +17,7 @@
 #include "ui/OutputDir.h"
 #include "ui/Settings.h"
 #include "ui/SystemMenu.h"
+#include "ui/WxFolderWait.h"
 #include "ui/WxMessageBox.h"
 #include "ui/WxText.h"
 
@@ -39,9 +40,11 @@ CCutSelectionDlg::CCutSelectionDlg(wxWindow* pParent, IFileChooser* pChooser, IM
       m_chooser(OrOwn(pChooser, m_pOwnChooser,
                       [this] { return std::make_unique<CWxFileChooser>(this); })),
       m_box(OrOwn(pBox, m_pOwnBox, [this] { return std::make_unique<CWxMessageBox>(this); })),
+      m_pFolderWait(std::make_unique<CWxFolderWait>(this)),
       m_strLogPath(LogFilePath()),
       m_strHelpPath(HelpPagePath()),
       m_converter(m_log, m_box) {
+    m_converter.m_pFolderWait = m_pFolderWait.get();
     CreateControls();
     for (int i = 0; i < kCutCount; ++i)
         Bind(wxEVT_BUTTON, &CCutSelectionDlg::OnBrowse, this, tpl::IDC_BROWSE + i);

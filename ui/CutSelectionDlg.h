@@ -23,6 +23,7 @@ class CCutSelectionDlg : public wxDialog {
     std::unique_ptr<IMessageBox> m_pOwnBox;
     IFileChooser& m_chooser;
     IMessageBox& m_box;
+    std::unique_ptr<IFolderWait> m_pFolderWait;
 
 public:
     // Without `pChooser` or `pBox` the platform's file dialogs and message boxes are used;

@@ -84,22 +84,15 @@ public:
     }
 };
 
-// The conversions run under the wait cursor, and a question they ask would inherit it:
-// the user answers with the normal cursor, and the wait cursor comes back afterwards.
-class CBusyCursorPause {
-public:
-    CBusyCursorPause() {
-        for (; wxIsBusy(); ++m_nDepth) wxEndBusyCursor();
-    }
-    ~CBusyCursorPause() {
-        for (; m_nDepth > 0; --m_nDepth) wxBeginBusyCursor();
-    }
-
-private:
-    int m_nDepth = 0;
-};
-
 }  // namespace
+
+CBusyCursorPause::CBusyCursorPause() {
+    for (; wxIsBusy(); ++m_nDepth) wxEndBusyCursor();
+}
+
+CBusyCursorPause::~CBusyCursorPause() {
+    for (; m_nDepth > 0; --m_nDepth) wxBeginBusyCursor();
+}
 
 int CWxMessageBox::MessageBox(const std::string& strText, unsigned nType) {
     wxWindow* pParent = m_pOwner && m_pOwner->IsShown() ? m_pOwner : nullptr;

@@ -9,6 +9,7 @@
 
 #include "app/AboutBoxDlg.h"
 #include "app/OdbcEnvironment.h"
+#include "convert/SafeFile.h"
 #include "log/ErrorLogDlg.h"
 #include "log/RunLog.h"
 #include "res/Templates.h"
@@ -16,6 +17,7 @@
 #include "tests/support/DbfWriter.h"
 #include "tests/support/OdbcSandbox.h"
 #include "ui/CutSelectionDlg.h"
+#include "ui/WxFolderWait.h"
 #include "ui/WxMessageBox.h"
 
 namespace {
@@ -209,6 +211,35 @@ TEST_F(CutSelectionDlgTest, FailingCutShowsThisAttemptsLogAndOneYesToReplaceHold
     EXPECT_FALSE(FileExists(m_out.File("TrvEm.txt"))) << "an unticked cut is not converted";
     EXPECT_EQ(Ticks(), "1110");
     EXPECT_FALSE(wxIsBusy());
+}
+
+// While another run holds the output folder the window says so and keeps handling
+// events; Cancel there gives up that cut only.
+TEST_F(CutSelectionDlgTest, AWaitForAnotherRunsFolderIsShownAndMayBeCancelled) {
+    WriteTables();
+    ASSERT_TRUE(Start(m_tables.File("rnddat.dbf")));
+    Ticks("1100");
+    CFolderLock lock(m_out.Path());
+    ASSERT_TRUE(lock.TryLock());
+    std::function<void()> cancelWait = [&] {
+        wxWindow* pWait = wxWindow::FindWindowByName(kFolderWaitName);
+        if (!pWait) return m_pDlg->CallAfter(cancelWait);
+        EXPECT_FALSE(wxIsBusy()) << "Cancel under a wait cursor";
+        wxCommandEvent event(wxEVT_BUTTON, wxID_CANCEL);
+        pWait->FindWindow(wxID_CANCEL)->ProcessWindowEvent(event);
+        lock.Unlock();  // lets the next cut in
+    };
+    m_pDlg->CallAfter(cancelWait);
+    m_dialogs.ExpectMessage(IDS_CONVERSION_FAILED, wxICON_ERROR, wxID_OK);
+    m_dialogs.Expect<CErrorLogDlg>("Error log window", wxID_OK);
+    Click(wxID_OK);
+    EXPECT_NE(LogFile().find("Output folder \"" + m_out.Path() +
+                             "\" is busy with another conversion, canceling conversion.\r\n"),
+              std::string::npos)
+        << LogFile();
+    EXPECT_FALSE(FileExists(m_out.File("TrvBrill.txt")));
+    EXPECT_TRUE(FileExists(m_out.File("TrvPear.txt")));
+    EXPECT_FALSE(wxWindow::FindWindowByName(kFolderWaitName));
 }
 
 TEST_F(CutSelectionDlgTest, HelpShowsThePageOrSaysWhyItCannot) {
