@@ -36,7 +36,7 @@ T& OrOwn(T* pGiven, std::unique_ptr<T>& pOwn, TDefault makeDefault) {
 
 CCutSelectionDlg::CCutSelectionDlg(wxWindow* pParent, IFileChooser* pChooser, IMessageBox* pBox)
     : wxDialog(pParent, wxID_ANY, "KESTRIX", wxDefaultPosition, wxDefaultSize,
-               wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX),
+               wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX | wxRESIZE_BORDER),
       m_chooser(OrOwn(pChooser, m_pOwnChooser,
                       [this] { return std::make_unique<CWxFileChooser>(this); })),
       m_box(OrOwn(pBox, m_pOwnBox, [this] { return std::make_unique<CWxMessageBox>(this); })),
@@ -53,6 +53,12 @@ CCutSelectionDlg::CCutSelectionDlg(wxWindow* pParent, IFileChooser* pChooser, IM
     Bind(wxEVT_BUTTON, &CCutSelectionDlg::OnHelp, this, wxID_HELP);
     Bind(wxEVT_CONTEXT_MENU, &CCutSelectionDlg::OnContextMenu, this);
     Bind(wxEVT_MENU, &CCutSelectionDlg::OnAbout, this, IDM_ABOUTBOX);
+    Bind(wxEVT_SIZE, &CCutSelectionDlg::OnSize, this);
+    for (wxTextCtrl* pField : PathFields())
+        pField->Bind(wxEVT_TEXT, [pField](wxCommandEvent& event) {
+            pField->SetToolTip(pField->GetValue());
+            event.Skip();
+        });
     UpdateData(false);
     Centre(wxBOTH);
 }
@@ -142,6 +148,7 @@ void CCutSelectionDlg::UpdateData(bool bSaveAndValidate) {
         m_converter.m_strOutputDir = FromWx(m_pOutputDir->GetValue());
     else
         m_pOutputDir->ChangeValue(ToWx(m_converter.m_strOutputDir));
+    if (!bSaveAndValidate) ShowPathEnds();
 }
 
 void CCutSelectionDlg::EndDialog(int nResult) {

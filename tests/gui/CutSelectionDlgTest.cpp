@@ -213,6 +213,29 @@ TEST_F(CutSelectionDlgTest, FailingCutShowsThisAttemptsLogAndOneYesToReplaceHold
     EXPECT_FALSE(wxIsBusy());
 }
 
+// Widened, the window gives the extra width to the path fields and moves what stands
+// right of them; never smaller than its template or taller. Each path field shows its
+// end, the file name, with the whole path as tooltip.
+TEST_F(CutSelectionDlgTest, WideningGrowsThePathFieldsWhichShowTheirEnds) {
+    WriteTables();
+    ASSERT_TRUE(Start(m_tables.File("rnddat.dbf")));
+    wxTextCtrl* pFile = Edit(tpl::IDC_FILE + 2);
+    wxWindow* pBrowse = m_pDlg->FindWindow(tpl::IDC_BROWSE + 1);
+    const wxSize initial = m_pDlg->GetSize();
+    const wxRect file = pFile->GetRect(), browse = pBrowse->GetRect();
+    EXPECT_EQ(m_pDlg->GetMinSize(), initial);
+    m_pDlg->Show();
+    m_pDlg->SetSize(initial.x + 200, initial.y + 100);
+    for (int i = 0; i < 100 && pFile->GetRect() == file; ++i) wxYield();
+    EXPECT_EQ(m_pDlg->GetSize(), wxSize(initial.x + 200, initial.y));
+    EXPECT_EQ(pFile->GetRect(), wxRect(file.x, file.y, file.width + 200, file.height));
+    EXPECT_EQ(pBrowse->GetRect(), wxRect(browse.x + 200, browse.y, browse.width, browse.height));
+    EXPECT_EQ(FromWx(pFile->GetToolTipText()), m_tables.File("peardat.dbf"));
+    EXPECT_EQ(pFile->GetInsertionPoint(), pFile->GetLastPosition());
+    EXPECT_EQ(FromWx(Edit(tpl::IDC_OUTPUT_DIR)->GetToolTipText()), m_out.Path());
+    m_pDlg->Hide();
+}
+
 // While another run holds the output folder the window says so and keeps handling
 // events; Cancel there gives up that cut only.
 TEST_F(CutSelectionDlgTest, AWaitForAnotherRunsFolderIsShownAndMayBeCancelled) {
