@@ -1,9 +1,12 @@
 // The main window driven as a user would, converting through unixODBC and our driver.
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 
+#include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/html/htmlwin.h>
+#include <wx/stattext.h>
 #include <wx/textctrl.h>
 #include <wx/utils.h>
 
@@ -271,6 +274,7 @@ TEST_F(CutSelectionDlgTest, HelpShowsThePageOrSaysWhyItCannot) {
     WriteFile(m_tables.File("empty.html"), "");
     m_dialogs.Expect<wxDialog>("help viewer", wxID_CLOSE, [](wxDialog& dlg) {
         EXPECT_EQ(FromWx(dlg.GetTitle()), AppName() + " Help");
+        EXPECT_GT(dlg.GetIcons().GetIconCount(), 0u);
         auto* pPage = dynamic_cast<wxHtmlWindow*>(dlg.GetChildren().GetFirst()->GetData());
         ASSERT_TRUE(pPage);
         EXPECT_NE(FromWx(pPage->ToText()).find("How to convert"), std::string::npos);
@@ -302,6 +306,7 @@ TEST(WindowLayout, NoControlIsCutOffOrCoversAnother) {
     for (wxDialog* pDlg : std::initializer_list<wxDialog*>{&main, &errorLog, &about}) {
         pDlg->Show();
         wxYield();
+        EXPECT_TRUE(pDlg == &main || pDlg->GetIcons().GetIconCount() > 0) << "no program icon";
         std::vector<wxWindow*> ctrls(pDlg->GetChildren().begin(), pDlg->GetChildren().end());
         for (size_t i = 0; i < ctrls.size(); ++i) {
             SCOPED_TRACE(FromWx(pDlg->GetTitle() + ": " + ctrls[i]->GetLabel()));
@@ -324,6 +329,52 @@ TEST(MessageBox, EscapeOrTheCloseBoxGivesOneOfTheBoxsOwnAnswers) {  // wx: wxID_
                                   {MB_OKCANCEL, IDCANCEL},
                                   {MB_YESNOCANCEL, IDCANCEL}})
         EXPECT_EQ(MessageBoxAnswer(nType, wxID_CANCEL), nAnswer) << nType;
+}
+
+// The folder browser shows its instruction inside the window, with the program's icon,
+// and opens at the folder it is given.
+TEST(FolderBrowser, ShowsItsInstructionAndOpensAtTheGivenFolder) {
+    CTempDir dir;
+    CDialogScript dialogs;
+    const std::string strInstruction = LoadString(IDS_SELECT_OUTPUT_DIR);
+    dialogs.Expect<wxDialog>("folder browser", wxID_OK, [&](wxDialog& dlg) {
+        EXPECT_EQ(FromWx(dlg.GetTitle()), AppName());
+        EXPECT_GT(dlg.GetIcons().GetIconCount(), 0u);
+        bool bShown = false;
+        for (wxWindow* pChild : dlg.GetChildren())
+            bShown |= dynamic_cast<wxStaticText*>(pChild) && pChild->GetLabel() == strInstruction;
+        EXPECT_TRUE(bShown);
+    });
+    dialogs.Expect<wxDialog>("folder browser", wxID_CANCEL);
+    CWxFileChooser chooser(nullptr);
+    EXPECT_EQ(chooser.ChooseFolder(strInstruction, dir.Path()), dir.Path());
+    EXPECT_EQ(chooser.ChooseFolder(strInstruction, dir.Path()), std::nullopt);
+}
+
+// As on Windows: Yes, No, Cancel from left to right, the first the default, Y and N
+// pressing theirs without Alt, and the program's icon on the box.
+TEST(MessageBox, ButtonsInTheOrderOfTheTextAndTheYAndNKeys) {
+    CDialogScript dialogs;
+    for (int nKey : {'Y', 'N'}) {
+        dialogs.Expect<wxMessageDialogBase>("question", wxID_CANCEL, [&](wxMessageDialogBase& box) {
+            std::vector<wxWindow*> buttons;
+            for (wxWindow* pChild : box.GetChildren())
+                if (dynamic_cast<wxButton*>(pChild)) buttons.push_back(pChild);
+            std::sort(buttons.begin(), buttons.end(), [](wxWindow* a, wxWindow* b) {
+                return a->GetPosition().x < b->GetPosition().x;
+            });
+            std::vector<int> ids;
+            for (wxWindow* pButton : buttons) ids.push_back(pButton->GetId());
+            EXPECT_EQ(ids, (std::vector<int>{wxID_YES, wxID_NO, wxID_CANCEL}));
+            EXPECT_EQ(box.GetDefaultItem(), buttons.front());
+            EXPECT_GT(box.GetIcons().GetIconCount(), 0u);
+            wxKeyEvent key(wxEVT_CHAR_HOOK);
+            key.m_keyCode = nKey;
+            box.ProcessWindowEvent(key);
+            EXPECT_EQ(box.GetReturnCode(), nKey == 'Y' ? wxID_YES : wxID_NO);
+        });
+        CWxMessageBox(nullptr).MessageBox("Replace?", MB_YESNOCANCEL | MB_ICONQUESTION);
+    }
 }
 
 // The name without its extension comes from the executable: kestrix-convert's tests
