@@ -20,3 +20,20 @@ Function un.onUninstSuccess
 FunctionEnd")
 # The programs write their run log beside the executable when the folder lets them.
 set(CPACK_NSIS_EXTRA_UNINSTALL_COMMANDS "  Delete \"$INSTDIR\\bin\\kestrix.log\"")
+
+# The program's own name and pictures instead of the installer tool's banner.
+get_filename_component(KESTRIX_ICONS "${CPACK_NSIS_MUI_ICON}" DIRECTORY)
+set(CPACK_NSIS_BRANDING_TEXT "kestrix ${CPACK_PACKAGE_VERSION}")
+set(CPACK_NSIS_MUI_HEADERIMAGE "${KESTRIX_ICONS}/setup-header.bmp")
+set(CPACK_NSIS_MUI_WELCOMEFINISHPAGE_BITMAP "${KESTRIX_ICONS}/setup-welcome.bmp")
+set(CPACK_NSIS_MUI_UNWELCOMEFINISHPAGE_BITMAP "${KESTRIX_ICONS}/setup-welcome.bmp")
+# "All rights reserved" is nothing to accept.
+set(CPACK_NSIS_IGNORE_LICENSE_PAGE ON)
+# The last page offers to start the program.
+set(CPACK_NSIS_MUI_FINISHPAGE_RUN "kestrix.exe")
+# The Start-menu entry starts in the user's documents folder: a first start proposes its
+# working folder as the output folder, and a standard user cannot write the install
+# folder. The entry replaces the one CPack made without a working folder of its own.
+set(CPACK_NSIS_CREATE_ICONS_EXTRA "  StrCpy $OUTDIR \"%USERPROFILE%\\Documents\"
+  CreateShortCut \"$SMPROGRAMS\\$STARTMENU_FOLDER\\kestrix.lnk\" \"$INSTDIR\\bin\\kestrix.exe\"
+  SetOutPath \"$INSTDIR\"")
