@@ -150,36 +150,34 @@ TEST_F(OutputSafety, AnOpenQuestionNeverHoldsUpAnotherRun) {
     EXPECT_TRUE(files["TrvPear.txt"].starts_with("; Price list for "));
 }
 
-// A run into a folder another run is working in says once that it waits, gives up after
-// --wait with a failed cut, and, let in within it, does its work.
+// A run into a folder another run is working in says once that it waits and gives up
+// after --wait with a failed cut. Let in within it, it looks again at what it found: a
+// price list made meanwhile is backed up, not lost.
 TEST_F(OutputSafety, ARunWaitsForTheFolderABoundedTime) {
-    WriteFile(Out("TrvPear.txt"), "old");
     CFolderLock lock(m_dir.File("out"));
     ASSERT_TRUE(lock.TryLock());
     SResult r = Run(R"(timeout 20 "$K" --output "$D/out" --cuts pear --wait 1 "$D/in/rnddat.dbf")");
     EXPECT_EQ(r.nStatus, 1) << "124 is the timeout";
-    const std::string strWaiting =
-        "kestrix-convert: waiting up to 1 seconds for another "
-        "conversion into \"" +
-        m_dir.File("out") + "\"\n";
-    EXPECT_EQ(r.strErr.find(strWaiting), 0u) << r.strErr;
-    EXPECT_EQ(r.strErr.find(strWaiting, 1), std::string::npos) << r.strErr;
+    EXPECT_EQ(r.strErr, "kestrix-convert: waiting up to 1 seconds for another conversion into \"" +
+                            m_dir.File("out") + "\"\n" +
+                            "Data of some or all cuts was not loaded succesfully.\n");
     EXPECT_NE(r.strOut.find("Output folder \"" + m_dir.File("out") +
                             "\" is busy with another conversion, canceling conversion.\r\n"),
               std::string::npos)
         << r.strOut;
-    EXPECT_EQ(Files(), (std::map<std::string, std::string>{{"TrvPear.txt", "old"}}));
+    EXPECT_TRUE(Files().empty());
 
     Run(R"(( "$K" --output "$D/out" --cuts pear "$D/in/rnddat.dbf" 2>"$D/err";)"
         R"( echo $? >"$D/status" ) >/dev/null &)");
     for (int i = 0; i < 1000 && ReadFile(m_dir.File("err")).empty(); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    EXPECT_EQ(Files(), (std::map<std::string, std::string>{{"TrvPear.txt", "old"}}));
+    EXPECT_TRUE(Files().empty());
+    WriteFile(Out("TrvPear.txt"), "made meanwhile");
     lock.Unlock();
     for (int i = 0; i < 2000 && ReadFile(m_dir.File("status")).empty(); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     EXPECT_EQ(ReadFile(m_dir.File("status")), "0\n");
-    EXPECT_EQ(ReadFile(Out("TrvPear.bak")), "old");
+    EXPECT_EQ(ReadFile(Out("TrvPear.bak")), "made meanwhile");
 }
 
 // On a full disk the old price list and every backup stay whole, and nothing empty or
@@ -307,17 +305,6 @@ TEST_F(OutputSafety, ABackupThatCannotBeMadeStopsTheDefaultRun) {
               std::string::npos)
         << r.strOut;
     EXPECT_EQ(ReadFile(Out("TrvPear.txt")), "old");
-}
-
-// A pipe named like a standard table would block a plain open for good.
-TEST_F(OutputSafety, APipeNamedLikeATableIsUnreadableNotAHang) {
-    fs::remove(m_dir.File("in/peardat.dbf"));
-    ASSERT_EQ(mkfifo(m_dir.File("in/peardat.dbf").c_str(), 0644), 0);
-    SResult r = Run(R"(timeout 10 "$K" --output "$D/out" "$D/in/rnddat.dbf")");
-    EXPECT_EQ(r.nStatus, 1) << "124 is the timeout";
-    EXPECT_NE(r.strErr.find("cannot read the Pear table"), std::string::npos) << r.strErr;
-    EXPECT_TRUE(FileExists(Out("TrvBrill.txt")));
-    EXPECT_FALSE(FileExists(Out("TrvPear.txt")));
 }
 
 }  // namespace
