@@ -77,6 +77,13 @@ if [ "$mode" = convert ]; then
         fail "standard output differs from kestrix.log (text-mode line ends?)"
     grep -c "converted successfully" "$tmp/bin/kestrix.log" | grep -qx 4 ||
         fail "the log does not name four converted files"
+    # Arguments are read as wide characters: a folder the code page cannot hold is refused
+    # with the window's words, not turned into another name.
+    status=0
+    (cd "$tmp/tables" && "$wine" "$tmp/bin/$(basename "$exe")" --output "$out_win\\Łódź ceny" \
+        rnddat.dbf) >/dev/null 2>"$tmp/wine.err" || status=$?
+    [ "$status" -eq 2 ] && grep -q "code page cannot represent" "$tmp/wine.err" ||
+        fail "a path outside the code page gave status $status: $(cat "$tmp/wine.err")"
     echo "four price lists under Wine equal the Linux build's"
     exit 0
 fi
