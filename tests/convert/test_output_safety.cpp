@@ -148,6 +148,12 @@ TEST_F(OutputSafety, AnOpenQuestionNeverHoldsUpAnotherRun) {
     EXPECT_EQ(files["TrvPear1.bak"], "first");
     EXPECT_TRUE(files["TrvPear.bak"].starts_with("; Price list for "));
     EXPECT_TRUE(files["TrvPear.txt"].starts_with("; Price list for "));
+    // So too at message 123, a backup that cannot be made (its name is a folder): the
+    // other run fails, as its backup cannot be made either, but does not wait.
+    fs::remove(Out("TrvPear.bak"));
+    fs::create_directory(Out("TrvPear.bak"));
+    held.ConvertCut(m_dir.File("in/peardat.dbf"), "Pear", "TrvPear.txt", false);
+    EXPECT_EQ(other.nStatus, 1) << "124 is the timeout\n" << other.strErr;
 }
 
 // A run into a folder another run is working in says once that it waits and gives up
