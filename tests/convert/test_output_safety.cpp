@@ -1,7 +1,7 @@
 // What a conversion run may do to the output folder when things go wrong around it: a
 // run killed mid-write, a full disk, a failing flush, two runs at once, a user without
-// the right to write, a pipe where a table should be. kestrix-convert runs as a child
-// process, as a scheduled job would run it, beside one run in the test's own process.
+// the right to write. kestrix-convert runs as a child process, as a scheduled job would
+// run it, beside one run in the test's own process.
 #include <signal.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
@@ -229,28 +229,6 @@ TEST_F(OutputSafety, AFailingFlushIsAFailureNotASuccess) {
               std::string::npos)
         << r.strOut;
     EXPECT_EQ(Files(), (std::map<std::string, std::string>{{"TrvPear.txt", "old"}}));
-}
-
-// Runs into one folder queue for it: both succeed, and the file that was there before
-// survives as exactly one backup, next to complete price lists only.
-TEST_F(OutputSafety, ConcurrentRunsIntoOneFolderKeepEveryBackup) {
-    const std::string strComplete = CompletePriceList();
-    WriteFile(Out("TrvPear.txt"), "first");
-    for (int nPair = 0; nPair < 8; ++nPair) {
-        SResult r =
-            Run(R"(for i in 1 2; do ( "$K" --output "$D/out" --cuts pear "$D/in/rnddat.dbf")"
-                R"( >/dev/null 2>&1; echo $? >"$D/status$i" ) & done; wait; )"
-                R"(cat "$D/status1" "$D/status2")");
-        EXPECT_EQ(r.strOut, "0\n0\n") << "pair " << nPair;
-        int nFirst = 0;
-        for (const auto& [strName, strContent] : Files()) {
-            nFirst += strContent == "first";
-            EXPECT_TRUE(strContent == "first" || strContent == strComplete)
-                << "pair " << nPair << ": " << strName << " holds " << strContent.size()
-                << " bytes";
-        }
-        EXPECT_EQ(nFirst, 1) << "pair " << nPair;
-    }
 }
 
 // Every start registers the data source while the other run may be connecting.
