@@ -105,9 +105,9 @@ void CCutConverter::Convert(const std::string& strInputPath, const std::string& 
     }
 
     std::string strOutputPath = m_strOutputDir + kFolderSeparator + strOutputFile;
-    // From the look at the existing file to its replacement, no other run may touch the
-    // folder's files: two runs would otherwise back up each other's half-made files. No
-    // person is ever asked anything while the folder is held, so that no run waits for
+    // From the second look at the existing file to its replacement, no other run may touch
+    // the folder's files: two runs would otherwise back up each other's half-made files.
+    // No person is ever asked anything while the folder is held, so that no run waits for
     // another run's open question.
     CFolderLock lock(m_strOutputDir);
     bool bBackup = false;
