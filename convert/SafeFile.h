@@ -38,7 +38,6 @@ public:
 private:
     std::string m_strFolder;
     intptr_t m_handle = -1;
-    int m_nDenied = 0;
 };
 
 // A new file for `strTarget`: written under a fresh temporary name in the same folder and

@@ -44,15 +44,19 @@ bool FolderExists(const std::string& strPath) {
 bool CFolderLock::TryLock() {
     if (m_handle >= 0) return true;
     std::string strLock = (m_strFolder.empty() ? "." : m_strFolder) + "\\kestrix.lock";
-    m_handle = Stored(CreateFileA(
-        strLock.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
-        FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    if (m_handle >= 0) return true;
     // A lock file that is being deleted answers "access denied" for a moment; a folder we
-    // may not write answers it for good, and the run then goes on unlocked.
-    DWORD nError = GetLastError();
-    if (nError == ERROR_SHARING_VIOLATION) return false;
-    return nError != ERROR_ACCESS_DENIED || ++m_nDenied > 40;
+    // may not write answers it for good, and the run then goes on unlocked. Only another
+    // run's open lock file (a sharing violation) is worth waiting for.
+    for (int nDenied = 0;; Sleep(50)) {
+        m_handle = Stored(CreateFileA(
+            strLock.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+            FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE | FILE_FLAG_OPEN_REPARSE_POINT,
+            nullptr));
+        if (m_handle >= 0) return true;
+        DWORD nError = GetLastError();
+        if (nError == ERROR_SHARING_VIOLATION) return false;
+        if (nError != ERROR_ACCESS_DENIED || ++nDenied > 40) return true;
+    }
 }
 
 void CFolderLock::Unlock() {
