@@ -22,5 +22,9 @@ CAboutBoxDlg::CAboutBoxDlg(wxWindow* pOwner)
     layout.Add(pText, tpl::kText);
     layout.Add(pOk, tpl::kOk);
     layout.Apply(tpl::kWidth, tpl::kHeight);
+    // An icon control takes the size of its icon, its top left corner where the template
+    // puts it; a wider rectangle would centre the icon lower and to the right.
+    pIcon->SetSize(pIcon->GetBestSize());
+    SetIcons(AppIcons());
     CentreOnParent();
 }

@@ -4,6 +4,8 @@
 // Exit status: 0 every chosen cut converted, 1 any failed, 2 usage error (or no output
 // folder), 3 the ODBC environment is unusable. Messages go to standard error, the run
 // log to standard output; kestrix.log is written beside the executable as the window does.
+// Nothing is ever asked: --existing answers for the user, and a run into a folder that
+// another run is working in waits a bounded time for it.
 
 #include <array>
 #include <csignal>
@@ -14,6 +16,8 @@
 #include "app/ConsoleOutput.h"
 #include "app/OdbcEnvironment.h"
 #include "convert/ConvertCut.h"
+#include "convert/SafeFile.h"
+#include "log/FileOps.h"
 #include "log/RunLog.h"
 #include "res/MessageBox.h"
 #include "res/Strings.h"
@@ -25,7 +29,8 @@ namespace {
 enum EExit { kExitOk = 0, kExitFailed = 1, kExitUsage = 2, kExitOdbc = 3 };
 
 const char* const kUsage =
-    "Usage: kestrix-convert [--output DIR] [--cuts LIST] [--existing MODE] TABLE\n"
+    "Usage: kestrix-convert [--output DIR] [--cuts LIST] [--existing MODE] [--wait SECONDS]\n"
+    "                       TABLE\n"
     "\n"
     "Converts the price tables in TABLE's folder into price-list files.\n"
     "TABLE is one of rnddat.dbf, peardat.dbf, mqdat.dbf, emdat.dbf (any letter case),\n"
@@ -38,6 +43,8 @@ const char* const kUsage =
     "                     (default: all four, always in that order)\n"
     "  --existing MODE    when a price-list file exists: backup (default) keeps it as a\n"
     "                     backup copy, overwrite replaces it, cancel skips the cut\n"
+    "  --wait SECONDS     how long a cut waits for another run's file work in the same\n"
+    "                     folder before it fails (default: 60)\n"
     "  --help             show this text\n";
 
 const char* const kCutOptionNames[kCutCount] = {"brilliant", "pear", "marquise", "emerald"};
@@ -49,31 +56,54 @@ struct SOptions {
     std::string strTable;
     bool bCut[kCutCount] = {true, true, true, true};
     EExisting existing = EExisting::backup;
+    int nWaitSeconds = 60;
     bool bHelp = false;
 };
 
-// Answers the run's questions as --existing says and shows every text on standard error.
+// Answers the run's questions as --existing says, without showing them: a question
+// answered for the user is no news to him. Every other text goes to standard error.
 class CConsoleBox : public IMessageBox {
 public:
     explicit CConsoleBox(EExisting existing) : m_existing(existing) {}
     int MessageBox(const std::string& strText, unsigned nType) override {
-        std::cerr << strText << "\n";
         switch (nType & MB_TYPEMASK) {
             case MB_YESNOCANCEL:  // replace the existing file?
+                m_bAskedToReplace = true;
                 return m_existing == EExisting::backup      ? IDYES
                        : m_existing == EExisting::overwrite ? IDNO
                                                             : IDCANCEL;
             case MB_OKCANCEL:  // the backup copy failed: a backup was asked for, so stop
+                m_bBackupFailed = true;
                 return IDCANCEL;
             case MB_YESNO:
                 return IDNO;
             default:
+                std::cerr << strText << "\n";
                 return IDOK;
         }
     }
 
+    bool m_bAskedToReplace = false, m_bBackupFailed = false;  // cleared by the caller
+
 private:
     EExisting m_existing;
+};
+
+// Says once that the run waits, and gives up after the --wait time.
+class CConsoleWait : public IFolderWait {
+public:
+    explicit CConsoleWait(int nSeconds) : m_nSeconds(nSeconds) {}
+    bool KeepWaiting(const std::string& strFolder) override {
+        if (m_nCalls == 0)
+            std::cerr << "kestrix-convert: waiting up to " << m_nSeconds
+                      << " seconds for another conversion into \"" << strFolder << "\"\n";
+        return m_nCalls++ < m_nSeconds * 10;  // a call about every 100 ms
+    }
+    void WaitEnded() override { m_nCalls = 0; }
+
+private:
+    int m_nSeconds;
+    int m_nCalls = 0;
 };
 
 bool ParseCuts(const std::string& strList, bool (&bCut)[kCutCount]) {
@@ -94,10 +124,14 @@ bool ParseCuts(const std::string& strList, bool (&bCut)[kCutCount]) {
 }
 
 bool ParseExisting(const std::string& strMode, EExisting& existing) {
-    if (strMode == "backup") existing = EExisting::backup;
-    else if (strMode == "overwrite") existing = EExisting::overwrite;
-    else if (strMode == "cancel") existing = EExisting::cancel;
-    else return false;
+    if (strMode == "backup")
+        existing = EExisting::backup;
+    else if (strMode == "overwrite")
+        existing = EExisting::overwrite;
+    else if (strMode == "cancel")
+        existing = EExisting::cancel;
+    else
+        return false;
     return true;
 }
 
@@ -111,7 +145,8 @@ bool ParseArguments(const std::vector<std::string>& args, SOptions& options,
             options.bHelp = true;
             return true;
         }
-        bool bTakesValue = strArg == "--output" || strArg == "--cuts" || strArg == "--existing";
+        bool bTakesValue = strArg == "--output" || strArg == "--cuts" || strArg == "--existing" ||
+                           strArg == "--wait";
         if (bTakesValue && i + 1 >= args.size()) {
             strError = strArg + " needs a value";
             return false;
@@ -125,6 +160,12 @@ bool ParseArguments(const std::vector<std::string>& args, SOptions& options,
         } else if (strArg == "--existing") {
             if (!ParseExisting(args[++i], options.existing))
                 return strError = "unknown --existing mode: " + args[i], false;
+        } else if (strArg == "--wait") {
+            const std::string& strSeconds = args[++i];
+            if (strSeconds.empty() || strSeconds.size() > 6 ||
+                strSeconds.find_first_not_of("0123456789") != std::string::npos)
+                return strError = "--wait needs a number of seconds: " + strSeconds, false;
+            options.nWaitSeconds = std::stoi(strSeconds);
         } else if (strArg.size() > 1 && strArg[0] == '-') {
             return strError = "unknown option " + strArg, false;
         } else if (!options.strTable.empty()) {
@@ -137,25 +178,52 @@ bool ParseArguments(const std::vector<std::string>& args, SOptions& options,
     return true;
 }
 
-std::string FirstLine(const std::string& strText) { return strText.substr(0, strText.find('\n')); }
+std::string FirstLine(const std::string& strText) {
+    return strText.substr(0, strText.find('\n'));
+}
+
+// What --existing did with the existing file of a cut just run, for the user to read.
+std::string ExistingFileOutcome(EExisting existing, const CConsoleBox& box, bool bFailed) {
+    if (existing == EExisting::cancel) return "left in place, cut skipped (--existing cancel)";
+    if (box.m_bBackupFailed) return "left in place, its backup copy could not be made";
+    if (bFailed) return "left in place, the cut failed";
+    return existing == EExisting::backup ? "replaced, a backup copy kept (--existing backup)"
+                                         : "replaced without a backup copy (--existing overwrite)";
+}
 
 // Runs the chosen cuts as the window's OK does; true when every chosen cut converted.
-bool ConvertChosenCuts(const SOptions& options, CCutConverter& converter) {
+bool ConvertChosenCuts(const SOptions& options, CCutConverter& converter, CConsoleBox& box,
+                       CRunLog& log) {
     std::array<std::string, kCutCount> paths = CutPathsFromChoice(options.strTable);
-    bool bAllReadable = true;
-    bool bRun[kCutCount] = {};
+    bool bAllOk = true;
     for (int i = 0; i < kCutCount; ++i) {
         if (!options.bCut[i]) continue;
-        bRun[i] = CanOpenForReading(paths[i]);
-        bAllReadable &= bRun[i];
+        const std::string strCut = LoadString(g_cuts[i].nNameId);
+        // A chosen table that cannot be read fails its cut like any failed connection,
+        // and is named: the command line has no "File name" column to look at.
+        if (!CanOpenForReading(paths[i])) {
+            log.AppendLog(
+                FormatString("---------------\r\nProcessing %s cut data from \"%s\" file.\r\n",
+                             strCut, paths[i]) +
+                "Cannot read the table file, the cut is not converted.\r\n");
+            std::cerr << "kestrix-convert: cannot read the " << strCut << " table \"" << paths[i]
+                      << "\"\n";
+            bAllOk = false;
+            continue;
+        }
+        // After a first Yes the later cuts are not asked again, but they are told of too.
+        const std::string strOutputPath =
+            converter.m_strOutputDir + kFolderSeparator + g_cuts[i].pszOutput;
+        const bool bExisted = EntryKind(strOutputPath) == EEntryKind::regular;
+        box.m_bAskedToReplace = box.m_bBackupFailed = false;
+        converter.m_bFailed = false;
+        converter.ConvertCut(paths[i], strCut, g_cuts[i].pszOutput, g_cuts[i].bNineteen);
+        if (bExisted || box.m_bAskedToReplace)
+            std::cerr << "kestrix-convert: existing \"" << strOutputPath << "\" "
+                      << ExistingFileOutcome(options.existing, box, converter.m_bFailed) << "\n";
+        bAllOk &= !converter.m_bFailed;
     }
-    if (!bAllReadable) std::cerr << LoadString(IDS_NOT_ALL_FILES) << "\n";
-    for (int i = 0; i < kCutCount; ++i)
-        if (bRun[i])
-            converter.ConvertCut(paths[i], LoadString(g_cuts[i].nNameId), g_cuts[i].pszOutput,
-                                 g_cuts[i].bNineteen);
-    // A chosen cut whose table could not be read was not converted either.
-    return bAllReadable && !converter.m_bFailed;
+    return bAllOk;
 }
 
 int Run(const SOptions& options) {
@@ -173,11 +241,14 @@ int Run(const SOptions& options) {
         return kExitUsage;
     }
     CCutConverter converter(log, box);
+    CConsoleWait wait(options.nWaitSeconds);
     converter.m_strOutputDir = strOutputDir;
-    bool bOk = ConvertChosenCuts(options, converter);
+    converter.m_pFolderWait = &wait;
+    bool bOk = ConvertChosenCuts(options, converter, box, log);
     log.WriteLogFile();
     std::cout << log.Text() << std::flush;
-    std::cerr << (bOk ? LoadString(IDS_CONVERSION_DONE) : FirstLine(LoadString(IDS_CONVERSION_FAILED)))
+    std::cerr << (bOk ? LoadString(IDS_CONVERSION_DONE)
+                      : FirstLine(LoadString(IDS_CONVERSION_FAILED)))
               << "\n";
     return bOk ? kExitOk : kExitFailed;
 }
@@ -191,7 +262,12 @@ int main(int argc, char** argv) {
     std::signal(SIGXFSZ, SIG_IGN);
 #endif
     SetBinaryStdout();
-    std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+    std::vector<std::string> args;
+    std::string strUnfit;
+    if (!ProgramArguments(argc, argv, args, strUnfit)) {
+        std::cerr << FormatString(kUnrepresentablePath, strUnfit) << "\n";
+        return kExitUsage;
+    }
     SOptions options;
     std::string strError;
     if (!ParseArguments(args, options, strError)) {

@@ -1,12 +1,28 @@
 #include "app/ConverterApp.h"
 
 #include <csignal>
+#include <cstdio>
+
+#include <wx/log.h>
 
 #include "app/OdbcEnvironment.h"
 #include "res/Strings.h"
 #include "ui/CutSelectionDlg.h"
 #include "ui/Settings.h"
 #include "ui/WxText.h"
+
+bool CConverterApp::Initialize(int& argc, wxChar** argv) {
+    {
+        wxLogNull quiet;
+        if (wxApp::Initialize(argc, argv)) return true;
+    }
+    std::fputs(
+        "kestrix: cannot open a window: no display is available.\n"
+        "To convert price tables without a screen, use kestrix-convert (see kestrix-convert "
+        "--help).\n",
+        stderr);
+    return false;
+}
 
 bool CConverterApp::OnInit() {
     // The base class would parse the command line; the program takes no arguments, and

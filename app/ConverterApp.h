@@ -5,6 +5,10 @@
 
 class CConverterApp : public wxApp {
 public:
+    // Starts the toolkit; when it cannot (no display), says so on standard error and
+    // points to kestrix-convert instead of the toolkit's own words.
+    bool Initialize(int& argc, wxChar** argv) override;
+
     // Reads no command-line arguments.
     bool OnInit() override;
 

@@ -49,3 +49,30 @@ set(CPACK_NSIS_EXTRA_UNINSTALL_COMMANDS "${CPACK_NSIS_EXTRA_UNINSTALL_COMMANDS}
   DeleteRegKey HKLM ${KESTRIX_NSIS_DRIVER_KEY}
   DeleteRegValue HKLM ${KESTRIX_NSIS_DRIVERS_KEY} \"Microsoft dBase Driver (*.dbf)\"
 kestrix_driver_kept:")
+
+
+# The program's own name and pictures instead of the installer tool's banner.
+get_filename_component(KESTRIX_ICONS "${CPACK_NSIS_MUI_ICON}" DIRECTORY)
+# (CPack's own branding variable always trims, which makensis refuses off Windows.)
+string(APPEND CPACK_NSIS_DEFINES "\nBrandingText \"kestrix ${CPACK_PACKAGE_VERSION}\"")
+set(CPACK_NSIS_MUI_HEADERIMAGE "${KESTRIX_ICONS}/setup-header.bmp")
+set(CPACK_NSIS_MUI_WELCOMEFINISHPAGE_BITMAP "${KESTRIX_ICONS}/setup-welcome.bmp")
+set(CPACK_NSIS_MUI_UNWELCOMEFINISHPAGE_BITMAP "${KESTRIX_ICONS}/setup-welcome.bmp")
+# "All rights reserved" is nothing to accept.
+set(CPACK_NSIS_IGNORE_LICENSE_PAGE ON)
+# The last page offers to start the program, in the user's documents folder as the
+# Start-menu entry does.
+set(CPACK_NSIS_MUI_FINISHPAGE_RUN "kestrix.exe")
+string(APPEND CPACK_NSIS_DEFINES "
+!define MUI_FINISHPAGE_RUN_FUNCTION StartKestrix
+Function StartKestrix
+  ExpandEnvStrings $0 \"%USERPROFILE%\\Documents\"
+  SetOutPath $0
+  Exec '\"$INSTDIR\\kestrix.exe\"'
+FunctionEnd")
+# The Start-menu entry starts in the user's documents folder: a first start proposes its
+# working folder as the output folder, and a standard user cannot write the install
+# folder. The entry replaces the one CPack made without a working folder of its own.
+set(CPACK_NSIS_CREATE_ICONS_EXTRA "  StrCpy $OUTDIR \"%USERPROFILE%\\Documents\"
+  CreateShortCut \"$SMPROGRAMS\\$STARTMENU_FOLDER\\kestrix.lnk\" \"$INSTDIR\\kestrix.exe\"
+  SetOutPath \"$INSTDIR\"")

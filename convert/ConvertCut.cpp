@@ -1,6 +1,8 @@
 #include "convert/ConvertCut.h"
 
+#include <chrono>
 #include <new>
+#include <thread>
 
 #include "convert/Database.h"
 #include "convert/FileError.h"
@@ -103,16 +105,14 @@ void CCutConverter::Convert(const std::string& strInputPath, const std::string& 
     }
 
     std::string strOutputPath = m_strOutputDir + kFolderSeparator + strOutputFile;
-    // From the look at the existing file to its replacement, no other run may touch the
-    // folder's files: two runs would otherwise back up each other's half-made files.
+    // From the second look at the existing file to its replacement, no other run may touch
+    // the folder's files: two runs would otherwise back up each other's half-made files.
+    // No person is ever asked anything while the folder is held, so that no run waits for
+    // another run's open question.
     CFolderLock lock(m_strOutputDir);
-    // Whatever sits at the name that is not a plain file (a link above all) is never
-    // written through, asked about or backed up.
-    EEntryKind existing = EntryKind(strOutputPath);
-    if (existing == EEntryKind::other)
-        return FailToOpen(strOutputPath,
-                          CFileException(CFileException::accessDenied, strOutputPath));
-    if (existing == EEntryKind::regular && !ProtectExistingFile(strOutputPath, strCutName)) return;
+    bool bBackup = false;
+    if (!AskAndLock(strOutputPath, strCutName, lock, bBackup)) return;
+    if (bBackup && !BackUpExistingFile(strOutputPath, strCutName, lock)) return;
 
     // The new file replaces the old one only once it is complete (Close), so a run that
     // fails or is stopped anywhere leaves the old file in place; a read-only old file is
@@ -143,20 +143,63 @@ void CCutConverter::ReportUnexpected(const CException& e, size_t nMaxDescription
                       strMessage.substr(0, nMaxDescription)));
 }
 
-bool CCutConverter::ProtectExistingFile(const std::string& strOutputPath,
-                                        const std::string& strCutName) {
-    int nAnswer = IDYES;
-    if (!m_bBackupConfirmed)
-        nAnswer = m_box.MessageBox(
-            FormatString(LoadString(IDS_REPLACE_OUTPUT), strOutputPath, strCutName),
-            MB_YESNOCANCEL | MB_ICONQUESTION);
-    if (nAnswer == IDCANCEL) {
-        Fail(FormatString("Output file \"%s\" exists, canceling conversion.\r\n", strOutputPath));
-        return false;
+bool CCutConverter::AskAndLock(const std::string& strOutputPath, const std::string& strCutName,
+                               CFolderLock& lock, bool& bBackup) {
+    for (;;) {
+        // Whatever sits at the name that is not a plain file (a link above all) is never
+        // written through, asked about or backed up.
+        EEntryKind asked = EntryKind(strOutputPath);
+        if (asked == EEntryKind::other) break;
+        int nAnswer =
+            asked == EEntryKind::regular ? AskAboutExistingFile(strOutputPath, strCutName) : IDNO;
+        if (nAnswer == IDCANCEL) {
+            Fail(FormatString("Output file \"%s\" exists, canceling conversion.\r\n",
+                              strOutputPath));
+            return false;
+        }
+        if (!LockFolder(lock)) return false;
+        // Another run may have made or removed the file meanwhile. A file that is gone
+        // needs no backup; one that appeared unasked is asked about, unless a Yes holds.
+        EEntryKind now = EntryKind(strOutputPath);
+        if (now == EEntryKind::other) break;
+        if (now == EEntryKind::regular && asked == EEntryKind::missing && !m_bBackupConfirmed) {
+            lock.Unlock();
+            continue;
+        }
+        bBackup = now == EEntryKind::regular && (nAnswer == IDYES || m_bBackupConfirmed);
+        return true;
     }
-    if (nAnswer != IDYES) return true;  // No: the file is overwritten in place
+    FailToOpen(strOutputPath, CFileException(CFileException::accessDenied, strOutputPath));
+    return false;
+}
 
-    m_bBackupConfirmed = true;
+int CCutConverter::AskAboutExistingFile(const std::string& strOutputPath,
+                                        const std::string& strCutName) {
+    if (m_bBackupConfirmed) return IDYES;
+    int nAnswer =
+        m_box.MessageBox(FormatString(LoadString(IDS_REPLACE_OUTPUT), strOutputPath, strCutName),
+                         MB_YESNOCANCEL | MB_ICONQUESTION);
+    m_bBackupConfirmed = nAnswer == IDYES;
+    return nAnswer;
+}
+
+bool CCutConverter::LockFolder(CFolderLock& lock) {
+    if (lock.TryLock()) return true;
+    bool bLocked = false;
+    while (!bLocked && (!m_pFolderWait || m_pFolderWait->KeepWaiting(m_strOutputDir))) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        bLocked = lock.TryLock();
+    }
+    if (m_pFolderWait) m_pFolderWait->WaitEnded();
+    if (!bLocked)
+        Fail(FormatString(
+            "Output folder \"%s\" is busy with another conversion, canceling conversion.\r\n",
+            m_strOutputDir));
+    return bLocked;
+}
+
+bool CCutConverter::BackUpExistingFile(const std::string& strOutputPath,
+                                       const std::string& strCutName, CFolderLock& lock) {
     std::string strBase = strOutputPath.substr(0, strOutputPath.rfind('.'));
     std::string strPlainBackup = strBase + ".bak";
     if (EntryKind(strPlainBackup) == EEntryKind::regular)
@@ -167,14 +210,19 @@ bool CCutConverter::ProtectExistingFile(const std::string& strOutputPath,
     if (CopyReplacing(strOutputPath, strPlainBackup)) {
         m_log.AppendLog(FormatString("Moving \"%s\" file to \"%s\": success.\r\n", strOutputPath,
                                      strPlainBackup));
-    } else if (m_box.MessageBox(
-                   FormatString(LoadString(IDS_BACKUP_FAILED), strOutputPath, strCutName),
-                   MB_OKCANCEL | MB_ICONQUESTION) == IDCANCEL) {
+        return true;
+    }
+    lock.Unlock();
+    if (m_box.MessageBox(FormatString(LoadString(IDS_BACKUP_FAILED), strOutputPath, strCutName),
+                         MB_OKCANCEL | MB_ICONQUESTION) == IDCANCEL) {
         Fail(FormatString("Cannot create a backup copy of \"%s\". Canceling conversion.\r\n",
                           strOutputPath));
         return false;
     }
-    return true;
+    if (!LockFolder(lock)) return false;
+    if (EntryKind(strOutputPath) != EEntryKind::other) return true;
+    FailToOpen(strOutputPath, CFileException(CFileException::accessDenied, strOutputPath));
+    return false;
 }
 
 // Moves the plain backup aside into the lowest free number, by renaming it: a full disk

@@ -7,8 +7,20 @@ class CRunLog;
 class CException;
 class CFileException;
 class CDatabase;
+class CFolderLock;
 class CPapRecord;
 class IMessageBox;
+
+// How a run waits while another run does its file work in the same output folder.
+class IFolderWait {
+public:
+    virtual ~IFolderWait() = default;
+    // Called about every 100 ms while the folder is held by another run, the first time
+    // before any waiting; false gives up the cut.
+    virtual bool KeepWaiting(const std::string& strFolder) = 0;
+    // Called once when a wait that KeepWaiting was told of ends, either way.
+    virtual void WaitEnded() {}
+};
 
 class CCutConverter {
 public:
@@ -25,16 +37,29 @@ public:
     std::string m_strOutputDir;       // the output folder, as the user sees it
     bool m_bBackupConfirmed = false;  // a remembered Yes to the replace question
     bool m_bFailed = false;           // set by any failed run; never cleared here
+    // Told while the run waits for another run's file work; without one it waits as long
+    // as that takes. Must outlive the converter.
+    IFolderWait* m_pFolderWait = nullptr;
 
 private:
     void Convert(const std::string& strInputPath, const std::string& strCutName,
                  const std::string& strOutputFile, bool bNineteenTables);
     // Connects on the table's folder and opens the table; false when the run must end.
     bool OpenPriceTable(const std::string& strInputPath, CDatabase& database, CPapRecord& rs);
-    // Asks about an existing output file and makes the backups; the file itself stays
-    // until the new one replaces it. False when the run must end (already logged and
-    // flagged).
-    bool ProtectExistingFile(const std::string& strOutputPath, const std::string& strCutName);
+    // Asks about what is at the output name, then takes `lock` for the file work; false
+    // when the run must end (already logged and flagged). `bBackup`: the existing file is
+    // to be backed up.
+    bool AskAndLock(const std::string& strOutputPath, const std::string& strCutName,
+                    CFolderLock& lock, bool& bBackup);
+    // The answer to message 122 (a remembered Yes without asking).
+    int AskAboutExistingFile(const std::string& strOutputPath, const std::string& strCutName);
+    // Takes `lock`, waiting as m_pFolderWait allows; false (logged and flagged) when given up.
+    bool LockFolder(CFolderLock& lock);
+    // Makes the backups of the existing file, asking with `lock` released when they
+    // fail; the file itself stays until the new one replaces it. False when the run must
+    // end (already logged and flagged).
+    bool BackUpExistingFile(const std::string& strOutputPath, const std::string& strCutName,
+                            CFolderLock& lock);
     void MakeNumberedBackup(const std::string& strPlainBackup, const std::string& strBase);
     void FailToOpen(const std::string& strOutputPath, const CFileException& e);
     void ReportUnexpected(const CException& e, size_t nMaxDescription);

@@ -17,19 +17,27 @@ EEntryKind EntryKind(const std::string& strPath);
 // Whether `strPath` is an existing folder (links followed: the user chose it).
 bool FolderExists(const std::string& strPath);
 
-// Holds the output folder for one run, so that runs into the same folder queue instead of
-// interleaving their backups; blocks while another run holds it. When the folder cannot
-// be locked (it is missing, say) the run goes on unlocked and its own file operations
-// report what is wrong.
+// Holds the output folder for one run's file work, so that runs into the same folder
+// queue instead of interleaving their backups. Nothing is held until TryLock succeeds;
+// nothing ever blocks. When the folder cannot be locked (it is missing, say) TryLock
+// succeeds at once and the run goes on unlocked: its own file operations report what is
+// wrong.
 class CFolderLock {
 public:
-    explicit CFolderLock(const std::string& strFolder);
-    ~CFolderLock();
+    explicit CFolderLock(const std::string& strFolder) : m_strFolder(strFolder) {}
+    ~CFolderLock() { Unlock(); }
     CFolderLock(const CFolderLock&) = delete;
     CFolderLock& operator=(const CFolderLock&) = delete;
 
+    // True when the folder is now held by this run (or cannot be locked at all); false
+    // while another run holds it.
+    bool TryLock();
+    // Lets other runs in; nothing when not held.
+    void Unlock();
+
 private:
-    intptr_t m_handle;
+    std::string m_strFolder;
+    intptr_t m_handle = -1;
 };
 
 // A new file for `strTarget`: written under a fresh temporary name in the same folder and

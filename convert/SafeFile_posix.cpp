@@ -31,16 +31,25 @@ bool FolderExists(const std::string& strPath) {
 }
 
 // The folder itself is locked, so that no lock file is ever left behind.
-CFolderLock::CFolderLock(const std::string& strFolder)
-    : m_handle(
-          open(strFolder.empty() ? "." : strFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
-    if (m_handle < 0) return;
-    while (flock(Fd(m_handle), LOCK_EX) != 0 && errno == EINTR) {
+bool CFolderLock::TryLock() {
+    if (m_handle >= 0) return true;
+    int fd =
+        open(m_strFolder.empty() ? "." : m_strFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return true;
+    int nResult;
+    while ((nResult = flock(fd, LOCK_EX | LOCK_NB)) != 0 && errno == EINTR) {
     }
+    if (nResult != 0 && errno == EWOULDBLOCK) {
+        close(fd);
+        return false;
+    }
+    m_handle = fd;  // held, or a file system without locks: unlocked either way is kept
+    return true;
 }
 
-CFolderLock::~CFolderLock() {
+void CFolderLock::Unlock() {
     if (m_handle >= 0) close(Fd(m_handle));  // releases the lock
+    m_handle = -1;
 }
 
 CReplacement::~CReplacement() {

@@ -41,26 +41,27 @@ bool FolderExists(const std::string& strPath) {
 // A folder handle cannot be locked, so a lock file is: opened with no sharing, so that a
 // second run cannot open it until the first closes it, and deleted by the system when
 // closed, even when the process dies, so the user's folder keeps nothing of it.
-CFolderLock::CFolderLock(const std::string& strFolder) {
-    std::string strLock = (strFolder.empty() ? "." : strFolder) + "\\kestrix.lock";
+bool CFolderLock::TryLock() {
+    if (m_handle >= 0) return true;
+    std::string strLock = (m_strFolder.empty() ? "." : m_strFolder) + "\\kestrix.lock";
     // A lock file that is being deleted answers "access denied" for a moment; a folder we
-    // may not write answers it for good, and the run then goes on unlocked.
-    for (int nDenied = 0;;) {
-        m_handle = Stored(CreateFileA(strLock.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                      OPEN_ALWAYS,
-                                      FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE |
-                                          FILE_FLAG_OPEN_REPARSE_POINT,
-                                      nullptr));
-        if (m_handle >= 0) return;
+    // may not write answers it for good, and the run then goes on unlocked. Only another
+    // run's open lock file (a sharing violation) is worth waiting for.
+    for (int nDenied = 0;; Sleep(50)) {
+        m_handle = Stored(CreateFileA(
+            strLock.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+            FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE | FILE_FLAG_OPEN_REPARSE_POINT,
+            nullptr));
+        if (m_handle >= 0) return true;
         DWORD nError = GetLastError();
-        if (nError != ERROR_SHARING_VIOLATION && (nError != ERROR_ACCESS_DENIED || ++nDenied > 40))
-            return;
-        Sleep(50);
+        if (nError == ERROR_SHARING_VIOLATION) return false;
+        if (nError != ERROR_ACCESS_DENIED || ++nDenied > 40) return true;
     }
 }
 
-CFolderLock::~CFolderLock() {
+void CFolderLock::Unlock() {
     if (m_handle >= 0) CloseHandle(Handle(m_handle));  // releases and deletes the lock file
+    m_handle = -1;
 }
 
 CReplacement::~CReplacement() {

@@ -24,6 +24,7 @@ CErrorLogDlg::CErrorLogDlg(wxWindow* pOwner)
     layout.Add(m_pClose, tpl::kClose);
     layout.Add(m_pText, tpl::kText, EFit::Exact);
     layout.Apply(tpl::kWidth, tpl::kHeight);
+    SetIcons(AppIcons());
     CentreOnParent();
 }
 

@@ -38,3 +38,9 @@ std::string LoadString(int nId);
 std::string FormatString(const std::string& strTemplate, const std::string& strArg1);
 std::string FormatString(const std::string& strTemplate, const std::string& strArg1,
                          const std::string& strArg2);
+
+// Told when a path from the window or the command line cannot be handed to the system
+// (%s: the path, with "?" for what cannot be represented).
+inline constexpr const char* kUnrepresentablePath =
+    "The path \"%s\" contains characters that this system's code page cannot represent, "
+    "so the file cannot be opened. Please rename the folder or file, or choose another one.";

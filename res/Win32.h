@@ -14,5 +14,7 @@
 #define NOMINMAX
 #endif
 #include <windows.h>
+// after windows.h: CommandLineToArgvW
+#include <shellapi.h>
 
 #include "res/WinMacros.h"

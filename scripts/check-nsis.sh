@@ -78,6 +78,8 @@ expected=$'Uninstall.exe\nkestrix-convert.exe\nkestrix.exe\nkestrix.html\nkestri
 found=$(cd "$install_dir" 2>/dev/null && find . -type f | sed 's|^\./||' | LC_ALL=C sort)
 [ "$found" = "$expected" ] || fail "installed files: ${found:-none}"
 [ -f "$menu_dir/kestrix.lnk" ] || fail "no Start-menu entry"
+strings -el "$menu_dir/kestrix.lnk" | grep -qxF '%USERPROFILE%\Documents' ||
+    fail "the Start-menu entry does not start in the user's documents folder"
 [ "$(reg_value "$uninstall_key" DisplayName)" = kestrix ] || fail "no Apps & features entry"
 [ "$(reg_value "$uninstall_key" DisplayVersion)" = "$version" ] ||
     fail "Apps & features shows version '$(reg_value "$uninstall_key" DisplayVersion)'"

@@ -17,6 +17,7 @@
 #include "ui/OutputDir.h"
 #include "ui/Settings.h"
 #include "ui/SystemMenu.h"
+#include "ui/WxFolderWait.h"
 #include "ui/WxMessageBox.h"
 #include "ui/WxText.h"
 
@@ -35,13 +36,15 @@ T& OrOwn(T* pGiven, std::unique_ptr<T>& pOwn, TDefault makeDefault) {
 
 CCutSelectionDlg::CCutSelectionDlg(wxWindow* pParent, IFileChooser* pChooser, IMessageBox* pBox)
     : wxDialog(pParent, wxID_ANY, "KESTRIX", wxDefaultPosition, wxDefaultSize,
-               wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX),
+               wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX | wxRESIZE_BORDER),
       m_chooser(OrOwn(pChooser, m_pOwnChooser,
                       [this] { return std::make_unique<CWxFileChooser>(this); })),
       m_box(OrOwn(pBox, m_pOwnBox, [this] { return std::make_unique<CWxMessageBox>(this); })),
+      m_pFolderWait(std::make_unique<CWxFolderWait>(this)),
       m_strLogPath(LogFilePath()),
       m_strHelpPath(HelpPagePath()),
       m_converter(m_log, m_box) {
+    m_converter.m_pFolderWait = m_pFolderWait.get();
     CreateControls();
     for (int i = 0; i < kCutCount; ++i)
         Bind(wxEVT_BUTTON, &CCutSelectionDlg::OnBrowse, this, tpl::IDC_BROWSE + i);
@@ -50,6 +53,12 @@ CCutSelectionDlg::CCutSelectionDlg(wxWindow* pParent, IFileChooser* pChooser, IM
     Bind(wxEVT_BUTTON, &CCutSelectionDlg::OnHelp, this, wxID_HELP);
     Bind(wxEVT_CONTEXT_MENU, &CCutSelectionDlg::OnContextMenu, this);
     Bind(wxEVT_MENU, &CCutSelectionDlg::OnAbout, this, IDM_ABOUTBOX);
+    Bind(wxEVT_SIZE, &CCutSelectionDlg::OnSize, this);
+    for (wxTextCtrl* pField : PathFields())
+        pField->Bind(wxEVT_TEXT, [pField](wxCommandEvent& event) {
+            pField->SetToolTip(pField->GetValue());
+            event.Skip();
+        });
     UpdateData(false);
     Centre(wxBOTH);
 }
@@ -139,6 +148,7 @@ void CCutSelectionDlg::UpdateData(bool bSaveAndValidate) {
         m_converter.m_strOutputDir = FromWx(m_pOutputDir->GetValue());
     else
         m_pOutputDir->ChangeValue(ToWx(m_converter.m_strOutputDir));
+    if (!bSaveAndValidate) ShowPathEnds();
 }
 
 void CCutSelectionDlg::EndDialog(int nResult) {

@@ -4,6 +4,8 @@
 
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include <wx/dialog.h>
 
@@ -23,6 +25,7 @@ class CCutSelectionDlg : public wxDialog {
     std::unique_ptr<IMessageBox> m_pOwnBox;
     IFileChooser& m_chooser;
     IMessageBox& m_box;
+    std::unique_ptr<IFolderWait> m_pFolderWait;
 
 public:
     // Without `pChooser` or `pBox` the platform's file dialogs and message boxes are used;
@@ -79,10 +82,20 @@ private:
     void OnHelp(wxCommandEvent& event);
     void OnContextMenu(wxContextMenuEvent& event);
     void OnAbout(wxCommandEvent& event);
+    // Widening gives the path fields the extra width and moves what stands right of them.
+    void OnSize(wxSizeEvent& event);
+    // Each path field shows the end of its path (the file name) and the whole path as
+    // its tooltip; the one being edited keeps its caret.
+    void ShowPathEnds();
+    std::vector<wxTextCtrl*> PathFields() const;
 
     wxCheckBox* m_pLoad[kCutCount] = {};
     wxTextCtrl* m_pFile[kCutCount] = {};
     wxTextCtrl* m_pOutputDir = nullptr;
+    // Every control's place at the template's size, the client width there, and the x
+    // from which controls move when the window is widened.
+    std::vector<std::pair<wxWindow*, wxRect>> m_templateRects;
+    int m_nTemplateWidth = 0, m_nMovesFrom = 0;
 };
 
 // The About item's command in the window's context menu.

@@ -1,5 +1,8 @@
 // The controls of the cut selection dialog, created in tab order and placed by the
 // dialog-unit rectangles of its template.
+#include <algorithm>
+#include <iterator>
+
 #include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/stattext.h>
@@ -48,6 +51,9 @@ void CCutSelectionDlg::CreateControls() {
     AddLabel("Output folder", tpl::kOutputLabel);
     m_pOutputDir = new wxTextCtrl(this, tpl::IDC_OUTPUT_DIR, wxEmptyString, wxDefaultPosition,
                                   wxDefaultSize, wxTE_READONLY);
+    // Nothing can be typed there, so it takes no focus and shows no caret (GTK would give
+    // it both; Windows' read-only edit behaves so by itself).
+    m_pOutputDir->SetCanFocus(false);
     layout.Add(m_pOutputDir, tpl::kOutputDir);
     layout.Add(new wxButton(this, tpl::IDC_CHANGE_OUTPUT, "Change"), tpl::kChange);
 
@@ -63,4 +69,40 @@ void CCutSelectionDlg::CreateControls() {
     layout.Add(pExplanation, tpl::kExplanation, EFit::Exact);
 
     layout.Apply(tpl::kWidth, tpl::kHeight);
+    // The template's size is the smallest; the window can only be widened.
+    m_nTemplateWidth = GetClientSize().x;
+    m_nMovesFrom = m_pFile[0]->GetRect().GetRight();
+    for (wxTextCtrl* pField : PathFields())
+        m_nMovesFrom = std::min(m_nMovesFrom, pField->GetRect().GetRight());
+    for (wxWindow* pChild : GetChildren()) m_templateRects.emplace_back(pChild, pChild->GetRect());
+    SetMinSize(GetSize());
+    SetMaxSize(wxSize(-1, GetSize().y));
+}
+
+std::vector<wxTextCtrl*> CCutSelectionDlg::PathFields() const {
+    std::vector<wxTextCtrl*> fields(std::begin(m_pFile), std::end(m_pFile));
+    fields.push_back(m_pOutputDir);
+    return fields;
+}
+
+void CCutSelectionDlg::OnSize(wxSizeEvent& event) {
+    event.Skip();
+    if (m_templateRects.empty()) return;
+    std::vector<wxTextCtrl*> fields = PathFields();
+    int nExtra = std::max(0, GetClientSize().x - m_nTemplateWidth);
+    for (auto [pCtrl, rc] : m_templateRects) {
+        if (std::find(fields.begin(), fields.end(), pCtrl) != fields.end())
+            rc.width += nExtra;
+        else if (rc.x > m_nMovesFrom)
+            rc.x += nExtra;
+        pCtrl->SetSize(rc);
+    }
+    ShowPathEnds();
+}
+
+void CCutSelectionDlg::ShowPathEnds() {
+    for (wxTextCtrl* pField : PathFields()) {
+        pField->SetToolTip(pField->GetValue());
+        if (!pField->HasFocus()) pField->SetInsertionPointEnd();
+    }
 }

@@ -11,6 +11,7 @@
 #include <wx/sizer.h>
 
 #include "log/RunLog.h"
+#include "res/Layout.h"
 #include "res/MessageBox.h"
 #include "ui/CutTable.h"
 #include "ui/Settings.h"
@@ -50,5 +51,6 @@ void ShowHelpPage(wxWindow* pParent, const std::string& strPath, IMessageBox& bo
     pSizer->Add(dlg.CreateButtonSizer(wxCLOSE), 0, wxEXPAND | wxALL, 8);
     dlg.SetSizerAndFit(pSizer);
     dlg.SetEscapeId(wxID_CLOSE);
+    dlg.SetIcons(AppIcons());
     dlg.ShowModal();
 }

@@ -8,6 +8,9 @@
 #include <wx/stattext.h>
 #include <wx/utils.h>
 
+#include <tuple>
+
+#include "res/Layout.h"
 #include "ui/Settings.h"
 #include "ui/WxText.h"
 
@@ -71,35 +74,62 @@ public:
         pRow->Add(pText, wxSizerFlags(1));
         auto* pTop = new wxBoxSizer(wxVERTICAL);
         pTop->Add(pRow, wxSizerFlags(1).Expand().Border(wxALL, FromDIP(12)));
-        pTop->Add(CreateSeparatedButtonSizer(nStyle & (wxOK | wxCANCEL | wxYES_NO)),
-                  wxSizerFlags().Expand().Border(wxALL, FromDIP(10)));
+        pTop->Add(CreateButtonRow(nStyle), wxSizerFlags().Right().Border(wxALL, FromDIP(10)));
         SetSizerAndFit(pTop);
-        // Yes and No end the box like OK; Escape and the close box press Cancel when
-        // there is one, else OK or No (see MessageBoxAnswer).
+        SetIcons(AppIcons());
+        // Yes and No end the box like OK, and so do their keys without Alt, as in the
+        // platform's own message box; Escape and the close box press Cancel when there
+        // is one, else OK or No (see MessageBoxAnswer).
         for (int nId : {wxID_YES, wxID_NO})
             Bind(
-                wxEVT_BUTTON, [this](wxCommandEvent& event) { EndModal(event.GetId()); }, nId);
+                wxEVT_BUTTON, [this](wxCommandEvent& event) { End(event.GetId()); }, nId);
+        Bind(wxEVT_CHAR_HOOK, [this](wxKeyEvent& event) {
+            int nKey = event.HasAnyModifiers() ? 0 : event.GetKeyCode();
+            int nId = nKey == 'Y' ? wxID_YES : nKey == 'N' ? wxID_NO : wxID_NONE;
+            if (nId != wxID_NONE && FindWindow(nId))
+                End(nId);
+            else
+                event.Skip();
+        });
         if (!(nStyle & wxCANCEL)) SetEscapeId(nStyle & wxYES_NO ? wxID_NO : wxID_OK);
         Centre(wxBOTH);
     }
-};
-
-// The conversions run under the wait cursor, and a question they ask would inherit it:
-// the user answers with the normal cursor, and the wait cursor comes back afterwards.
-class CBusyCursorPause {
-public:
-    CBusyCursorPause() {
-        for (; wxIsBusy(); ++m_nDepth) wxEndBusyCursor();
-    }
-    ~CBusyCursorPause() {
-        for (; m_nDepth > 0; --m_nDepth) wxBeginBusyCursor();
-    }
 
 private:
-    int m_nDepth = 0;
+    // The buttons in the order their text names them (Yes, No, Cancel), the first one the
+    // default; GTK's standard order would put Yes last.
+    wxSizer* CreateButtonRow(long nStyle) {
+        auto* pRow = new wxBoxSizer(wxHORIZONTAL);
+        const std::tuple<long, int, const char*> buttons[] = {{wxOK, wxID_OK, "OK"},
+                                                              {wxYES, wxID_YES, "&Yes"},
+                                                              {wxNO, wxID_NO, "&No"},
+                                                              {wxCANCEL, wxID_CANCEL, "Cancel"}};
+        for (auto [nFlag, nId, pszLabel] : buttons) {
+            if (!(nStyle & nFlag)) continue;
+            auto* pButton = new wxButton(this, nId, pszLabel);
+            if (pRow->IsEmpty()) pButton->SetDefault();
+            pRow->Add(pButton, wxSizerFlags().Border(wxLEFT, FromDIP(6)));
+        }
+        return pRow;
+    }
+    // Outside a modal run (a test looking at the box) only the result is recorded.
+    void End(int nId) {
+        if (IsModal())
+            EndModal(nId);
+        else
+            SetReturnCode(nId);
+    }
 };
 
 }  // namespace
+
+CBusyCursorPause::CBusyCursorPause() {
+    for (; wxIsBusy(); ++m_nDepth) wxEndBusyCursor();
+}
+
+CBusyCursorPause::~CBusyCursorPause() {
+    for (; m_nDepth > 0; --m_nDepth) wxBeginBusyCursor();
+}
 
 int CWxMessageBox::MessageBox(const std::string& strText, unsigned nType) {
     wxWindow* pParent = m_pOwner && m_pOwner->IsShown() ? m_pOwner : nullptr;

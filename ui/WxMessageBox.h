@@ -25,3 +25,16 @@ long MessageBoxStyle(unsigned nType);
 // The answer of a box of `nType` closed with wx result `nResult`. Escape and the close box
 // give a result among the box's buttons: Cancel where there is one, else OK or No.
 int MessageBoxAnswer(unsigned nType, int nResult);
+
+// The conversions run under the wait cursor, and a window they open would inherit it: the
+// user answers with the normal cursor, and the wait cursor comes back afterwards.
+class CBusyCursorPause {
+public:
+    CBusyCursorPause();
+    ~CBusyCursorPause();
+    CBusyCursorPause(const CBusyCursorPause&) = delete;
+    CBusyCursorPause& operator=(const CBusyCursorPause&) = delete;
+
+private:
+    int m_nDepth = 0;
+};

@@ -8,6 +8,8 @@
 
 #include <wx/string.h>
 
+#include "res/Strings.h"  // kUnrepresentablePath
+
 // Program text for the window. A string that is not valid in the program's encoding (an
 // old table path in another code page) is shown byte for byte rather than as nothing.
 wxString ToWx(const std::string& str);
@@ -20,9 +22,3 @@ std::string FromWx(const wxString& wx);
 // text the ANSI code page cannot represent (a path with such a name cannot be opened
 // by the program, so it must be refused with a clear message).
 bool FitsProgramText(const wxString& wx);
-
-// Told when a path from the window cannot be handed to the system (%s: the path, with
-// "?" for what cannot be represented).
-inline constexpr const char* kUnrepresentablePath =
-    "The path \"%s\" contains characters that this system's code page cannot represent, "
-    "so the file cannot be opened. Please rename the folder or file, or choose another one.";

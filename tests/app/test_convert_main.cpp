@@ -1,5 +1,7 @@
 // kestrix-convert copied into a temporary folder, run with a sandboxed ODBC setup and home.
 
+#include <sys/stat.h>
+
 #include <filesystem>
 
 #include <gtest/gtest.h>
@@ -37,27 +39,49 @@ TEST_F(ConvertMain, ConvertsAllFourCutsAndWritesTheLogBesideItself) {
     EXPECT_EQ(r.strErr, LoadString(IDS_CONVERSION_DONE) + "\n");
 }
 
-TEST_F(ConvertMain, UnreadableCutsAreSkippedWithMessage103Once) {
+// A pipe named like a table is no table, and would block a plain open for good.
+TEST_F(ConvertMain, UnreadableTablesAreNamedAndLoggedAsFailedCuts) {
     ASSERT_TRUE(WritePriceTable(m_dir.File("round.dbf"), 150));
-    std::filesystem::create_directory(m_dir.File("peardat.dbf"));  // a folder is no table
-    SResult r = Run(R"(--output "$D/out" "$D/round.dbf")");
-    EXPECT_EQ(r.nStatus, 1);
-    EXPECT_EQ(Count(r.strErr, LoadString(IDS_NOT_ALL_FILES)), 1u) << r.strErr;
-    EXPECT_EQ(Count(r.strErr, "Data of some or all cuts was not loaded succesfully.\n"), 1u);
+    ASSERT_EQ(mkfifo(m_dir.File("peardat.dbf").c_str(), 0644), 0);
+    SResult r = Shell(R"(cd "$D/cwd" && timeout 10 "$K" --output "$D/out" --cuts brilliant,pear )"
+                      R"("$D/round.dbf")");
+    EXPECT_EQ(r.nStatus, 1) << "124 is the timeout";
+    EXPECT_EQ(r.strErr, "kestrix-convert: cannot read the Pear table \"" +
+                            m_dir.File("peardat.dbf") +
+                            "\"\nData of some or all cuts was not loaded succesfully.\n");
     EXPECT_TRUE(FileExists(Out("TrvBrill.txt")));
-    EXPECT_EQ(Count(r.strOut, "Processing "), 1u);
+    EXPECT_NE(
+        r.strOut.find("Processing Pear cut data from \"" + m_dir.File("peardat.dbf") +
+                      "\" file.\r\nCannot read the table file, the cut is not converted.\r\n"),
+        std::string::npos)
+        << r.strOut;
+    EXPECT_EQ(Log(), r.strOut);
 }
 
+// Each mode says in one line what it did with an existing file, and never shows the
+// question it answers.
 TEST_F(ConvertMain, ExistingModesAndTheOutputFolderRememberedPerExecutableName) {
     WriteFile(Out("TrvPear.txt"), "old");
-    EXPECT_EQ(Run(R"(--output "$D/out" --cuts pear --existing cancel "$D/in/rnddat.dbf")").nStatus,
-              1);
+    const std::string strExisting = "kestrix-convert: existing \"" + Out("TrvPear.txt") + "\" ";
+    SResult r = Run(R"(--output "$D/out" --cuts pear --existing cancel "$D/in/rnddat.dbf")");
+    EXPECT_EQ(r.nStatus, 1);
+    EXPECT_EQ(r.strErr.find(strExisting + "left in place, cut skipped (--existing cancel)\n"), 0u)
+        << r.strErr;
     EXPECT_EQ(ReadFile(Out("TrvPear.txt")), "old");
-    EXPECT_EQ(
-        Run(R"(--output "$D/out" --cuts pear --existing overwrite "$D/in/rnddat.dbf")").nStatus, 0);
+    r = Run(R"(--output "$D/out" --cuts pear --existing overwrite "$D/in/rnddat.dbf")");
+    EXPECT_EQ(r.nStatus, 0);
+    EXPECT_EQ(r.strErr, strExisting + "replaced without a backup copy (--existing overwrite)\n" +
+                            LoadString(IDS_CONVERSION_DONE) + "\n");
     EXPECT_FALSE(FileExists(Out("TrvPear.bak")));
-    // A new process without --output uses the remembered folder and backs up by default.
-    EXPECT_EQ(Run(R"(--cuts pear,emerald "$D/in/rnddat.dbf")").nStatus, 0);
+    // A new process without --output uses the remembered folder and backs up by default;
+    // the cut after the first Yes is told of too.
+    WriteFile(Out("TrvEm.txt"), "old em");
+    r = Run(R"(--cuts pear,emerald "$D/in/rnddat.dbf")");
+    EXPECT_EQ(r.nStatus, 0);
+    EXPECT_EQ(r.strErr, strExisting + "replaced, a backup copy kept (--existing backup)\n" +
+                            "kestrix-convert: existing \"" + Out("TrvEm.txt") +
+                            "\" replaced, a backup copy kept (--existing backup)\n" +
+                            LoadString(IDS_CONVERSION_DONE) + "\n");
     EXPECT_TRUE(FileExists(Out("TrvPear.bak")));
     EXPECT_FALSE(FileExists(Out("TrvBrill.txt")));
     // Renamed, the program has settings of its own, named without the last extension
@@ -84,11 +108,12 @@ TEST_F(ConvertMain, AFileSizeLimitIsReportedAsDiskFull) {
 TEST_F(ConvertMain, UsageErrorsAndNoOutputFolderExitWith2) {
     SResult help = Run("--help");
     EXPECT_EQ(help.nStatus, 0);
-    EXPECT_TRUE(help.strOut.starts_with(
-        "Usage: kestrix-convert [--output DIR] [--cuts LIST] [--existing MODE] TABLE\n\n"));
+    EXPECT_TRUE(
+        help.strOut.starts_with("Usage: kestrix-convert [--output DIR] [--cuts LIST] [--existing "
+                                "MODE] [--wait SECONDS]\n"));
     // A usage error names its reason, then gives the same text.
     for (const char* psz : {"", "--cuts ruby x.dbf", "--existing maybe x.dbf", "--output",
-                            "--bogus x.dbf", "a.dbf b.dbf"}) {
+                            "--bogus x.dbf", "a.dbf b.dbf", "--wait 1s x.dbf"}) {
         SResult r = Run(psz);
         EXPECT_EQ(r.nStatus, 2) << psz;
         EXPECT_EQ(r.strErr.rfind("kestrix-convert: ", 0), 0u) << r.strErr;

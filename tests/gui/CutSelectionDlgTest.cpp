@@ -1,14 +1,18 @@
 // The main window driven as a user would, converting through unixODBC and our driver.
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 
+#include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/html/htmlwin.h>
+#include <wx/stattext.h>
 #include <wx/textctrl.h>
 #include <wx/utils.h>
 
 #include "app/AboutBoxDlg.h"
 #include "app/OdbcEnvironment.h"
+#include "convert/SafeFile.h"
 #include "log/ErrorLogDlg.h"
 #include "log/RunLog.h"
 #include "res/Templates.h"
@@ -16,6 +20,7 @@
 #include "tests/support/DbfWriter.h"
 #include "tests/support/OdbcSandbox.h"
 #include "ui/CutSelectionDlg.h"
+#include "ui/WxFolderWait.h"
 #include "ui/WxMessageBox.h"
 
 namespace {
@@ -94,6 +99,10 @@ TEST_F(CutSelectionDlgTest, StandardNameInAnyCaseGivesTheFourStandardTablesTicke
     EXPECT_EQ(Ticks(), "1111");
     EXPECT_EQ(GetProfileString(kSectionGeneral, kEntryInputDir), m_tables.Path() + "/");
     EXPECT_EQ(Text(tpl::IDC_OUTPUT_DIR), m_out.Path());
+    // A path longer than its field shows its end, the file name, and all of it as tooltip.
+    EXPECT_EQ(Edit(tpl::IDC_FILE + 2)->GetToolTipText(), Edit(tpl::IDC_FILE + 2)->GetValue());
+    EXPECT_EQ(Edit(tpl::IDC_FILE + 2)->GetInsertionPoint(),
+              Edit(tpl::IDC_FILE + 2)->GetLastPosition());
 }
 
 TEST_F(CutSelectionDlgTest, OtherNameIsTheBrilliantTableAndMissingTablesGive103Then107) {
@@ -176,6 +185,8 @@ TEST_F(CutSelectionDlgTest, BrowseAndChangeKeepUnsavedRowsAndOkWithNothingTicked
     EXPECT_EQ(m_pDlg->GetReturnCode(), wxID_CANCEL);
 }
 
+// The first attempt finds the output folder held by another run: after its question the
+// window says that it waits, keeps handling events, and its Cancel gives up that cut only.
 TEST_F(CutSelectionDlgTest, FailingCutShowsThisAttemptsLogAndOneYesToReplaceHoldsForAll) {
     WriteTables("peardat.dbf");
     WriteFile(m_out.File("TrvBrill.txt"), "old brilliant\r\n");
@@ -186,6 +197,17 @@ TEST_F(CutSelectionDlgTest, FailingCutShowsThisAttemptsLogAndOneYesToReplaceHold
     m_dialogs.Expect<wxMessageDialogBase>(
         "message 122 for Brilliant", wxID_YES,
         [](wxMessageDialogBase&) { EXPECT_FALSE(wxIsBusy()) << "asked under a wait cursor"; });
+    CFolderLock lock(m_out.Path());
+    ASSERT_TRUE(lock.TryLock());
+    std::function<void()> cancelWait = [&] {
+        wxWindow* pWait = wxWindow::FindWindowByName(kFolderWaitName);
+        if (!pWait) return m_pDlg->CallAfter(cancelWait);
+        EXPECT_FALSE(wxIsBusy()) << "Cancel under a wait cursor";
+        wxCommandEvent event(wxEVT_BUTTON, wxID_CANCEL);
+        pWait->FindWindow(wxID_CANCEL)->ProcessWindowEvent(event);
+        lock.Unlock();  // lets the next cut in
+    };
+    m_pDlg->CallAfter(cancelWait);
     std::string strShown, strPrevious;
     for (int nAttempt = 0; nAttempt < 2; ++nAttempt) {  // no more questions after that Yes
         SCOPED_TRACE(nAttempt);
@@ -197,15 +219,20 @@ TEST_F(CutSelectionDlgTest, FailingCutShowsThisAttemptsLogAndOneYesToReplaceHold
         Click(wxID_OK);
         EXPECT_EQ(m_pDlg->GetReturnCode(), 0) << "the window stays open";
         EXPECT_EQ(LogFile(), strShown);
+        EXPECT_EQ(strShown.find("Output folder \"" + m_out.Path() +
+                                "\" is busy with another conversion, canceling conversion.\r\n") !=
+                      std::string::npos,
+                  nAttempt == 0)
+            << strShown;
         if (nAttempt) {
             EXPECT_EQ(strShown.find(strPrevious), std::string::npos) << "only this one's";
         }
         strPrevious = strShown;
     }
-    EXPECT_EQ(ReadFile(m_out.File("TrvBrill1.bak")), "old brilliant\r\n");
+    EXPECT_FALSE(wxWindow::FindWindowByName(kFolderWaitName));
+    EXPECT_EQ(ReadFile(m_out.File("TrvBrill.bak")), "old brilliant\r\n") << "untouched at first";
+    // Marquise was converted after the failing cuts, then backed up by the second attempt.
     EXPECT_EQ(ReadFile(m_out.File("TrvMarq1.bak")), "old marquise\r\n");
-    // Marquise was converted after the failing cut, then backed up by the second attempt.
-    EXPECT_EQ(ReadFile(m_out.File("TrvMarq.bak")), ReadFile(m_out.File("TrvMarq.txt")));
     EXPECT_FALSE(FileExists(m_out.File("TrvEm.txt"))) << "an unticked cut is not converted";
     EXPECT_EQ(Ticks(), "1110");
     EXPECT_FALSE(wxIsBusy());
@@ -217,6 +244,7 @@ TEST_F(CutSelectionDlgTest, HelpShowsThePageOrSaysWhyItCannot) {
     WriteFile(m_tables.File("empty.html"), "");
     m_dialogs.Expect<wxDialog>("help viewer", wxID_CLOSE, [](wxDialog& dlg) {
         EXPECT_EQ(FromWx(dlg.GetTitle()), AppName() + " Help");
+        EXPECT_GT(dlg.GetIcons().GetIconCount(), 0u);
         auto* pPage = dynamic_cast<wxHtmlWindow*>(dlg.GetChildren().GetFirst()->GetData());
         ASSERT_TRUE(pPage);
         EXPECT_NE(FromWx(pPage->ToText()).find("How to convert"), std::string::npos);
@@ -239,15 +267,23 @@ TEST_F(CutSelectionDlgTest, HelpShowsThePageOrSaysWhyItCannot) {
 }
 
 // At the sizes this platform's theme gives them, every control is whole, inside its
-// window and clear of every other control.
+// window and clear of every other control; so too in the main window widened, where the
+// path fields take the extra width. It is never smaller than its template or taller.
 TEST(WindowLayout, NoControlIsCutOffOrCoversAnother) {
     CScriptedChooser chooser;
     CCutSelectionDlg main(nullptr, &chooser);
     CErrorLogDlg errorLog(nullptr);
     CAboutBoxDlg about(nullptr);
-    for (wxDialog* pDlg : std::initializer_list<wxDialog*>{&main, &errorLog, &about}) {
+    const wxSize initial = main.GetSize();
+    const wxRect file = main.FindWindow(tpl::IDC_FILE)->GetRect();
+    const std::pair<wxDialog*, int> passes[] = {
+        {&errorLog, 0}, {&about, 0}, {&main, 0}, {&main, 200}};
+    for (auto [pDlg, nWider] : passes) {
         pDlg->Show();
+        if (nWider) main.SetSize(initial.x + nWider, initial.y + 100);
+        for (int i = 0; i < 100 && nWider && main.GetSize() == initial; ++i) wxYield();
         wxYield();
+        EXPECT_TRUE(pDlg == &main || pDlg->GetIcons().GetIconCount() > 0) << "no program icon";
         std::vector<wxWindow*> ctrls(pDlg->GetChildren().begin(), pDlg->GetChildren().end());
         for (size_t i = 0; i < ctrls.size(); ++i) {
             SCOPED_TRACE(FromWx(pDlg->GetTitle() + ": " + ctrls[i]->GetLabel()));
@@ -260,8 +296,11 @@ TEST(WindowLayout, NoControlIsCutOffOrCoversAnother) {
             for (size_t j = i + 1; j < ctrls.size(); ++j)
                 EXPECT_FALSE(rc.Intersects(ctrls[j]->GetRect())) << FromWx(ctrls[j]->GetLabel());
         }
-        pDlg->Hide();
     }
+    EXPECT_EQ(main.GetMinSize(), initial);
+    EXPECT_EQ(main.GetSize(), wxSize(initial.x + 200, initial.y));
+    EXPECT_EQ(main.FindWindow(tpl::IDC_FILE)->GetRect(),
+              wxRect(file.x, file.y, file.width + 200, file.height));
 }
 
 TEST(MessageBox, EscapeOrTheCloseBoxGivesOneOfTheBoxsOwnAnswers) {  // wx: wxID_CANCEL
@@ -270,6 +309,49 @@ TEST(MessageBox, EscapeOrTheCloseBoxGivesOneOfTheBoxsOwnAnswers) {  // wx: wxID_
                                   {MB_OKCANCEL, IDCANCEL},
                                   {MB_YESNOCANCEL, IDCANCEL}})
         EXPECT_EQ(MessageBoxAnswer(nType, wxID_CANCEL), nAnswer) << nType;
+}
+
+// The folder browser shows its instruction inside the window, with the program's icon,
+// and opens at the folder it is given.
+TEST(FolderBrowser, ShowsItsInstructionAndOpensAtTheGivenFolder) {
+    CTempDir dir;
+    CDialogScript dialogs;
+    const std::string strInstruction = LoadString(IDS_SELECT_OUTPUT_DIR);
+    dialogs.Expect<wxDialog>("folder browser", wxID_OK, [&](wxDialog& dlg) {
+        EXPECT_EQ(FromWx(dlg.GetTitle()), AppName());
+        EXPECT_GT(dlg.GetIcons().GetIconCount(), 0u);
+        bool bShown = false;
+        for (wxWindow* pChild : dlg.GetChildren())
+            bShown |= dynamic_cast<wxStaticText*>(pChild) && pChild->GetLabel() == strInstruction;
+        EXPECT_TRUE(bShown);
+    });
+    dialogs.Expect<wxDialog>("folder browser", wxID_CANCEL);
+    CWxFileChooser chooser(nullptr);
+    EXPECT_EQ(chooser.ChooseFolder(strInstruction, dir.Path()), dir.Path());
+    EXPECT_EQ(chooser.ChooseFolder(strInstruction, dir.Path()), std::nullopt);
+}
+
+// As on Windows: Yes, No, Cancel from left to right, the first the default, Y and N
+// pressing theirs without Alt, and the program's icon on the box.
+TEST(MessageBox, ButtonsInTheOrderOfTheTextAndTheYAndNKeys) {
+    CDialogScript dialogs;
+    for (int nKey : {'Y', 'N'}) {
+        dialogs.Expect<wxMessageDialogBase>("question", wxID_CANCEL, [&](wxMessageDialogBase& box) {
+            std::map<int, wxWindow*> byX;
+            for (wxWindow* pChild : box.GetChildren())
+                if (dynamic_cast<wxButton*>(pChild)) byX[pChild->GetPosition().x] = pChild;
+            std::vector<int> ids;
+            for (auto [x, pButton] : byX) ids.push_back(pButton->GetId());
+            EXPECT_EQ(ids, (std::vector<int>{wxID_YES, wxID_NO, wxID_CANCEL}));
+            EXPECT_EQ(box.GetDefaultItem(), byX.begin()->second);
+            EXPECT_GT(box.GetIcons().GetIconCount(), 0u);
+            wxKeyEvent key(wxEVT_CHAR_HOOK);
+            key.m_keyCode = nKey;
+            box.ProcessWindowEvent(key);
+            EXPECT_EQ(box.GetReturnCode(), nKey == 'Y' ? wxID_YES : wxID_NO);
+        });
+        CWxMessageBox(nullptr).MessageBox("Replace?", MB_YESNOCANCEL | MB_ICONQUESTION);
+    }
 }
 
 // The name without its extension comes from the executable: kestrix-convert's tests

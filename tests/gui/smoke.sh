@@ -43,6 +43,11 @@ export XDG_DATA_HOME="$tmp/home/.local/share"
 export ODBCSYSINI="$tmp/odbc" ODBCINSTINI=odbcinst.ini ODBCINI="$tmp/odbc.ini"
 export GSETTINGS_BACKEND=memory NO_AT_BRIDGE=1
 "$samples" "$tmp/tables" > /dev/null
+
+# Without a display the program says what to use instead.
+env -u DISPLAY -u WAYLAND_DISPLAY "$tmp/bin/kestrix" 2> "$tmp/nodisplay.txt" && fail "started without a display"
+grep -q "use kestrix-convert" "$tmp/nodisplay.txt" && ! grep -q GTK "$tmp/nodisplay.txt" ||
+    fail "no display: $(cat "$tmp/nodisplay.txt")"
 # The folder of an earlier start. The dialog proposes "Rnddat.dbf" there, the samples are
 # spelt "rnddat.dbf": the proposal must take the folder's spelling to preselect it.
 mkdir -p "$XDG_CONFIG_HOME/Tarvesk Software/kestrix"

@@ -10,6 +10,7 @@
 
 #include "convert/FileError.h"
 #include "convert/OsError.h"
+#include "convert/SafeFile.h"
 #include "log/DenyWriteFile.h"
 #include "log/FileOps.h"
 #include "log/RunLog.h"
@@ -142,6 +143,19 @@ TEST(WindowsFiles, DenyWriteOpenSharesForReadingOnly) {
     EXPECT_EQ(CFileException::OsErrorToCause(LastOsError()), CFileException::sharingViolation);
     EXPECT_TRUE(CloseFile(fd));
     EXPECT_EQ(ReadFile(strPath), "a\r\n");  // the second open truncated nothing
+}
+
+// The output folder's lock is a lock file no second run can open: it is refused at once
+// (never waited on inside), held until released, and gone with it.
+TEST(WindowsFiles, FolderLockRefusesASecondRunUntilReleased) {
+    CTempDir dir;
+    CFolderLock first(dir.Path()), second(dir.Path());
+    ASSERT_TRUE(first.TryLock());
+    EXPECT_FALSE(second.TryLock());
+    first.Unlock();
+    EXPECT_TRUE(second.TryLock());
+    second.Unlock();
+    EXPECT_FALSE(FileExists(dir.File("kestrix.lock")));
 }
 
 TEST(WindowsFiles, SystemErrorsMapToTheirCauses) {

@@ -102,6 +102,13 @@ if [ "$mode" = convert ]; then
     done
     ! "$wine" reg query "$dsn_key" /v Driver >/dev/null 2>&1 ||
         fail "the unchanged data source was written again"
+    # Arguments are read as wide characters: a folder the code page cannot hold is refused
+    # with the window's words, not turned into another name.
+    status=0
+    (cd "$tmp/tables" && "$wine" "$tmp/bin/$(basename "$exe")" --output "$out_win\\Łódź ceny" \
+        rnddat.dbf) >/dev/null 2>"$tmp/wine.err" || status=$?
+    [ "$status" -eq 2 ] && grep -q "code page cannot represent" "$tmp/wine.err" ||
+        fail "a path outside the code page gave status $status: $(cat "$tmp/wine.err")"
     echo "four price lists under Wine through the Windows driver equal the Linux build's"
     exit 0
 fi
