@@ -16,13 +16,14 @@
 #include "app/ConsoleOutput.h"
 #include "app/OdbcEnvironment.h"
 #include "convert/ConvertCut.h"
+#include "convert/CutTable.h"
 #include "convert/SafeFile.h"
 #include "log/FileOps.h"
 #include "log/RunLog.h"
 #include "res/MessageBox.h"
 #include "res/Strings.h"
-#include "ui/CutTable.h"
 #include "ui/OutputDir.h"
+#include "ui/Settings.h"
 
 namespace {
 
@@ -216,12 +217,12 @@ bool ConvertChosenCuts(const SOptions& options, CCutConverter& converter, CConso
             converter.m_strOutputDir + kFolderSeparator + g_cuts[i].pszOutput;
         const bool bExisted = EntryKind(strOutputPath) == EEntryKind::regular;
         box.m_bAskedToReplace = box.m_bBackupFailed = false;
-        converter.m_bFailed = false;
-        converter.ConvertCut(paths[i], strCut, g_cuts[i].pszOutput, g_cuts[i].bNineteen);
+        const bool bOk =
+            converter.ConvertCut(paths[i], strCut, g_cuts[i].pszOutput, g_cuts[i].bNineteen);
         if (bExisted || box.m_bAskedToReplace)
             std::cerr << "kestrix-convert: existing \"" << strOutputPath << "\" "
-                      << ExistingFileOutcome(options.existing, box, converter.m_bFailed) << "\n";
-        bAllOk &= !converter.m_bFailed;
+                      << ExistingFileOutcome(options.existing, box, !bOk) << "\n";
+        bAllOk &= bOk;
     }
     return bAllOk;
 }
@@ -244,6 +245,8 @@ int Run(const SOptions& options) {
     CConsoleWait wait(options.nWaitSeconds);
     converter.m_strOutputDir = strOutputDir;
     converter.m_pFolderWait = &wait;
+    CRememberedFolders folders;
+    converter.m_pOutputDirStore = &folders;
     bool bOk = ConvertChosenCuts(options, converter, box, log);
     log.WriteLogFile();
     std::cout << log.Text() << std::flush;

@@ -9,7 +9,7 @@
 #include "res/Strings.h"
 #include "ui/CutSelectionDlg.h"
 #include "ui/Settings.h"
-#include "ui/WxText.h"
+#include "res/WxText.h"
 
 bool CConverterApp::Initialize(int& argc, wxChar** argv) {
     {

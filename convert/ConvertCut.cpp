@@ -4,6 +4,7 @@
 #include <new>
 #include <thread>
 
+#include "convert/CutTable.h"
 #include "convert/Database.h"
 #include "convert/FileError.h"
 #include "convert/PapRecord.h"
@@ -13,8 +14,6 @@
 #include "log/RunLog.h"
 #include "res/MessageBox.h"
 #include "res/Strings.h"
-#include "ui/CutTable.h"
-#include "ui/Settings.h"
 
 namespace {
 
@@ -46,8 +45,9 @@ void CCutConverter::Fail(const std::string& strEntry) {
     m_bFailed = true;
 }
 
-void CCutConverter::ConvertCut(const std::string& strInputPath, const std::string& strCutName,
+bool CCutConverter::ConvertCut(const std::string& strInputPath, const std::string& strCutName,
                                const std::string& strOutputFile, bool bNineteenTables) {
+    m_bFailed = false;
     m_log.AppendLog(FormatString("---------------\r\nProcessing %s cut data from \"%s\" file.\r\n",
                                  strCutName, strInputPath));
     try {
@@ -62,6 +62,7 @@ void CCutConverter::ConvertCut(const std::string& strInputPath, const std::strin
         } outOfMemory;
         ReportUnexpected(outOfMemory, kMaxFileDescription);
     }
+    return !m_bFailed;
 }
 
 bool CCutConverter::OpenPriceTable(const std::string& strInputPath, CDatabase& database,
@@ -123,7 +124,7 @@ void CCutConverter::Convert(const std::string& strInputPath, const std::string& 
     } catch (const CFileException& e) {
         return FailToOpen(strOutputPath, e);
     }
-    WriteProfileString(kSectionGeneral, kEntryOutputDir, m_strOutputDir);
+    if (m_pOutputDirStore) m_pOutputDirStore->RememberOutputDir(m_strOutputDir);
     WritePriceList(file, strCutName, strInputPath, bNineteenTables, rs);
     // Closed before the success entry: a close that fails may have lost data, and the log
     // must not call that file converted.

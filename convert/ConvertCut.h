@@ -22,6 +22,13 @@ public:
     virtual void WaitEnded() {}
 };
 
+// Where a run that writes its price list remembers the output folder for the next start.
+class IOutputDirStore {
+public:
+    virtual ~IOutputDirStore() = default;
+    virtual void RememberOutputDir(const std::string& strDir) = 0;
+};
+
 class CCutConverter {
 public:
     // `log` receives the run's entries and `box` answers the run's questions; both must
@@ -30,13 +37,14 @@ public:
 
     // Converts the table at `strInputPath` into `strOutputFile` in m_strOutputDir, with
     // the 19-table layout when `bNineteenTables`. Lets no error escape: a failure is
-    // logged, sets m_bFailed and ends only this run.
-    void ConvertCut(const std::string& strInputPath, const std::string& strCutName,
+    // logged and ends only this run. True when the file was converted.
+    bool ConvertCut(const std::string& strInputPath, const std::string& strCutName,
                     const std::string& strOutputFile, bool bNineteenTables);
 
     std::string m_strOutputDir;       // the output folder, as the user sees it
     bool m_bBackupConfirmed = false;  // a remembered Yes to the replace question
-    bool m_bFailed = false;           // set by any failed run; never cleared here
+    // Told the output folder once a run opens its file there; none: not remembered.
+    IOutputDirStore* m_pOutputDirStore = nullptr;
     // Told while the run waits for another run's file work; without one it waits as long
     // as that takes. Must outlive the converter.
     IFolderWait* m_pFolderWait = nullptr;
@@ -67,6 +75,7 @@ private:
 
     CRunLog& m_log;
     IMessageBox& m_box;
+    bool m_bFailed = false;  // of the current run
 };
 
 // The folder part of `strInputPath` (up to and including its last folder separator,

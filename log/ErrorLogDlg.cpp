@@ -4,7 +4,7 @@
 #include <wx/textctrl.h>
 
 #include "res/Layout.h"
-#include "ui/WxText.h"
+#include "res/WxText.h"
 
 namespace tpl = errorlog_template;
 

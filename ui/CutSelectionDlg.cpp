@@ -12,6 +12,7 @@
 #include "log/ErrorLogDlg.h"
 #include "res/Layout.h"
 #include "res/Strings.h"
+#include "res/WxText.h"
 #include "ui/FileChooser.h"
 #include "ui/HelpPage.h"
 #include "ui/OutputDir.h"
@@ -19,7 +20,6 @@
 #include "ui/SystemMenu.h"
 #include "ui/WxFolderWait.h"
 #include "ui/WxMessageBox.h"
-#include "ui/WxText.h"
 
 namespace tpl = cutsel_template;
 
@@ -45,6 +45,7 @@ CCutSelectionDlg::CCutSelectionDlg(wxWindow* pParent, IFileChooser* pChooser, IM
       m_strHelpPath(HelpPagePath()),
       m_converter(m_log, m_box) {
     m_converter.m_pFolderWait = m_pFolderWait.get();
+    m_converter.m_pOutputDirStore = &m_folders;
     CreateControls();
     for (int i = 0; i < kCutCount; ++i)
         Bind(wxEVT_BUTTON, &CCutSelectionDlg::OnBrowse, this, tpl::IDC_BROWSE + i);
@@ -84,7 +85,7 @@ bool CCutSelectionDlg::InitialiseWindow(IOdbcInstaller& installer) {
 }
 
 bool CCutSelectionDlg::InitCutRows() {
-    std::string strInputDir = GetProfileString(kSectionGeneral, kEntryInputDir);
+    std::string strInputDir = m_folders.InputDir();
     // Proposed as the folder spells it, so that a case-sensitive file dialog still
     // preselects "rnddat.dbf". Without a remembered folder the dialog starts in the
     // platform's default folder, whose files are not ours to look at.
@@ -94,7 +95,7 @@ bool CCutSelectionDlg::InitCutRows() {
         m_chooser.ChooseFile(LoadString(IDS_SELECT_DBF_FILE), strProposed);
     if (!chosen) return false;
     // Remembered at once, before any check of the other tables.
-    WriteProfileString(kSectionGeneral, kEntryInputDir, FolderOf(*chosen));
+    m_folders.RememberInputDir(FolderOf(*chosen));
 
     std::array<std::string, kCutCount> paths = CutPathsFromChoice(*chosen);
     bool bAllReadable = true;
@@ -124,9 +125,9 @@ void CCutSelectionDlg::BrowseCutFile(std::string& strFile, bool& bLoad, int nNam
     UpdateData(false);
 }
 
-void CCutSelectionDlg::ConvertCut(const std::string& strInputPath, const std::string& strCutName,
+bool CCutSelectionDlg::ConvertCut(const std::string& strInputPath, const std::string& strCutName,
                                   const std::string& strOutputFile, bool bNineteenTables) {
-    m_converter.ConvertCut(strInputPath, strCutName, strOutputFile, bNineteenTables);
+    return m_converter.ConvertCut(strInputPath, strCutName, strOutputFile, bNineteenTables);
 }
 
 void CCutSelectionDlg::WriteLogFile() const {
@@ -169,7 +170,6 @@ void CCutSelectionDlg::OnBrowse(wxCommandEvent& event) {
 
 void CCutSelectionDlg::OnLoadCuts(wxCommandEvent&) {
     m_log.Clear();
-    m_converter.m_bFailed = false;
     if (!PathsFitProgramText()) return;
     UpdateData(true);
 
@@ -181,17 +181,18 @@ void CCutSelectionDlg::OnLoadCuts(wxCommandEvent&) {
             EndDialog(wxID_CANCEL);
         return;
     }
+    bool bAllOk = true;
     {
         wxBusyCursor wait;
         for (int i = 0; i < kCutCount; ++i) {
             if (m_bLoad[i])
-                ConvertCut(m_strFile[i], LoadString(g_cuts[i].nNameId), g_cuts[i].pszOutput,
-                           g_cuts[i].bNineteen);
+                bAllOk &= ConvertCut(m_strFile[i], LoadString(g_cuts[i].nNameId),
+                                     g_cuts[i].pszOutput, g_cuts[i].bNineteen);
         }
     }
     WriteLogFile();
 
-    if (m_converter.m_bFailed) {
+    if (!bAllOk) {
         m_box.MessageBox(LoadString(IDS_CONVERSION_FAILED), MB_OK | MB_ICONSTOP);
         CErrorLogDlg dlg(this);
         dlg.m_strText = m_log.m_strLog;

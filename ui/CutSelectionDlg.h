@@ -10,8 +10,9 @@
 #include <wx/dialog.h>
 
 #include "convert/ConvertCut.h"
+#include "convert/CutTable.h"
 #include "log/RunLog.h"
-#include "ui/CutTable.h"
+#include "ui/Settings.h"
 
 class IFileChooser;
 class IMessageBox;
@@ -51,7 +52,8 @@ public:
     // the path and a ticked load flag are stored and the controls refreshed.
     void BrowseCutFile(std::string& strFile, bool& bLoad, int nNameId);
 
-    void ConvertCut(const std::string& strInputPath, const std::string& strCutName,
+    // True when the cut converted.
+    bool ConvertCut(const std::string& strInputPath, const std::string& strCutName,
                     const std::string& strOutputFile, bool bNineteenTables);
 
     void AppendLog(const std::string& strText) { m_log.AppendLog(strText); }
@@ -68,8 +70,8 @@ public:
     std::string m_strLogPath;  // where WriteLogFile puts it
     // The page Help shows: the installed one unless changed.
     std::string m_strHelpPath;
-    // Holds m_strOutputDir, m_bBackupConfirmed (never reset while the window lives) and
-    // m_bFailed (of the current attempt).
+    CRememberedFolders m_folders;
+    // Holds m_strOutputDir and m_bBackupConfirmed (never reset while the window lives).
     CCutConverter m_converter;
 
 private:

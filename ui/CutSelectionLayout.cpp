@@ -11,7 +11,7 @@
 #include "res/Layout.h"
 #include "res/Strings.h"
 #include "ui/CutSelectionDlg.h"
-#include "ui/WxText.h"
+#include "res/WxText.h"
 
 namespace tpl = cutsel_template;
 

@@ -10,10 +10,10 @@
 #include "res/Layout.h"
 
 #include "res/Strings.h"
-#include "ui/CutTable.h"
+#include "convert/CutTable.h"
 #include "ui/Settings.h"
 #include "ui/WxMessageBox.h"
-#include "ui/WxText.h"
+#include "res/WxText.h"
 
 const char* DbaseFilter() {
 #ifdef _WIN32

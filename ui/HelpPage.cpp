@@ -13,9 +13,9 @@
 #include "log/RunLog.h"
 #include "res/Layout.h"
 #include "res/MessageBox.h"
-#include "ui/CutTable.h"
+#include "convert/CutTable.h"
 #include "ui/Settings.h"
-#include "ui/WxText.h"
+#include "res/WxText.h"
 
 #ifndef KESTRIX_HELP_RELPATH
 #define KESTRIX_HELP_RELPATH "../share/kestrix/kestrix.html"

@@ -36,7 +36,7 @@ std::string MapWinePath(const std::string& strPrefix, const std::string& strWinP
 }
 
 std::string DetermineOutputDirPath() {
-    std::string strDir = GetProfileString(kSectionGeneral, kEntryOutputDir);
+    std::string strDir = CRememberedFolders().OutputDir();
     if (strDir.empty()) strDir = CompanionOutputDir();
     if (strDir.empty()) strDir = CurrentDir();
     return strDir;

@@ -8,6 +8,8 @@
 
 #include <string>
 
+#include "convert/ConvertCut.h"
+
 // The executable's file name without folder and extension ("kestrix" as delivered):
 // caption of every message box and a level of the settings' location.
 std::string AppName();
@@ -20,3 +22,17 @@ void WriteProfileString(const std::string& strSection, const std::string& strEnt
 inline constexpr const char* kSectionGeneral = "General";
 inline constexpr const char* kEntryInputDir = "InputDir";
 inline constexpr const char* kEntryOutputDir = "OutputDir";
+
+// The two remembered folders, each with its one reader and writer; both read as empty
+// until first written.
+class CRememberedFolders : public IOutputDirStore {
+public:
+    std::string InputDir() const { return GetProfileString(kSectionGeneral, kEntryInputDir); }
+    void RememberInputDir(const std::string& strDir) {
+        WriteProfileString(kSectionGeneral, kEntryInputDir, strDir);
+    }
+    std::string OutputDir() const { return GetProfileString(kSectionGeneral, kEntryOutputDir); }
+    void RememberOutputDir(const std::string& strDir) override {
+        WriteProfileString(kSectionGeneral, kEntryOutputDir, strDir);
+    }
+};

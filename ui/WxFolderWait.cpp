@@ -10,7 +10,7 @@
 #include "res/Strings.h"
 #include "ui/Settings.h"
 #include "ui/WxMessageBox.h"
-#include "ui/WxText.h"
+#include "res/WxText.h"
 
 CWxFolderWait::~CWxFolderWait() {
     WaitEnded();

@@ -12,7 +12,7 @@
 
 #include "res/Layout.h"
 #include "ui/Settings.h"
-#include "ui/WxText.h"
+#include "res/WxText.h"
 
 long MessageBoxStyle(unsigned nType) {
     long nStyle = 0;

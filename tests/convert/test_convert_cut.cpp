@@ -9,13 +9,12 @@
 #include <deque>
 #include <filesystem>
 
+#include "convert/CutTable.h"
 #include "log/RunLog.h"
 #include "res/MessageBox.h"
 #include "res/Strings.h"
 #include "tests/support/DbfWriter.h"
 #include "tests/support/OdbcSandbox.h"
-#include "ui/CutTable.h"
-#include "ui/Settings.h"
 
 enum { kBrilliant, kPear, kMarquise, kEmerald };  // rows of g_cuts
 
@@ -33,6 +32,7 @@ protected:
         std::filesystem::create_directories(In(""));
         std::filesystem::create_directories(Out(""));
         m_conv.m_strOutputDir = m_dir.File("out");
+        m_conv.m_pOutputDirStore = &m_store;
     }
     void TearDown() override { EXPECT_TRUE(m_answers.empty()) << "an answer was never asked for"; }
     int MessageBox(const std::string& strText, unsigned nType) override {
@@ -51,8 +51,9 @@ protected:
     }
     void Convert(int nCut) {
         m_log.Clear();  // each run's log on its own
-        m_conv.ConvertCut(In(g_cuts[nCut].pszTable), LoadString(g_cuts[nCut].nNameId),
-                          g_cuts[nCut].pszOutput, g_cuts[nCut].bNineteen);
+        m_bConverted =
+            m_conv.ConvertCut(In(g_cuts[nCut].pszTable), LoadString(g_cuts[nCut].nNameId),
+                              g_cuts[nCut].pszOutput, g_cuts[nCut].bNineteen);
     }
     std::string Processing(int nCut) {
         return "---------------\r\nProcessing " + LoadString(g_cuts[nCut].nNameId) +
@@ -69,6 +70,11 @@ protected:
     CTempDir m_dir;
     CRunLog m_log;
     CCutConverter m_conv{m_log, *this};
+    bool m_bConverted = false;
+    struct : IOutputDirStore {
+        void RememberOutputDir(const std::string& strDir) override { m_strDir = strDir; }
+        std::string m_strDir;
+    } m_store;
     std::deque<int> m_answers;
     std::vector<SShown> m_shown;
 };
@@ -112,7 +118,7 @@ TEST_F(ConvertCutTest, WrongCountsAreLoggedBeforeMessage116AndWriteNothing) {
         EXPECT_EQ(m_shown[0].strLogBefore, strLog);
         EXPECT_FALSE(FileExists(Out(g_cuts[nCut].pszOutput)));
     }
-    EXPECT_TRUE(m_conv.m_bFailed);
+    EXPECT_FALSE(m_bConverted);
 }
 
 TEST_F(ConvertCutTest, FailuresAreLoggedWithTheirDescriptions) {
@@ -121,7 +127,7 @@ TEST_F(ConvertCutTest, FailuresAreLoggedWithTheirDescriptions) {
                                 "Cannot open DBase table, error description follows:\r\n\tTable "
                                 "'mqdat' not found: no file 'mqdat.dbf' in folder '" +
                                 In("") + "'\n\r\n");
-    EXPECT_TRUE(m_conv.m_bFailed);
+    EXPECT_FALSE(m_bConverted);
     // A pipe named like the table is refused at once, not waited on.
     ASSERT_EQ(mkfifo(In("emdat.dbf").c_str(), 0644), 0);
     Convert(kEmerald);
@@ -166,7 +172,7 @@ TEST_F(ConvertCutTest, FailuresAreLoggedWithTheirDescriptions) {
                                 "\", error follows:\r\n\t" +
                                 (strPath + " contains an invalid path.").substr(0, 299) + "\r\n");
     EXPECT_EQ(m_shown.size(), 1u);
-    EXPECT_EQ(GetProfileString(kSectionGeneral, kEntryOutputDir), "");
+    EXPECT_EQ(m_store.m_strDir, "");
 }
 
 // Links, and other things that are not plain files, at the output and backup names: the
@@ -236,10 +242,10 @@ TEST_F(ConvertCutTest, CancelAt122EndsOnlyThatCutAndNoOverwritesAReadOnlyFile) {
     EXPECT_EQ(m_log.Text(), Processing(kPear) + "Output file \"" + Out("TrvPear.txt") +
                                 "\" exists, canceling conversion.\r\n");
     EXPECT_EQ(ReadFile(Out("TrvPear.txt")), "keep");
-    EXPECT_TRUE(m_conv.m_bFailed);
+    EXPECT_FALSE(m_bConverted);
     Convert(kMarquise);  // the next cut still converts
     EXPECT_EQ(m_log.Text(), Processing(kMarquise) + Converted("TrvMarq.txt"));
-    EXPECT_EQ(GetProfileString(kSectionGeneral, kEntryOutputDir), m_dir.File("out"));
+    EXPECT_EQ(m_store.m_strDir, m_dir.File("out"));
     Convert(kPear);  // No: overwritten in place, without a backup
     ASSERT_EQ(m_shown.size(), 2u);
     EXPECT_EQ(m_shown[1].strText, "\"" + Out("TrvPear.txt") +
@@ -303,7 +309,7 @@ TEST_F(ConvertCutTest, FailedBackupAsksWith123AndCancelKeepsTheRememberedYes) {
     EXPECT_EQ(m_log.Text(), Processing(kBrilliant) + "Cannot create a backup copy of \"" +
                                 Out("TrvBrill.txt") + "\". Canceling conversion.\r\n");
     EXPECT_EQ(ReadFile(Out("TrvBrill.txt")), "current");
-    EXPECT_TRUE(m_conv.m_bFailed);
+    EXPECT_FALSE(m_bConverted);
     // The next attempt asks 123 again but no longer 122; OK overwrites without a backup.
     Convert(kBrilliant);
     ASSERT_EQ(m_shown.size(), 3u);

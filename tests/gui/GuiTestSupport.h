@@ -14,7 +14,7 @@
 #include "tests/support/TempDir.h"
 #include "ui/FileChooser.h"
 #include "ui/Settings.h"
-#include "ui/WxText.h"
+#include "res/WxText.h"
 
 // Answers modal dialogs in the expected order. An unexpected one fails the test and is
 // cancelled, not shown; one that never came fails it at the end. So no test can hang.

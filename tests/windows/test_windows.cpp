@@ -16,11 +16,11 @@
 #include "log/RunLog.h"
 #include "res/Strings.h"
 #include "tests/support/TempDir.h"
-#include "ui/CutTable.h"
+#include "convert/CutTable.h"
 #include "ui/OutputDir.h"
 #include "ui/Settings.h"
 #include "ui/SystemMenu.h"
-#include "ui/WxText.h"
+#include "res/WxText.h"
 
 #include "res/Win32.h"  // after the program's headers, to show the clashes are handled
 

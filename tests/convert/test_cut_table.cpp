@@ -1,4 +1,4 @@
-#include "ui/CutTable.h"
+#include "convert/CutTable.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "ui/WxText.h"
+#include "res/WxText.h"
 
 #include "res/Win32.h"
 

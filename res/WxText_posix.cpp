@@ -1,4 +1,4 @@
-#include "ui/WxText.h"
+#include "res/WxText.h"
 
 wxString ToWx(const std::string& str) {
     wxString wx = wxString::FromUTF8(str.data(), str.size());
