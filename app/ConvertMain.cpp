@@ -192,40 +192,49 @@ std::string ExistingFileOutcome(EExisting existing, const CConsoleBox& box, bool
                                          : "replaced without a backup copy (--existing overwrite)";
 }
 
-// Runs the chosen cuts as the window's OK does; true when every chosen cut converted.
-bool ConvertChosenCuts(const SOptions& options, CCutConverter& converter, CConsoleBox& box,
-                       CRunLog& log) {
-    std::array<std::string, kCutCount> paths = CutPathsFromChoice(options.strTable);
-    bool bAllOk = true;
-    for (int i = 0; i < kCutCount; ++i) {
-        if (!options.bCut[i]) continue;
-        const std::string strCut = LoadString(g_cuts[i].nNameId);
+// What the command line adds around each cut: a table it cannot read is named, and what
+// became of an existing price-list file is said.
+class CConsoleCutHooks : public ICutRunHooks {
+public:
+    CConsoleCutHooks(const SOptions& options, CCutConverter& converter, CConsoleBox& box,
+                     CRunLog& log)
+        : m_options(options), m_converter(converter), m_box(box), m_log(log) {}
+
+    bool BeforeCut(int nCut, const std::string& strTable) override {
+        const std::string strCut = LoadString(g_cuts[nCut].nNameId);
         // A chosen table that cannot be read fails its cut like any failed connection,
         // and is named: the command line has no "File name" column to look at.
-        if (!CanOpenForReading(paths[i])) {
-            log.AppendLog(
+        if (!CanOpenForReading(strTable)) {
+            m_log.AppendLog(
                 FormatString("---------------\r\nProcessing %s cut data from \"%s\" file.\r\n",
-                             strCut, paths[i]) +
+                             strCut, strTable) +
                 "Cannot read the table file, the cut is not converted.\r\n");
-            std::cerr << "kestrix-convert: cannot read the " << strCut << " table \"" << paths[i]
+            std::cerr << "kestrix-convert: cannot read the " << strCut << " table \"" << strTable
                       << "\"\n";
-            bAllOk = false;
-            continue;
+            return false;
         }
         // After a first Yes the later cuts are not asked again, but they are told of too.
-        const std::string strOutputPath =
-            converter.m_strOutputDir + kFolderSeparator + g_cuts[i].pszOutput;
-        const bool bExisted = EntryKind(strOutputPath) == EEntryKind::regular;
-        box.m_bAskedToReplace = box.m_bBackupFailed = false;
-        const bool bOk =
-            converter.ConvertCut(paths[i], strCut, g_cuts[i].pszOutput, g_cuts[i].bNineteen);
-        if (bExisted || box.m_bAskedToReplace)
-            std::cerr << "kestrix-convert: existing \"" << strOutputPath << "\" "
-                      << ExistingFileOutcome(options.existing, box, !bOk) << "\n";
-        bAllOk &= bOk;
+        m_strOutputPath = m_converter.m_strOutputDir + kFolderSeparator + g_cuts[nCut].pszOutput;
+        m_bExisted = EntryKind(m_strOutputPath) == EEntryKind::regular;
+        m_box.m_bAskedToReplace = m_box.m_bBackupFailed = false;
+        m_bRead = true;
+        return true;
     }
-    return bAllOk;
-}
+    void AfterCut(int, bool bConverted) override {
+        if (m_bRead && (m_bExisted || m_box.m_bAskedToReplace))
+            std::cerr << "kestrix-convert: existing \"" << m_strOutputPath << "\" "
+                      << ExistingFileOutcome(m_options.existing, m_box, !bConverted) << "\n";
+        m_bRead = false;
+    }
+
+private:
+    const SOptions& m_options;
+    CCutConverter& m_converter;
+    CConsoleBox& m_box;
+    CRunLog& m_log;
+    std::string m_strOutputPath;
+    bool m_bExisted = false, m_bRead = false;
+};
 
 int Run(const SOptions& options) {
     CRunLog log;
@@ -247,7 +256,11 @@ int Run(const SOptions& options) {
     converter.m_pFolderWait = &wait;
     CRememberedFolders folders;
     converter.m_pOutputDirStore = &folders;
-    bool bOk = ConvertChosenCuts(options, converter, box, log);
+    const std::array<std::string, kCutCount> paths = CutPathsFromChoice(options.strTable);
+    std::string strTables[kCutCount];
+    std::copy(paths.begin(), paths.end(), strTables);
+    CConsoleCutHooks hooks(options, converter, box, log);
+    bool bOk = ConvertChosenCuts(converter, strTables, options.bCut, &hooks);
     log.WriteLogFile();
     std::cout << log.Text() << std::flush;
     std::cerr << (bOk ? LoadString(IDS_CONVERSION_DONE)

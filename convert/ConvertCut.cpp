@@ -22,6 +22,22 @@ constexpr size_t kMaxDBDescription = 298;
 
 }  // namespace
 
+bool ConvertChosenCuts(CCutConverter& converter, const std::string (&strTables)[kCutCount],
+                       const bool (&bChosen)[kCutCount], ICutRunHooks* pHooks) {
+    ICutRunHooks none;
+    ICutRunHooks& hooks = pHooks ? *pHooks : none;
+    bool bAllOk = true;
+    for (int i = 0; i < kCutCount; ++i) {
+        if (!bChosen[i]) continue;
+        bool bOk = hooks.BeforeCut(i, strTables[i]) &&
+                   converter.ConvertCut(strTables[i], LoadString(g_cuts[i].nNameId),
+                                        g_cuts[i].pszOutput, g_cuts[i].bNineteen);
+        hooks.AfterCut(i, bOk);
+        bAllOk &= bOk;
+    }
+    return bAllOk;
+}
+
 void SplitInputPath(const std::string& strInputPath, std::string& strFolder,
                     std::string& strTable) {
     strFolder = FolderOf(strInputPath);

@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "convert/CutTable.h"
+
 class CRunLog;
 class CException;
 class CFileException;
@@ -77,6 +79,21 @@ private:
     IMessageBox& m_box;
     bool m_bFailed = false;  // of the current run
 };
+
+// What a run of the chosen cuts asks of its caller around each cut.
+class ICutRunHooks {
+public:
+    virtual ~ICutRunHooks() = default;
+    // Before cut `nCut` (of g_cuts) reads `strTable`; false fails the cut unread.
+    virtual bool BeforeCut(int /*nCut*/, const std::string& /*strTable*/) { return true; }
+    // After it, with whether it converted.
+    virtual void AfterCut(int /*nCut*/, bool /*bConverted*/) {}
+};
+
+// Converts every cut whose `bChosen` is set, in the fixed order of g_cuts, from its
+// table in `strTables`. True when every chosen cut converted.
+bool ConvertChosenCuts(CCutConverter& converter, const std::string (&strTables)[kCutCount],
+                       const bool (&bChosen)[kCutCount], ICutRunHooks* pHooks = nullptr);
 
 // The folder part of `strInputPath` (up to and including its last folder separator,
 // empty without one) and the table name (the rest, cut before its last ".").

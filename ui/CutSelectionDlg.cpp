@@ -125,11 +125,6 @@ void CCutSelectionDlg::BrowseCutFile(std::string& strFile, bool& bLoad, int nNam
     UpdateData(false);
 }
 
-bool CCutSelectionDlg::ConvertCut(const std::string& strInputPath, const std::string& strCutName,
-                                  const std::string& strOutputFile, bool bNineteenTables) {
-    return m_converter.ConvertCut(strInputPath, strCutName, strOutputFile, bNineteenTables);
-}
-
 void CCutSelectionDlg::WriteLogFile() const {
     if (!m_strLogPath.empty()) m_log.WriteLogFile(m_strLogPath);
 }
@@ -184,11 +179,7 @@ void CCutSelectionDlg::OnLoadCuts(wxCommandEvent&) {
     bool bAllOk = true;
     {
         wxBusyCursor wait;
-        for (int i = 0; i < kCutCount; ++i) {
-            if (m_bLoad[i])
-                bAllOk &= ConvertCut(m_strFile[i], LoadString(g_cuts[i].nNameId),
-                                     g_cuts[i].pszOutput, g_cuts[i].bNineteen);
-        }
+        bAllOk = ConvertChosenCuts(m_converter, m_strFile, m_bLoad);
     }
     WriteLogFile();
 

@@ -52,10 +52,6 @@ public:
     // the path and a ticked load flag are stored and the controls refreshed.
     void BrowseCutFile(std::string& strFile, bool& bLoad, int nNameId);
 
-    // True when the cut converted.
-    bool ConvertCut(const std::string& strInputPath, const std::string& strCutName,
-                    const std::string& strOutputFile, bool bNineteenTables);
-
     void AppendLog(const std::string& strText) { m_log.AppendLog(strText); }
     // Writes the run log to m_strLogPath (beside the executable unless changed).
     void WriteLogFile() const;
