@@ -6,7 +6,7 @@
 
 #include "convert/CutTable.h"
 #include "convert/Database.h"
-#include "convert/FileError.h"
+#include "convert/OutputFile.h"
 #include "convert/PapRecord.h"
 #include "convert/PriceList.h"
 #include "convert/SafeFile.h"

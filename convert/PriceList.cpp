@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "convert/FileError.h"
+#include "convert/OutputFile.h"
 #include "convert/LocalTime.h"
 #include "convert/PapRecord.h"
 #include "log/FileOps.h"

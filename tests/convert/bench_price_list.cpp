@@ -1,7 +1,7 @@
 // What one Brilliant conversion costs through the driver manager and our driver.
 #include <benchmark/benchmark.h>
 
-#include "convert/FileError.h"
+#include "convert/OutputFile.h"
 #include "convert/PapRecord.h"
 #include "convert/PriceList.h"
 #include "tests/support/DbfWriter.h"

@@ -5,7 +5,7 @@
 #include <cerrno>
 #include <filesystem>
 
-#include "convert/FileError.h"
+#include "convert/OutputFile.h"
 #include "convert/SafeFile.h"
 #include "tests/convert/PriceTableFixture.h"
 

@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <sstream>
 
-#include "convert/FileError.h"
+#include "convert/OutputFile.h"
 #include "convert/PriceList.h"
 #include "tests/convert/PriceTableFixture.h"
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "convert/FileError.h"
+#include "convert/OutputFile.h"
 #include "convert/OsError.h"
 #include "convert/SafeFile.h"
 #include "log/DenyWriteFile.h"
