@@ -8,7 +8,6 @@
 // another run is working in waits a bounded time for it.
 
 #include <array>
-#include <csignal>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -272,11 +271,7 @@ int Run(const SOptions& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
-#ifdef SIGXFSZ
-    // Past a file-size limit the default action kills the process mid-file, with no log
-    // and no message; ignored, the write fails and the run reports its disk-full error.
-    std::signal(SIGXFSZ, SIG_IGN);
-#endif
+    FailWritesPastFileSizeLimit();
     SetBinaryStdout();
     std::vector<std::string> args;
     std::string strUnfit;

@@ -1,11 +1,11 @@
 #include "app/ConverterApp.h"
 
-#include <csignal>
 #include <cstdio>
 
 #include <wx/log.h>
 
 #include "app/OdbcEnvironment.h"
+#include "log/FileOps.h"
 #include "res/Strings.h"
 #include "ui/CutSelectionDlg.h"
 #include "ui/Settings.h"
@@ -28,11 +28,7 @@ bool CConverterApp::OnInit() {
     // The base class would parse the command line; the program takes no arguments, and
     // an unknown one must not stop it. The run itself is in OnRun: a false result here
     // would end the process with status 255.
-#ifdef SIGXFSZ
-    // Past a file-size limit the default action kills the process mid-file, with no log
-    // and no message; ignored, the write fails and the run reports its disk-full error.
-    std::signal(SIGXFSZ, SIG_IGN);
-#endif
+    FailWritesPastFileSizeLimit();
     SetAppName(ToWx(AppName()));
     SetVendorName("Tarvesk Software");
     return true;

@@ -5,9 +5,6 @@
 // so a record set must be destroyed (or closed) before the database it runs on.
 #pragma once
 
-#ifdef _WIN32
-#include "res/Win32.h"  // the ODBC headers are written against the Windows types
-#endif
 #include <sql.h>
 #include <sqlext.h>
 

@@ -1,8 +1,14 @@
 #include "log/FileOps.h"
 
+#include <csignal>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+const char kFolderSeparator = '/';
+
+void FailWritesPastFileSizeLimit() { std::signal(SIGXFSZ, SIG_IGN); }
 
 bool FileModifiedTime(const std::string& strPath, std::time_t& nTime) {
     struct stat st {};

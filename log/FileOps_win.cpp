@@ -2,6 +2,11 @@
 
 #include "res/Win32.h"
 
+const char kFolderSeparator = '\\';
+
+// Windows has no file-size limit per process: a write fails only when the disk is full.
+void FailWritesPastFileSizeLimit() {}
+
 bool FileModifiedTime(const std::string& strPath, std::time_t& nTime) {
     WIN32_FILE_ATTRIBUTE_DATA data;
     if (!GetFileAttributesExA(strPath.c_str(), GetFileExInfoStandard, &data)) return false;

@@ -15,16 +15,6 @@
 #include "ui/WxMessageBox.h"
 #include "res/WxText.h"
 
-const char* DbaseFilter() {
-#ifdef _WIN32
-    return "Dbase files (*.dbf)|*.dbf";
-#else
-    // GTK matches patterns case-sensitively, and the publisher's tables reach Linux
-    // machines from Windows with any spelling of the extension.
-    return "Dbase files (*.dbf)|*.dbf;*.DBF;*.Dbf";
-#endif
-}
-
 namespace {
 
 // A shown dialog needs a shown owner; before the main window appears the choosers are

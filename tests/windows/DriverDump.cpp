@@ -3,9 +3,6 @@
 // calls and once through the wide ones, so that the Windows and Linux builds can be
 // compared line by line. An error shows as its SQLSTATE; a table not found with its text
 // too, the folder's path in it as <folder> (the systems' paths and reasons differ).
-#ifdef _WIN32
-#include "res/Win32.h"  // the ODBC headers are written against the Windows types
-#endif
 #include <sql.h>
 #include <sqlext.h>
 
