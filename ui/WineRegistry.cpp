@@ -5,25 +5,9 @@
 #include <sstream>
 #include <vector>
 
-namespace {
+#include "driver/base/Utf16.h"
 
-void AppendUtf8(std::string& str, uint32_t c) {
-    if (c < 0x80) {
-        str += static_cast<char>(c);
-    } else if (c < 0x800) {
-        str += static_cast<char>(0xC0 | (c >> 6));
-        str += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        str += static_cast<char>(0xE0 | (c >> 12));
-        str += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        str += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        str += static_cast<char>(0xF0 | (c >> 18));
-        str += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        str += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        str += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
+namespace {
 
 bool IsHex(char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; }
 
@@ -45,12 +29,12 @@ bool ReadEscaped(const std::string& s, size_t& i, char cEnd, std::string& out) {
         } else if (c == 'x' && i < s.size() && IsHex(s[i])) {
             size_t nStart = i;
             while (i < s.size() && i - nStart < 4 && IsHex(s[i])) ++i;
-            AppendUtf8(out, static_cast<uint32_t>(std::strtoul(s.substr(nStart, i - nStart).c_str(), nullptr, 16)));
+            kdbf::AppendUtf8(out, static_cast<char32_t>(std::strtoul(s.substr(nStart, i - nStart).c_str(), nullptr, 16)));
         } else if (c >= '0' && c <= '7') {
             uint32_t n = static_cast<uint32_t>(c - '0');
             for (int k = 0; k < 2 && i < s.size() && s[i] >= '0' && s[i] <= '7'; ++k)
                 n = n * 8 + static_cast<uint32_t>(s[i++] - '0');
-            AppendUtf8(out, n);
+            kdbf::AppendUtf8(out, n);
         } else {
             out += c;
         }
@@ -86,17 +70,10 @@ bool ParseHexBytes(const std::string& s, std::string& out) {
 // Wine keeps string data as UTF-16LE; the ANSI functions hand it out 8-bit encoded.
 bool Utf16ToUtf8(const std::string& bytes, std::string& out) {
     if (bytes.size() % 2 != 0) return false;
-    for (size_t i = 0; i < bytes.size(); i += 2) {
-        uint32_t c = static_cast<uint8_t>(bytes[i]) | static_cast<uint8_t>(bytes[i + 1]) << 8;
-        if (c >= 0xD800 && c < 0xDC00 && i + 3 < bytes.size()) {
-            uint32_t lo = static_cast<uint8_t>(bytes[i + 2]) | static_cast<uint8_t>(bytes[i + 3]) << 8;
-            if (lo >= 0xDC00 && lo < 0xE000) {
-                c = 0x10000 + ((c - 0xD800) << 10) + (lo - 0xDC00);
-                i += 2;
-            }
-        }
-        AppendUtf8(out, c);
-    }
+    std::u16string units;
+    for (size_t i = 0; i < bytes.size(); i += 2)
+        units += static_cast<char16_t>(static_cast<uint8_t>(bytes[i]) | static_cast<uint8_t>(bytes[i + 1]) << 8);
+    out += kdbf::Utf16ToUtf8(units);
     return true;
 }
 

@@ -45,6 +45,8 @@ char32_t NextCodePoint(const std::string& text, std::size_t* pos) {
     return cp;
 }
 
+}  // namespace
+
 void AppendUtf8(std::string& out, char32_t cp) {
     if (cp < 0x80) {
         out += static_cast<char>(cp);
@@ -62,8 +64,6 @@ void AppendUtf8(std::string& out, char32_t cp) {
         out += static_cast<char>(0x80 | (cp & 0x3F));
     }
 }
-
-}  // namespace
 
 std::u16string Utf8ToUtf16(const std::string& text) {
     std::u16string out;

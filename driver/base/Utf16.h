@@ -13,6 +13,9 @@ std::string Utf16ToUtf8(const std::u16string& text);
 // True when `text` is well-formed UTF-8.
 bool IsUtf8(const std::string& text);
 
+// Appends code point `cp` to `out` in UTF-8.
+void AppendUtf8(std::string& out, char32_t cp);
+
 // The longest prefix of `text` of at most `bytes` bytes that does not cut a character.
 std::size_t Utf8Prefix(const std::string& text, std::size_t bytes);
 
