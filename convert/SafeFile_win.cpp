@@ -123,25 +123,34 @@ void CReplacement::Abandon() {
 }
 
 bool CopyReplacing(const std::string& strFrom, const std::string& strTo) {
-    if (EntryKind(strFrom) != EEntryKind::regular || EntryKind(strTo) == EEntryKind::other)
-        return false;
-    std::string strTemp = strTo + ".tmp" + std::to_string(GetCurrentProcessId());
-    // COPY_FILE_COPY_SYMLINK: should the source turn into a link meanwhile, the link is
-    // copied, not what it names.
-    BOOL bCancel = FALSE;
-    if (!CopyFileExA(strFrom.c_str(), strTemp.c_str(), nullptr, nullptr, &bCancel,
-                     COPY_FILE_FAIL_IF_EXISTS | COPY_FILE_COPY_SYMLINK)) {
-        DeleteFileA(strTemp.c_str());
-        return false;
+    if (EntryKind(strTo) == EEntryKind::other) return false;
+    // The source is opened itself, never what a reparse point at its name leads to; the
+    // companion application may have it open.
+    HANDLE hFrom = CreateFileA(strFrom.c_str(), GENERIC_READ,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                               OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (hFrom == INVALID_HANDLE_VALUE) return false;
+    BY_HANDLE_FILE_INFORMATION info;
+    const DWORD nNotPlain =
+        FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE;
+    CReplacement copy;
+    int nError = 0;
+    bool bOk = GetFileType(hFrom) == FILE_TYPE_DISK &&
+               GetFileInformationByHandle(hFrom, &info) &&
+               (info.dwFileAttributes & nNotPlain) == 0 && copy.Create(strTo, nError);
+    char buffer[65536];
+    while (bOk) {
+        DWORD nRead = 0;
+        if (!ReadFile(hFrom, buffer, sizeof buffer, &nRead, nullptr)) {
+            bOk = false;  // a read error is never the end of the file
+        } else if (nRead == 0) {
+            break;
+        } else {
+            bOk = copy.Write(buffer, nRead);
+        }
     }
-    SetFileAttributesA(strTemp.c_str(), FILE_ATTRIBUTE_NORMAL);
-    MakeReplaceable(strTo);
-    if (!MoveFileExA(strTemp.c_str(), strTo.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        DeleteFileA(strTemp.c_str());
-        return false;
-    }
-    return true;
+    CloseHandle(hFrom);
+    return bOk && copy.Commit();
 }
 
 bool MoveToFreeName(const std::string& strFrom, const std::string& strTo) {

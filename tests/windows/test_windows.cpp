@@ -158,6 +158,24 @@ TEST(WindowsFiles, FolderLockRefusesASecondRunUntilReleased) {
     EXPECT_FALSE(FileExists(dir.File("kestrix.lock")));
 }
 
+// A backup copy replaces a read-only file through a fresh temporary name (a file left at
+// an earlier temporary name is neither reused nor removed) and refuses a folder.
+TEST(WindowsFiles, CopyReplacingGoesThroughAFreshTemporaryFile) {
+    CTempDir dir;
+    const std::string strFrom = dir.File("TrvEm.txt"), strTo = dir.File("TrvEm.txt.bak");
+    WriteFile(strFrom, "new\r\n");
+    WriteFile(strTo, "old\r\n");
+    SetFileAttributesA(strTo.c_str(), FILE_ATTRIBUTE_READONLY);
+    const std::string strLeftover = strTo + ".tmp" + std::to_string(GetCurrentProcessId()) + "-0";
+    WriteFile(strLeftover, "someone's");
+    EXPECT_TRUE(CopyReplacing(strFrom, strTo));
+    EXPECT_EQ(ReadFile(strTo), "new\r\n");
+    EXPECT_EQ(ReadFile(strLeftover), "someone's");
+    CreateDirectoryA(dir.File("folder").c_str(), nullptr);
+    EXPECT_FALSE(CopyReplacing(dir.File("folder"), strTo));
+    EXPECT_EQ(ReadFile(strTo), "new\r\n");
+}
+
 TEST(WindowsFiles, SystemErrorsMapToTheirCauses) {
     const struct {
         DWORD nError;
