@@ -45,4 +45,8 @@ echo "$out" | grep -q "DELETE statements cannot run: the dBase driver is read-on
 out=$(printf 'SELECT COUNT(*), MAX(F1) FROM rnddat WHERE F1 > 100\nSELECT 1\n' | isql -b -v -d, zlmrt_conv)
 echo "$out" | grep -q '^126,600.25$' || fail "COUNT(*) with WHERE: $out"
 echo "$out" | grep -q '^1$' || fail "SELECT 1: $out"
+# A value reads the same whether the statement is a plain SELECT or goes through the engine.
+plain=$(echo "SELECT F1, FB FROM rnddat" | isql -b -v -d, zlmrt_conv)
+[ "$plain" = "$(echo "SELECT F1, FB FROM rnddat WHERE 1=1" | isql -b -v -d, zlmrt_conv)" ] ||
+    fail "WHERE 1=1 reads other text than the plain SELECT"
 echo "isql smoke test passed"

@@ -28,6 +28,9 @@ check(@$rows == 130, "not 130 rows but " . @$rows);
 check("@{$rows->[0]}" eq "4.250 6.750" && "@{$rows->[129]}" eq "520.250 522.750",
       "rows: @{$rows->[0]} / @{$rows->[129]}");
 check(@{$dbh->selectall_arrayref("select F1 from peardat;")} == 130, "trailing ';'");
+check(join(",", map { @$_ } @{$dbh->selectall_arrayref("SELECT F1, FB FROM peardat")}) eq
+      join(",", map { @$_ } @{$dbh->selectall_arrayref("SELECT F1, FB FROM peardat WHERE 1=1")}),
+      "WHERE 1=1 reads other text than the plain SELECT");
 
 my $tables = $dbh->table_info(undef, undef, "%", "TABLE")->fetchall_arrayref({});
 check(@$tables == 1 && $tables->[0]{TABLE_NAME} eq "peardat", "table_info");

@@ -38,6 +38,9 @@ check($c !== false, "no connection: " . odbc_errormsg());
 
 $rows = all_rows(odbc_exec($c, "SELECT [peardat].[F1],[peardat].[FB]  FROM [peardat]"));
 check(count($rows) === 130, "not 130 rows but " . count($rows));
+check(all_rows(odbc_exec($c, "SELECT F1, FB FROM peardat")) ===
+      all_rows(odbc_exec($c, "SELECT F1, FB FROM peardat WHERE 1=1")),
+      "WHERE 1=1 reads other text than the plain SELECT");
 check($rows[0] == ["F1" => "4.250", "FB" => "6.750"], "first row: " . json_encode($rows[0]));
 check($rows[129] == ["F1" => "520.250", "FB" => "522.750"], "last row: " . json_encode($rows[129]));
 check(count(all_rows(odbc_exec($c, "select * from PEARDAT;"))) === 130, "trailing ';'");
