@@ -35,6 +35,7 @@ struct SField {
     char cType;
     int nWidth;
     unsigned char nFlags = 0;
+    int nDecimals = 0;
 };
 
 // A table image: header, descriptors, records (each given without its deletion flag
@@ -57,6 +58,8 @@ std::string TableBytes(unsigned char nVersion, unsigned char nCodePage,
         std::memcpy(descriptor.data(), f.pszName, std::strlen(f.pszName));
         descriptor[11] = f.cType;
         descriptor[16] = static_cast<char>(f.nWidth);
+        // A text's high width byte there, as FoxPro writes it.
+        descriptor[17] = static_cast<char>(f.cType == 'C' ? f.nWidth >> 8 : f.nDecimals);
         descriptor[18] = static_cast<char>(f.nFlags);
         bytes += descriptor;
     }
@@ -102,9 +105,9 @@ TEST(DbfTableTest, ReadsRecordsUntilTheFileBreaksAndTrimsText) {
     EXPECT_DOUBLE_EQ(std::stod(std::string(kdbf::TrimFieldText(table->Raw(3), 'N'))),
                      PriceValue(3, 4));
     EXPECT_NE(ErrorOf([&] { table->Load(4); }).find("Record 5 of"), std::string::npos);
-    table = DbfTable::Open(strPath);               // again, so that no record is in memory
-    ASSERT_EQ(truncate(strPath.c_str(), 200), 0);  // shortened after opening
-    EXPECT_NE(ErrorOf([&] { table->Load(3); }).find("record 4"), std::string::npos);
+    table = DbfTable::Open(strPath);  // again, so that no record is in memory
+    ASSERT_EQ(truncate(strPath.c_str(), 385 + 2 * 133 + 50), 0);  // shortened after opening
+    EXPECT_NE(ErrorOf([&] { table->Load(2); }).find("record 3"), std::string::npos);
     EXPECT_EQ(ErrorOf([&] { DbfTable::Open(dir.Path()); }),
               "File '" + dir.Path() + "' is not a readable dBase table: not a regular file");
     // Text keeps its leading blanks; other types lose blanks on both sides.
@@ -161,24 +164,31 @@ TEST(DbfTableTest, DamagedFilesAreRefusedAtOpenNamingFileAndReason) {
 
 TEST(DbfTableTest, EachTypeReadsInItsCanonicalFormAndNullFlagsHideValues) {
     CTempDir dir;
-    // A Visual FoxPro table: every field nullable, _NULLFLAGS last.
-    const std::vector<SField> vfp = {{"I", 'I', 4, 2}, {"Y", 'Y', 8, 2}, {"T", 'T', 8, 2},
-                                     {"B", 'B', 8, 2}, {"C", 'C', 6, 2}, {"_NULLFLAGS", '0', 1, 5}};
-    const std::string strRecord = Bytes<std::int32_t>(-42) + Bytes<std::int64_t>(-123456) +
-                                  Bytes<std::int32_t>(2460370) + Bytes<std::int32_t>(49507250) +
-                                  Bytes(0.1) + "Pr\x80  " + std::string(1, '\0');
-    const std::string strNulls = std::string(28, '\0') + "      " + "\x1F";
+    // A Visual FoxPro table: every field nullable, _NULLFLAGS last, a varchar's length
+    // bit before its null bit, a text wider than 255.
+    const std::vector<SField> vfp = {{"V", 'V', 4, 2},         {"I", 'I', 4, 2}, {"Y", 'Y', 8, 2},
+                                     {"T", 'T', 8, 2},         {"B", 'B', 8, 2}, {"C", 'C', 262, 2},
+                                     {"_NULLFLAGS", '0', 1, 5}};
+    const std::string strDay = Bytes<std::int32_t>(2460370);
+    const std::string strRecord = std::string("ab\0\x02", 4) + Bytes<std::int32_t>(-42) +
+                                  Bytes<std::int64_t>(-123456) + strDay +
+                                  Bytes<std::int32_t>(49507250) + Bytes(0.1) + "Pr\x80" +
+                                  std::string(259, ' ') + "\x01";
+    const std::string strNulls = std::string(4, ' ') + Bytes<std::int32_t>(0) +
+                                 Bytes<std::int64_t>(0) + strDay + Bytes<std::int32_t>(49507000) +
+                                 std::string(270, ' ') + "\x62";
     WriteFile(dir.File("vfp.dbf"), TableBytes(0x30, 0x03, vfp, {strRecord, strNulls}));
     auto table = DbfTable::Open(dir.File("vfp.dbf"));
     EXPECT_EQ(table->FindField("_NULLFLAGS"), -1);
     EXPECT_EQ(Values(*table),
-              (std::vector<std::string>{"-42", "-12.3456", "2024-02-29 13:45:07.250", "0.1",
-                                        "Pr\xE2\x82\xAC", "NULL", "NULL", "NULL", "NULL", "NULL"}));
+              (std::vector<std::string>{"ab", "-42", "-12.3456", "2024-02-29 13:45:07.250", "0.1",
+                                        "Pr\xE2\x82\xAC", "NULL", "0", "0.0000",
+                                        "2024-02-29 13:45:07", "NULL", "NULL"}));
 
     // dBase III: dates, logicals and numbers, blank and damaged.
-    const std::vector<SField> db3 = {{"D", 'D', 8}, {"L", 'L', 1}, {"N", 'N', 5}};
+    const std::vector<SField> db3 = {{"D", 'D', 8}, {"L", 'L', 1}, {"N", 'N', 5, 0, 1}};
     const std::pair<std::string, std::vector<std::string>> cases[] = {
-        {"20240229T  1.5", {"2024-02-29", "1", "1.5"}},
+        {"20240229Y   12", {"2024-02-29", "1", "12.0"}},  // written with its decimals
         {"        ?     ", {"NULL", "NULL", "NULL"}},
         {"00000000n*****", {"NULL", "0", "NULL"}},  // '*': NULL, as GDAL writes it
         {"20230229 +12.5", {"!Invalid date '20230229' in column 'X'", "NULL", "+12.5"}},
@@ -229,11 +239,16 @@ TEST(ResultTest, BothResultsWalkAlikeWhicheverWayTheCursorMoves) {
     CTempDir dir;
     WriteFile(dir.File("t.dbf"), TableBytes(0x03, 0, {{"C", 'C', 1}, {"_NULLFLAGS", '0', 1}},
                                             {"*x", "a", "*y", "*z", "b", "c"}));
-    const std::vector<SField> vfp = {{"I", 'I', 4}, {"Y", 'Y', 8}, {"B", 'B', 8}, {"T", 'T', 8}};
+    const std::vector<SField> vfp = {{"I", 'I', 4, 2},
+                                     {"Y", 'Y', 8, 2},
+                                     {"B", 'B', 8, 2},
+                                     {"T", 'T', 8, 2},
+                                     {"_NULLFLAGS", '0', 1}};
     WriteFile(dir.File("v.dbf"),
               TableBytes(0x30, 0, vfp,
                          {Bytes<std::int32_t>(7) + Bytes<std::int64_t>(150000) + Bytes(0.1) +
-                          Bytes<std::int32_t>(2460370) + Bytes<std::int32_t>(49507250)}));
+                              Bytes<std::int32_t>(2460370) + Bytes<std::int32_t>(49507250) + '\0',
+                          std::string(28, '\0') + "\x0F"}));
     kdbf::SqlEngine engine(dir.Path() + "/", {});
     kdbf::SelectQuery all;
     all.all_columns = true;
@@ -250,14 +265,16 @@ TEST(ResultTest, BothResultsWalkAlikeWhicheverWayTheCursorMoves) {
                 const int nColumns = static_cast<int>(result->Columns().size());
                 std::size_t r = 0;
                 for (; result->HasRow(r); ++r)
-                    for (int c = 0; c < nColumns; ++c) strWalks += *result->Cell(r, c) + " ";
-                strWalks += *result->Cell(r - 1, 0) + *result->Cell(0, 0) +
+                    for (int c = 0; c < nColumns; ++c)
+                        strWalks += result->Cell(r, c).value_or("NULL") + " ";
+                strWalks += result->Cell(r - 1, 0).value_or("NULL") + *result->Cell(0, 0) +
                             std::to_string(result->CountRows()) + "|";
             }
             EXPECT_EQ(strWalks, pszTable[0] == 't'
                                     ? "a b c ca3|a b c ca3|"
-                                    : "7 15.0000 0.1 2024-02-29 13:45:07.250 77"
-                                      "1|7 15.0000 0.1 2024-02-29 13:45:07.250 771|");
+                                    : "7 15.0000 0.1 2024-02-29 13:45:07.250 NULL NULL NULL "
+                                      "NULL NULL72|7 15.0000 0.1 2024-02-29 13:45:07.250 NULL "
+                                      "NULL NULL NULL NULL72|");
         }
     }
     WriteFile(dir.File("p.dbf"), TableBytes(0x30, 0, {{"C", 'C', 1}, {"PIC", 'P', 4}}, {"a"}));
@@ -275,7 +292,10 @@ TEST(CodePageTest, TheTableByteWinsThenTheSettingThenTheCpgFileThenCp1252) {
     WriteFile(dir.File("t.cpg"), "UTF-8\n");
     EXPECT_EQ(kdbf::ChooseCodePage(0x00, strTable, ""), "UTF-8");
     EXPECT_EQ(kdbf::ChooseCodePage(0x00, strTable, "cp850"), "CP850");
-    EXPECT_EQ(kdbf::ChooseCodePage(0xC9, strTable, ""), "CP1251");
+    for (auto [nByte, pszPage] : {std::pair{0xC9, "CP1251"}, {0x57, "CP1252"}, {0x69, "MAZOVIA"}})
+        EXPECT_EQ(kdbf::ChooseCodePage(nByte, strTable, ""), pszPage);
+    WriteFile(dir.File("u.CPG"), "866");
+    EXPECT_EQ(kdbf::ChooseCodePage(0x00, dir.File("u.dbf"), ""), "CP866");
     const std::pair<const char*, const char*> names[] = {
         {"1252", "CP1252"},      {"ANSI 1251", "CP1251"}, {"OEM 850", "CP850"},
         {" utf8 ", "UTF-8"},     {"65001", "UTF-8"},      {"ISO 8859-1", "ISO-8859-1"},
@@ -288,7 +308,7 @@ TEST(CodePageTest, TheTableByteWinsThenTheSettingThenTheCpgFileThenCp1252) {
     const std::tuple<const char*, std::string, std::string> decoded[] = {
         {"CP1252", "\x80 \xE9", "\xE2\x82\xAC \xC3\xA9"},
         {"CP437", "\x8F \x82", "\xC3\x85 \xC3\xA9"},
-        {"UTF-8", "ok \xC3\xA9 \xFF\xF8\x80\x80", "ok \xC3\xA9 \uFFFD\uFFFD\uFFFD\uFFFD"},
+        {"UTF-8", "ok \xC3\xA9 \xFF\xF8\x80\xC0\xAF", "ok \xC3\xA9 \uFFFD\uFFFD\uFFFD\uFFFD\uFFFD"},
         {"CP932", "\x82\xA0", "\xE3\x81\x82"},  // a multi-byte code page
         {"raw", "\x8F", "\x8F"},
     };
