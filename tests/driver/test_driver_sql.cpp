@@ -1,12 +1,9 @@
-// Real SQL through the driver manager: each clause and function family against rows the
-// test computes itself from the records it wrote, parameters of each C type, and the
-// statements the driver refuses.
+// Real SQL through the driver manager: each clause and function family against the rows
+// of the records written, parameters of each C type, and the statements the driver
+// refuses.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
-#include <algorithm>
 #include <array>
-#include <functional>
 #include <regex>
 
 #include "tests/driver/OdbcClient.h"
@@ -18,45 +15,28 @@ const std::string kTag = "[kestrix][dBase driver]";
 
 using Rows = std::vector<std::vector<std::string>>;
 
-struct Person {
-    std::string name;
-    int age;
-    double score;
-    std::string born;  // YYYYMMDD as stored
-    bool ok;
-    bool deleted = false;
-};
-
-const std::vector<Person> kPeople = {
-    {"Anna", 34, 12.5, "19900101", true},      {"Bert", 27, 7.25, "19970315", false},
-    {"Cleo", 34, 99.75, "19891231", true},     {"Dirk", 51, 3.0, "19730704", false},
-    {"Gone", 40, 1.0, "19800101", true, true}, {"Emma", 19, 45.5, "20050301", true},
-    {"Finn", 27, 7.25, "19970601", true},
-};
-
 class SqlTest : public ::testing::Test {
 protected:
+    // people.dbf: NAME, AGE, SCORE (two decimals), BORN, OK; its fifth record deleted.
     void SetUp() override {
         ASSERT_TRUE(m_sandbox.RegisterDataSource()) << m_sandbox.InstallerError();
-        std::vector<CPriceRow> numbers;
-        std::vector<std::vector<std::string>> texts;
-        for (const Person& p : kPeople) {
-            numbers.push_back({std::nullopt, p.age, p.score, std::nullopt, std::nullopt});
-            texts.push_back({p.name, "", "", p.born, p.ok ? "T" : "F"});
-        }
+        const std::vector<CPriceRow> numbers = {{{}, 34, 12.5}, {{}, 27, 7.25}, {{}, 34, 99.75},
+                                                {{}, 51, 3.0},  {{}, 40, 1.0},  {{}, 19, 45.5},
+                                                {{}, 27, 7.25}};
+        const std::vector<std::vector<std::string>> texts = {
+            {"Anna", "", "", "19900101", "T"}, {"Bert", "", "", "19970315", "F"},
+            {"Cleo", "", "", "19891231", "T"}, {"Dirk", "", "", "19730704", "F"},
+            {"Gone", "", "", "19800101", "T"}, {"Emma", "", "", "20050301", "T"},
+            {"Finn", "", "", "19970601", "T"}};
         const std::vector<SDbfColumn> columns = {{"NAME", 'C', 10, 0},
                                                  {"AGE", 'N', 3, 0},
                                                  {"SCORE", 'N', 6, 2},
                                                  {"BORN", 'D', 8, 0},
                                                  {"OK", 'L', 1, 0}};
         ASSERT_TRUE(WriteDbf(m_data.File("people.dbf"), columns, numbers, texts));
-        for (std::size_t i = 0; i < kPeople.size(); ++i)
-            if (kPeople[i].deleted) {
-                ASSERT_TRUE(MarkDeleted(m_data.File("people.dbf"), int(i)));
-            }
+        ASSERT_TRUE(MarkDeleted(m_data.File("people.dbf"), 4));
         ASSERT_TRUE(WriteDbf(m_data.File("TOWNS.DBF"), {{"NAME", 'C', 10, 0}, {"TOWN", 'C', 12, 0}},
-                             {{std::nullopt, std::nullopt}, {std::nullopt, std::nullopt}},
-                             {{"Anna", "Ghent"}, {"Dirk", "Oslo"}}));
+                             {{}, {}}, {{"Anna", "Ghent"}, {"Dirk", "Oslo"}}));
         ASSERT_TRUE(WriteDbf(m_data.File("odd]name.dbf"), {{"X", 'N', 4, 0}}, {{7.0}}));
         ASSERT_TRUE(m_client.ConnectTo(m_data.Path())) << m_client.DbcError();
     }
@@ -74,7 +54,6 @@ protected:
     COdbcClient m_client;
 };
 
-// The rows are those of kPeople, whose record "Gone" is deleted.
 TEST_F(SqlTest, ClausesGiveTheRowsOfTheVisibleRecords) {
     const std::pair<std::string, Rows> cases[] = {
         {"SELECT NAME FROM people WHERE AGE > 30", {{"Anna"}, {"Cleo"}, {"Dirk"}}},
@@ -125,11 +104,9 @@ TEST_F(SqlTest, ClausesGiveTheRowsOfTheVisibleRecords) {
 
 // Each failure names what failed, in one diagnostic that lasts until the next call.
 TEST_F(SqlTest, RefusalsSayWhy) {
-    const std::string folder = m_data.Path() + "/", prices = m_data.File("rnddat.dbf");
-    ASSERT_TRUE(WritePriceTable(prices, 3));
+    const std::string folder = m_data.Path() + "/";
     ASSERT_TRUE(
         WriteDbf(m_data.File("text.dbf"), {{"F1", 'C', 8, 0}}, {CPriceRow(1)}, {{"12,50"}}));
-    ASSERT_EQ(mkdir(m_data.File("mqdat.dbf").c_str(), 0700), 0);
     const std::string outside =
         "../" + folder.substr(folder.rfind('/', folder.size() - 2) + 1) + "people";
     auto ReadOnly = [](const std::string& strVerb) {
@@ -149,14 +126,8 @@ TEST_F(SqlTest, RefusalsSayWhy) {
              folder + "')"},
         {"SELECT NAME FROM people WHERE",
          "42000: " + kTag + "Syntax error, incomplete input in 'SELECT NAME FROM people WHERE'"},
-        {ProgramQuery("peardat"), "42S02: " + kTag + "Table 'peardat' not found: no file " +
-                                      "'peardat.dbf' in folder '" + folder + "'"},
-        {"SELECT [rnddat].[F1],[rnddat].[FC]  FROM [rnddat]",
-         "42S22: " + kTag + "Column 'FC' not found in table 'rnddat' (file '" + prices + "')"},
-        {"SELECT F1 FROMM rnddat ORDER BY F1",
-         "42000: " + kTag + "Syntax error near \"rnddat\" in 'SELECT F1 FROMM rnddat ORDER BY F1'"},
-        {ProgramQuery("mqdat"), "HY000: " + kTag + "File '" + m_data.File("mqdat.dbf") +
-                                    "' is not a readable dBase table: not a regular file"},
+        {"SELECT AGE FROMM people",
+         "42000: " + kTag + "Syntax error near \"people\" in 'SELECT AGE FROMM people'"},
     };
     for (const auto& [query, error] : cases) {
         EXPECT_EQ(m_client.Exec(query), SQL_ERROR) << query;
