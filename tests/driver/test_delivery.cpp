@@ -27,7 +27,7 @@ std::string Deliver(const std::optional<std::string>& cell, SQLSMALLINT nCType, 
     }
 }
 
-TEST(ConvertTest, NumbersWhateverTheLocaleAndNulls) {
+TEST(ConvertTest, NumbersWhateverTheLocaleNullsDatesAndBits) {
     std::setlocale(LC_NUMERIC, "de_DE.UTF-8");  // a decimal comma, where installed
     SQLLEN ind = 0;
     // What each text gives as a double, sign of zero included; texts that are no number.
@@ -78,10 +78,7 @@ TEST(ConvertTest, NumbersWhateverTheLocaleAndNulls) {
         EXPECT_EQ(Deliver(cell, nCType, &buffer, cell ? &ind : nullptr), pszState)
             << cell.value_or("NULL");
     }
-}
-
-TEST(ConvertTest, DatesTimestampsAndBitsInTheirStructs) {
-    SQLLEN ind = 0;
+    // Dates, timestamps and bits in their structs.
     SQL_DATE_STRUCT date{};
     EXPECT_EQ(
         Deliver(std::string("2024-02-29"), SQL_C_DEFAULT, &date, &ind, nullptr, SQL_TYPE_DATE), "");
