@@ -163,8 +163,11 @@ TEST_F(DriverTest, InformationAnswersAndTheTypeListAreTheTruth) {
     }
     // Every type a column can have is in the type list under the name SQLColumns gives it.
     ASSERT_EQ(SQLGetTypeInfo(m_client.Statement(), SQL_ALL_TYPES), SQL_SUCCESS);
-    std::vector<std::string> types;
-    for (const auto& row : m_client.ReadRows()) types.push_back(row[0] + "=" + row[1]);
+    std::vector<std::string> types, names;
+    for (const auto& row : m_client.ReadRows()) {
+        types.push_back(row[0] + "=" + row[1]);
+        names.push_back(row[0]);
+    }
     EXPECT_EQ(types,
               (std::vector<std::string>{"BIT=-7", "LONGVARBINARY=-4", "VARBINARY=-3",
                                         "LONGVARCHAR=-1", "CHAR=1", "DECIMAL=3", "INTEGER=4",
@@ -173,11 +176,7 @@ TEST_F(DriverTest, InformationAnswersAndTheTypeListAreTheTruth) {
                          nullptr, 0),
               SQL_SUCCESS);
     for (const std::string& strType : m_client.ReadColumn(6))
-        EXPECT_NE(
-            std::find_if(types.begin(), types.end(),
-                         [&](const std::string& t) { return t.rfind(strType + "=", 0) == 0; }),
-            types.end())
-            << strType;
+        EXPECT_NE(std::find(names.begin(), names.end(), strType), names.end()) << strType;
 }
 
 std::u16string Widen(const std::string& strAscii) {
@@ -200,15 +199,11 @@ TEST_F(DriverTest, WideFunctionsCarryNamesAndMessagesBeyondAscii) {
     EXPECT_EQ(Tables(nullptr), (std::vector<std::string>{"caf\xC3\xA9", "\xC3\x9Cn\xC3\xAF"}));
 
     SQLHSTMT hStmt = m_client.Statement();
-    for (auto [pszQuery, nRecords] :
-         {std::pair{u"SELECT * FROM [café]", 3}, std::pair{u"select F1 from Ünï;", 2}}) {
-        ASSERT_EQ(SQLExecDirectW(hStmt, (SQLWCHAR*)pszQuery, SQL_NTS), SQL_SUCCESS)
-            << m_client.StmtError();
-        int nRows = 0;
-        while (SQLFetch(hStmt) == SQL_SUCCESS) ++nRows;
-        EXPECT_EQ(nRows, nRecords);
-        SQLCloseCursor(hStmt);
-    }
+    // The Latin-1 name as UTF-8; pyodbc_smoke reads the UTF-8 one through the wide calls.
+    ASSERT_EQ(SQLExecDirectW(hStmt, (SQLWCHAR*)u"SELECT * FROM [café]", SQL_NTS), SQL_SUCCESS)
+        << m_client.StmtError();
+    EXPECT_EQ(m_client.ReadRows().size(), 3u);
+    SQLCloseCursor(hStmt);
 
     EXPECT_EQ(SQLExecDirectW(hStmt, (SQLWCHAR*)u"SELECT * FROM [Öl💎]", SQL_NTS), SQL_ERROR);
     const std::u16string strMessage = u"[kestrix][dBase driver]Table 'Öl💎' not found: no file " +
