@@ -96,44 +96,39 @@ TEST(ConvertTest, NumbersWhateverTheLocaleNullsDatesAndBits) {
     EXPECT_EQ(bit, 1);
 }
 
-TEST(ConvertTest, TextComesInPartsWhenTheBufferIsSmall) {
-    char buffer[4];
+// `value` delivered part by part into a `Buffer` until complete: for each part its state,
+// its indicator and what it filled ("01004 7 abc|"), text up to its terminating NUL.
+template <class Buffer>
+std::string Parts(const std::string& value, SQLSMALLINT nCType, SQLSMALLINT nSqlType) {
+    std::string strParts, strState = "01004";
     SQLLEN ind = 0;
-    std::size_t offset = 0;
-    std::string strParts;
-    for (const auto& [strState, nInd] : {std::pair("01004", 7), {"01004", 4}, {"", 1}}) {
-        EXPECT_EQ(Deliver(std::string("abcdefg"), SQL_C_CHAR, &buffer, &ind, &offset, SQL_CHAR),
-                  strState);
-        EXPECT_EQ(ind, nInd);
-        strParts += std::string(buffer) + "|";
+    for (std::size_t offset = 0; strState == "01004";) {
+        Buffer buffer{};
+        strState = Deliver(std::optional(value), nCType, &buffer, &ind, &offset, nSqlType);
+        std::size_t nFilled = 0;  // in elements of the buffer
+        while (nFilled < std::size(buffer) &&
+               (nCType == SQL_C_BINARY ? nFilled < std::size_t(ind) : buffer[nFilled] != 0))
+            ++nFilled;
+        strParts += strState + " " + std::to_string(ind) + " " +
+                    std::string(reinterpret_cast<char*>(buffer), nFilled * sizeof buffer[0]) + "|";
     }
-    EXPECT_EQ(strParts, "abc|def|g|");
-    // Bytes whole to SQL_C_BINARY, without a NUL, and as hexadecimal text to SQL_C_CHAR.
-    offset = 0;
-    strParts.clear();
-    for (const auto& [strState, nInd] : {std::pair("01004", 5), {"", 1}}) {
-        EXPECT_EQ(Deliver(std::string("\xAB\0cd\n", 5), SQL_C_BINARY, &buffer, &ind, &offset,
-                          SQL_LONGVARBINARY),
-                  strState);
-        strParts.append(buffer, static_cast<std::size_t>(std::min<SQLLEN>(ind, 4))) += "|";
-    }
-    EXPECT_EQ(strParts, std::string("\xAB\0cd|\n|", 7));
-    EXPECT_EQ(Deliver(std::string("\xAB\x01"), SQL_C_CHAR, &buffer, &ind, nullptr, SQL_VARBINARY),
-              "01004");
-    EXPECT_EQ(std::string(buffer), "AB0");
-    // UTF-8 in, UTF-16 out, in parts that never split a surrogate pair.
-    SQLWCHAR wide[3];
-    offset = 0;
-    std::vector<SQLWCHAR> units;
-    for (const auto& [strState, nInd] : {std::pair("01004", 8), {"01004", 6}, {"", 2}}) {
-        EXPECT_EQ(Deliver(std::string("\xE2\x82\xAC\xF0\x9F\x98\x80\xC3\xA9"), SQL_C_WCHAR, &wide,
-                          &ind, &offset, SQL_CHAR),
-                  strState);
-        EXPECT_EQ(ind, nInd);
-        for (SQLWCHAR* p = wide; *p != 0; ++p) units.push_back(*p);
-        units.push_back('|');
-    }
-    EXPECT_EQ(units, (std::vector<SQLWCHAR>{0x20AC, '|', 0xD83D, 0xDE00, '|', 0xE9, '|'}));
+    return strParts;
+}
+
+// Text and bytes in parts when the buffer is small: bytes whole to SQL_C_BINARY, without
+// a NUL, and as hexadecimal text to SQL_C_CHAR; UTF-16 in parts that never split a
+// surrogate pair.
+TEST(ConvertTest, TextComesInPartsWhenTheBufferIsSmall) {
+    EXPECT_EQ(Parts<char[4]>("abcdefg", SQL_C_CHAR, SQL_CHAR), "01004 7 abc|01004 4 def| 1 g|");
+    EXPECT_EQ(Parts<char[4]>(std::string("\xAB\0cd\n", 5), SQL_C_BINARY, SQL_LONGVARBINARY),
+              std::string("01004 5 \xAB\0cd| 1 \n|", 18));
+    EXPECT_EQ(Parts<char[4]>("\xAB\x01", SQL_C_CHAR, SQL_VARBINARY), "01004 4 AB0| 1 1|");
+    auto bytes = [](const std::u16string& units) {
+        return std::string(reinterpret_cast<const char*>(units.data()), 2 * units.size());
+    };
+    EXPECT_EQ(Parts<SQLWCHAR[3]>("\xE2\x82\xAC\xF0\x9F\x98\x80\xC3\xA9", SQL_C_WCHAR, SQL_CHAR),
+              "01004 8 " + bytes(u"\u20AC") + "|01004 6 " + bytes(u"\U0001F600") + "| 2 " +
+                  bytes(u"\u00E9") + "|");
 }
 
 }  // namespace
