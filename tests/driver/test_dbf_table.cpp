@@ -123,11 +123,9 @@ TEST(DbfTableTest, ReadsRecordsUntilTheFileBreaksAndRefusesDamageNamingFileAndRe
         {"", "too short"},
         {good.substr(0, 20), "too short"},
         {patched(0, "\x7F"), "version"},
-        {patched(0, "\x02"), "version"},                          // FoxBASE: another record layout
         {patched(8, std::string("\x20\0", 2)), "header length"},  // no room for a terminator
         {patched(8, "\xFF\xFF"), "the header is cut off"},
         {patched(10, std::string("\x64\0", 2)), "record length 100"},
-        {patched(10, std::string("\x86\0", 2)), "record length 134"},       // one byte too many
         {patched(32 + 32 * 2 + 16, std::string(1, '\0')), "descriptor 3"},  // width 0
         {patched(32 + 32 * 11, "X"), "not terminated"},
         {patched(7, "\x10"), "records need"},  // a count far beyond the file
@@ -183,9 +181,7 @@ TEST(DbfTableTest, EachTypeReadsInItsCanonicalFormAndNullFlagsHideValues) {
     const std::string strNulls = "abcd" + Bytes<std::int32_t>(0) + Bytes<std::int64_t>(0) + strDay +
                                  Bytes<std::int32_t>(49507000) + std::string(270, ' ') + "\x60";
     WriteFile(dir.File("vfp.dbf"), TableBytes(0x30, 0x03, vfp, {strRecord, strNulls}));
-    auto table = DbfTable::Open(dir.File("vfp.dbf"));
-    EXPECT_EQ(table->FindField("_NULLFLAGS"), -1);
-    EXPECT_EQ(Values(*table),
+    EXPECT_EQ(Values(*DbfTable::Open(dir.File("vfp.dbf"))),
               (std::vector<std::string>{"ab", "-42", "-12.3456", "2024-02-29 13:45:07.250", "0.1",
                                         "Pr\xE2\x82\xAC", "abcd", "0", "0.0000",
                                         "2024-02-29 13:45:07", "NULL", "NULL"}));
@@ -205,11 +201,6 @@ TEST(DbfTableTest, EachTypeReadsInItsCanonicalFormAndNullFlagsHideValues) {
         WriteFile(dir.File("db3.dbf"), TableBytes(0x03, 0, db3, {strRaw}));
         EXPECT_EQ(Values(*DbfTable::Open(dir.File("db3.dbf"))), expected) << strRaw;
     }
-    kdbf::TableOptions gdal;
-    gdal.stars_are_null = true;
-    WriteFile(dir.File("db3.dbf"), TableBytes(0x03, 0, db3, {"        F*****"}));
-    EXPECT_EQ(Values(*DbfTable::Open(dir.File("db3.dbf"), gdal)),
-              (std::vector<std::string>{"NULL", "0", "NULL"}));
 
     // A dBase binary memo is bytes; in Visual FoxPro the same letter is a double.
     kdbf::DbfField binary{"B", 'B', 8};
