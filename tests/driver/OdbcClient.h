@@ -28,13 +28,11 @@ public:
     COdbcClient(const COdbcClient&) = delete;
     COdbcClient& operator=(const COdbcClient&) = delete;
 
-    // SQLDriverConnect with SQL_DRIVER_NOPROMPT; false on failure (see DbcError()).
-    bool Connect(const std::string& strIn) {
+    // Connects to the folder as the program does; false on failure (see DbcError()).
+    bool ConnectTo(const std::string& strFolder) {
+        const std::string strIn = "DSN=zlmrt_conv;NULLSTARS=0;DEFAULTDIR=" + strFolder + "/";
         return SQL_SUCCEEDED(SQLDriverConnect(m_hDbc, nullptr, (SQLCHAR*)strIn.c_str(), SQL_NTS,
                                               nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT));
-    }
-    bool ConnectTo(const std::string& strFolder) {  // as the program connects
-        return Connect("DSN=zlmrt_conv;NULLSTARS=0;DEFAULTDIR=" + strFolder + "/");
     }
     bool Disconnect() {  // leaving the statement open; whether it succeeded
         SQLFreeStmt(m_hStmt, SQL_CLOSE);

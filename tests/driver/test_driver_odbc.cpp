@@ -16,12 +16,6 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(m_sandbox.RegisterDataSource()) << m_sandbox.InstallerError();
     }
-    // Connects to the folder and runs the program's query on `strTable`.
-    void Open(const std::string& strTable, SQLULEN nCursorType = SQL_CURSOR_STATIC) {
-        ASSERT_TRUE(m_client.ConnectTo(m_data.Path())) << m_client.DbcError();
-        ASSERT_EQ(m_client.Exec(ProgramQuery(strTable), nCursorType), SQL_SUCCESS)
-            << m_client.StmtError();
-    }
     // SQLTables; column `nColumn` of its rows.
     std::vector<std::string> Tables(const char* pszTable, const char* pszTypes = nullptr,
                                     const char* pszCatalog = nullptr,
@@ -209,25 +203,23 @@ TEST_F(DriverTest, WideFunctionsCarryNamesAndMessagesBeyondAscii) {
     const std::u16string strMessage = u"[kestrix][dBase driver]Table 'Öl💎' not found: no file " +
                                       std::u16string(u"'Öl💎.dbf' in folder '") +
                                       Widen(m_data.Path()) + u"/'";
+    // Cut short, never between the two halves of a character beyond the BMP; its length
+    // that of the whole message (pyodbc_smoke reads the whole message and its state).
     SQLWCHAR szState[6], szText[512];
     SQLSMALLINT nLength = 0;
-    ASSERT_EQ(SQLGetDiagRecW(SQL_HANDLE_STMT, hStmt, 1, szState, nullptr, szText, 512, &nLength),
-              SQL_SUCCESS);
-    EXPECT_EQ(std::u16string((char16_t*)szState), u"42S02");
-    EXPECT_EQ(std::u16string((char16_t*)szText), strMessage);
-    EXPECT_EQ(nLength, static_cast<SQLSMALLINT>(strMessage.size()));
-    // Cut short, never between the two halves of a character beyond the BMP.
     const std::size_t nPair = strMessage.find(u"💎");
     ASSERT_EQ(SQLGetDiagRecW(SQL_HANDLE_STMT, hStmt, 1, szState, nullptr, szText,
                              static_cast<SQLSMALLINT>(nPair + 2), &nLength),
               SQL_SUCCESS_WITH_INFO);
+    EXPECT_EQ(nLength, static_cast<SQLSMALLINT>(strMessage.size()));
     EXPECT_EQ(std::u16string((char16_t*)szText), strMessage.substr(0, nPair));
 }
 
 // Under AddressSanitizer this also shows any later use of the statement left open.
 TEST_F(DriverTest, AHugeTableDeliversItsFirstRecordsWithoutReadingTheRest) {
     ASSERT_TRUE(WriteHugePriceTable(m_data.File("rnddat.dbf")));
-    Open("rnddat");
+    ASSERT_TRUE(m_client.ConnectTo(m_data.Path()));
+    ASSERT_EQ(m_client.Exec(ProgramQuery("rnddat")), SQL_SUCCESS) << m_client.StmtError();
     for (int r = 1; r <= 201; ++r) ASSERT_EQ(m_client.Fetch(), PriceRecord(r));
     EXPECT_EQ(m_client.Fetch(), CPriceRow(11));  // a hole reads as blanks, hence NULLs
     EXPECT_TRUE(m_client.Disconnect());
