@@ -55,7 +55,7 @@ run_tests "" >"$build/seed-base.ctest" 2>&1 ||
 : >"$out"
 caught=0 missed=0 other=0
 for list in "${lists[@]}"; do
-    while IFS=$'\t' read -r id file edit what tests; do
+    while IFS=$'\t' read -r -u 3 id file edit what tests; do
         [[ -z $id || $id == \#* ]] && continue
         result="" failed=""
         sed -i -e "$edit" "$file" 2>/dev/null
@@ -76,7 +76,7 @@ for list in "${lists[@]}"; do
                         *) other=$((other + 1)) ;; esac
         printf '%s\t%s\t%s\t%s\t%s\n' "$id" "$file" "$what" "$result" "$failed" >>"$out"
         echo "$id $file [$what] => $result"
-    done <"$list"
+    done 3<"$list"  # not stdin: a test may read it
 done
 cmake --build "$build" -j "${JOBS:-2}" >/dev/null 2>&1
 echo "caught $caught of $((caught + missed)) faults that compiled; $other did not apply or compile"

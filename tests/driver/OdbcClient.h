@@ -28,13 +28,11 @@ public:
     COdbcClient(const COdbcClient&) = delete;
     COdbcClient& operator=(const COdbcClient&) = delete;
 
-    // SQLDriverConnect with SQL_DRIVER_NOPROMPT; false on failure (see DbcError()).
-    bool Connect(const std::string& strIn) {
+    // Connects to the folder as the program does; false on failure (see DbcError()).
+    bool ConnectTo(const std::string& strFolder) {
+        const std::string strIn = "DSN=zlmrt_conv;NULLSTARS=0;DEFAULTDIR=" + strFolder + "/";
         return SQL_SUCCEEDED(SQLDriverConnect(m_hDbc, nullptr, (SQLCHAR*)strIn.c_str(), SQL_NTS,
                                               nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT));
-    }
-    bool ConnectTo(const std::string& strFolder) {  // as the program connects
-        return Connect("DSN=zlmrt_conv;NULLSTARS=0;DEFAULTDIR=" + strFolder + "/");
     }
     bool Disconnect() {  // leaving the statement open; whether it succeeded
         SQLFreeStmt(m_hStmt, SQL_CLOSE);
@@ -55,9 +53,14 @@ public:
     SQLRETURN Exec(const std::string& strQuery, SQLULEN nCursorType = SQL_CURSOR_STATIC) {
         return SQLExecDirect(Statement(nCursorType), (SQLCHAR*)strQuery.c_str(), SQL_NTS);
     }
-    // SQLFetchScroll; the bound prices, or nullopt at SQL_NO_DATA. Throws on an error.
-    std::optional<CPriceRow> Fetch(SQLSMALLINT nOrientation = SQL_FETCH_NEXT, SQLLEN nOffset = 0) {
-        const SQLRETURN rc = SQLFetchScroll(m_hStmt, nOrientation, nOffset);
+    // SQLFetchScroll, or with `pnRows` SQLExtendedFetch counting the rows there; the
+    // bound prices, or nullopt at SQL_NO_DATA. Throws on an error.
+    std::optional<CPriceRow> Fetch(SQLSMALLINT nOrientation = SQL_FETCH_NEXT, SQLLEN nOffset = 0,
+                                   SQLULEN* pnRows = nullptr) {
+        SQLUSMALLINT nStatus = 0;
+        const SQLRETURN rc =
+            pnRows ? SQLExtendedFetch(m_hStmt, nOrientation, nOffset, pnRows, &nStatus)
+                   : SQLFetchScroll(m_hStmt, nOrientation, nOffset);
         if (rc == SQL_NO_DATA) return std::nullopt;
         if (rc != SQL_SUCCESS) throw std::runtime_error("fetch: " + StmtError());
         CPriceRow prices(11);
@@ -65,15 +68,30 @@ public:
             if (m_anIndicators[i] != SQL_NULL_DATA) prices[i] = m_adPrices[i];
         return prices;
     }
-    // Unbinds, then column `nColumn` as text of every remaining row.
-    std::vector<std::string> ReadColumn(SQLUSMALLINT nColumn) {
+    // Unbinds, then every remaining row, each column as text ("NULL" for NULL). Throws
+    // with the diagnostic when a fetch fails.
+    std::vector<std::vector<std::string>> ReadRows() {
         SQLFreeStmt(m_hStmt, SQL_UNBIND);
+        SQLSMALLINT nColumns = 0;
+        SQLNumResultCols(m_hStmt, &nColumns);
+        std::vector<std::vector<std::string>> rows;
+        SQLRETURN rc;
+        while ((rc = SQLFetch(m_hStmt)) == SQL_SUCCESS) {
+            rows.emplace_back();
+            for (SQLUSMALLINT c = 1; c <= nColumns; ++c) {
+                char szValue[256];
+                SQLLEN nInd = 0;
+                if (!SQL_SUCCEEDED(SQLGetData(m_hStmt, c, SQL_C_CHAR, szValue, 256, &nInd)))
+                    throw std::runtime_error(StmtError());
+                rows.back().push_back(nInd == SQL_NULL_DATA ? "NULL" : szValue);
+            }
+        }
+        if (rc != SQL_NO_DATA) throw std::runtime_error(StmtError());
+        return rows;
+    }
+    std::vector<std::string> ReadColumn(SQLUSMALLINT nColumn) {
         std::vector<std::string> values;
-        char szValue[64];
-        SQLLEN nInd = 0;
-        while (SQLFetch(m_hStmt) == SQL_SUCCESS &&
-               SQL_SUCCEEDED(SQLGetData(m_hStmt, nColumn, SQL_C_CHAR, szValue, 64, &nInd)))
-            values.push_back(szValue);
+        for (const auto& row : ReadRows()) values.push_back(row.at(nColumn - 1u));
         return values;
     }
 

@@ -18,20 +18,44 @@ struct stat StatOf(const std::string& strPath) {
     return st;
 }
 
-TEST(DriverSetupConcurrency, AnUnchangedDataSourceIsLeftUntouched) {
+// A changed data source replaces its section, found in any letter case as unixODBC finds
+// it, and keeps the user's other lines and the file's mode; an unchanged one leaves the
+// file as it is.
+TEST(DriverSetupTest, RegistrationCreatesReplacesChangesAndRemovesTheDataSourceSayingWhyNot) {
     COdbcSandbox sandbox;
+    const std::tuple<WORD, const char*, std::string> refused[] = {
+        {ODBC_CONFIG_DSN, "DSN=zlmrt_conv\0", "9: Data source 'zlmrt_conv' does not exist"},
+        {ODBC_ADD_DSN, "Description=x\0", "8: No data source name (DSN=) given"},
+        {ODBC_ADD_DSN, "DSN=a\0oops\0", "8: Attribute 'oops' is not of the form KEY=value"},
+    };
+    for (const auto& [nRequest, pszAttributes, strError] : refused) {
+        EXPECT_FALSE(SQLConfigDataSource(nullptr, nRequest, kDriverDescription, pszAttributes));
+        EXPECT_EQ(sandbox.InstallerError(), strError);
+    }
     const std::string strIni = sandbox.Dir() + "/user-odbc.ini";
-    WriteFile(strIni, "; the user's own notes\n[other]\nDriver = x\n");
+    const std::string strNotes = "; the user's own notes\n[other]\nDriver = x\n";
+    WriteFile(strIni, strNotes + "[ZLMRT_CONV]\nFIL=dBase III\n");
+    ASSERT_EQ(chmod(strIni.c_str(), 0640), 0);
     ASSERT_TRUE(sandbox.RegisterDataSource()) << sandbox.InstallerError();
     const std::string strFirst = ReadFile(strIni);
-    EXPECT_EQ(strFirst.rfind("; the user's own notes\n", 0), 0u) << strFirst;
+    EXPECT_EQ(strFirst, strNotes +
+                            "[zlmrt_conv]\nDriver=Microsoft dBase Driver (*.dbf)\n"
+                            "Description=dBase tables for kestrix program\nFIL=dBase III\n");
     const struct stat before = StatOf(strIni);
+    EXPECT_EQ(before.st_mode & 07777, 0640u);
     usleep(20000);  // a rewrite would show in the change time
     ASSERT_TRUE(sandbox.RegisterDataSource()) << sandbox.InstallerError();
-    const struct stat after = StatOf(strIni);
-    EXPECT_EQ(after.st_ino, before.st_ino);
-    EXPECT_EQ(after.st_ctim.tv_nsec, before.st_ctim.tv_nsec);
-    EXPECT_EQ(ReadFile(strIni), strFirst);
+    EXPECT_EQ(StatOf(strIni).st_ino, before.st_ino);
+    EXPECT_EQ(StatOf(strIni).st_ctim.tv_nsec, before.st_ctim.tv_nsec);
+    EXPECT_TRUE(SQLConfigDataSource(nullptr, ODBC_ADD_DSN, kDriverDescription,
+                                    "DSN=zlmrt_conv\0Description=changed\0"));
+    EXPECT_NE(ReadFile(strIni).find("Description=changed\n"), std::string::npos);
+    EXPECT_TRUE(SQLConfigDataSource(nullptr, ODBC_CONFIG_DSN, kDriverDescription,
+                                    "DSN=zlmrt_conv\0DEFAULTDIR=/srv/prices/\0"));
+    EXPECT_NE(ReadFile(strIni).find("DEFAULTDIR=/srv/prices/"), std::string::npos);
+    EXPECT_TRUE(
+        SQLConfigDataSource(nullptr, ODBC_REMOVE_DSN, kDriverDescription, "DSN=zlmrt_conv\0"));
+    EXPECT_EQ(ReadFile(strIni).find("zlmrt_conv"), std::string::npos);
 }
 
 // One process registers over and over with alternating values, so that every request
