@@ -5,44 +5,32 @@ namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
 
-// Decodes the character at `text[*pos]` and advances past it; an ill-formed
-// sequence (overlong, surrogate, beyond U+10FFFF, cut off) yields U+FFFD for its
-// first byte only.
-char32_t NextCodePoint(const std::string& text, std::size_t* pos) {
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-    const unsigned char lead = byte(*pos);
-    int extra = 0;
-    char32_t cp = 0, min = 0;
-    if (lead < 0x80) {
-        ++*pos;
-        return lead;
-    } else if ((lead & 0xE0) == 0xC0) {
-        extra = 1, cp = lead & 0x1F, min = 0x80;
-    } else if ((lead & 0xF0) == 0xE0) {
-        extra = 2, cp = lead & 0x0F, min = 0x800;
-    } else if ((lead & 0xF8) == 0xF0) {
-        extra = 3, cp = lead & 0x07, min = 0x10000;
-    } else {
-        ++*pos;
-        return kReplacement;
-    }
-    if (*pos + extra >= text.size()) {
-        ++*pos;
-        return kReplacement;
-    }
-    for (int i = 1; i <= extra; ++i) {
-        if ((byte(*pos + i) & 0xC0) != 0x80) {
-            ++*pos;
-            return kReplacement;
-        }
-        cp = (cp << 6) | (byte(*pos + i) & 0x3F);
-    }
-    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-        ++*pos;
-        return kReplacement;
-    }
-    *pos += extra + 1;
+// The code point of the well-formed sequence of `n` bytes at the start of `s`.
+char32_t Decode(std::string_view s, std::size_t n) {
+    const auto b = [&](std::size_t i) { return static_cast<unsigned char>(s[i]) & 0x3Fu; };
+    char32_t c = static_cast<unsigned char>(s[0]);
+    if (n == 2) c = (c & 0x1Fu) << 6 | b(1);
+    if (n == 3) c = (c & 0x0Fu) << 12 | b(1) << 6 | b(2);
+    if (n == 4) c = (c & 0x07u) << 18 | b(1) << 12 | b(2) << 6 | b(3);
+    return c;
+}
+
+// Decodes the character at `text[*pos]` and advances past it; an ill-formed sequence
+// yields U+FFFD for its first byte only.
+char32_t NextCodePoint(std::string_view text, std::size_t* pos) {
+    const std::size_t n = Utf8SequenceLength(text.substr(*pos));
+    const char32_t cp = n == 0 ? kReplacement : Decode(text.substr(*pos), n);
+    *pos += n == 0 ? 1 : n;
     return cp;
+}
+
+void AppendUnit(char32_t cp, std::u16string* out) {
+    if (cp < 0x10000) {
+        out->push_back(static_cast<char16_t>(cp));
+    } else {
+        out->push_back(static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10)));
+        out->push_back(static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF)));
+    }
 }
 
 }  // namespace
@@ -65,19 +53,34 @@ void AppendUtf8(std::string& out, char32_t cp) {
     }
 }
 
+std::size_t Utf8SequenceLength(std::string_view s) {
+    if (s.empty()) return 0;
+    const auto b = [&](std::size_t i) { return static_cast<unsigned char>(s[i]); };
+    const unsigned c = b(0);
+    if (c < 0x80) return 1;
+    const std::size_t n = c > 0xF4 ? 0 : c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC2 ? 2 : 0;
+    if (n == 0 || n > s.size()) return 0;
+    for (std::size_t i = 1; i < n; ++i)
+        if ((b(i) & 0xC0) != 0x80) return 0;
+    // Overlong forms, surrogates and code points beyond U+10FFFF.
+    if (n == 3 && ((c == 0xE0 && b(1) < 0xA0) || (c == 0xED && b(1) >= 0xA0))) return 0;
+    if (n == 4 && ((c == 0xF0 && b(1) < 0x90) || (c == 0xF4 && b(1) >= 0x90))) return 0;
+    return n;
+}
+
 std::u16string Utf8ToUtf16(const std::string& text) {
     std::u16string out;
     out.reserve(text.size());
-    for (std::size_t pos = 0; pos < text.size();) {
-        const char32_t cp = NextCodePoint(text, &pos);
-        if (cp < 0x10000) {
-            out += static_cast<char16_t>(cp);
-        } else {
-            out += static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
-            out += static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
-        }
-    }
+    for (std::size_t pos = 0; pos < text.size();) AppendUnit(NextCodePoint(text, &pos), &out);
     return out;
+}
+
+void AppendUtf16(std::string_view text, std::u16string* out) {
+    while (!text.empty()) {
+        const std::size_t n = Utf8SequenceLength(text);
+        AppendUnit(n == 0 ? static_cast<unsigned char>(text[0]) : Decode(text, n), out);
+        text.remove_prefix(n == 0 ? 1 : n);
+    }
 }
 
 std::string Utf16ToUtf8(const std::u16string& text) {

@@ -4,11 +4,20 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace kdbf {
 
 std::u16string Utf8ToUtf16(const std::string& text);
 std::string Utf16ToUtf8(const std::u16string& text);
+
+// The length of the well-formed UTF-8 sequence at the start of `text`, or 0 when it does
+// not start with one (overlong forms, surrogates and code points beyond U+10FFFF too).
+std::size_t Utf8SequenceLength(std::string_view text);
+
+// Appends the UTF-16 code units of UTF-8 `text`; a byte that does not begin a valid
+// sequence stands for itself (U+0000..U+00FF), which keeps raw single-byte text readable.
+void AppendUtf16(std::string_view text, std::u16string* out);
 
 // True when `text` is well-formed UTF-8.
 bool IsUtf8(const std::string& text);

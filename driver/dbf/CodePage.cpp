@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "driver/base/Diagnostics.h"
+#include "driver/base/Utf16.h"
 #include "driver/dbf/DbfTable.h"
 
 namespace kdbf {
@@ -64,21 +65,6 @@ std::string Upper(std::string_view text) {
 }
 
 constexpr const char* kReplacement = "\xEF\xBF\xBD";  // U+FFFD
-
-// Length of the valid UTF-8 sequence at the start of `s`, or 0.
-std::size_t Utf8Length(std::string_view s) {
-    const auto b = [&](std::size_t i) { return static_cast<unsigned char>(s[i]); };
-    const unsigned c = b(0);
-    if (c < 0x80) return 1;
-    const std::size_t n = c > 0xF4 ? 0 : c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC2 ? 2 : 0;
-    if (n == 0 || n > s.size()) return 0;
-    for (std::size_t i = 1; i < n; ++i)
-        if ((b(i) & 0xC0) != 0x80) return 0;
-    // Overlong forms, surrogates and code points beyond U+10FFFF.
-    if (n == 3 && ((c == 0xE0 && b(1) < 0xA0) || (c == 0xED && b(1) >= 0xA0))) return 0;
-    if (n == 4 && ((c == 0xF0 && b(1) < 0x90) || (c == 0xF4 && b(1) >= 0x90))) return 0;
-    return n;
-}
 
 bool IsAscii(std::string_view bytes) {
     for (char c : bytes)
@@ -188,7 +174,7 @@ void TextDecoder::Append(std::string_view bytes, std::string* out) const {
     switch (mode_) {
         case Mode::kUtf8:
             while (!bytes.empty()) {
-                const std::size_t n = Utf8Length(bytes);
+                const std::size_t n = Utf8SequenceLength(bytes);
                 out->append(n == 0 ? kReplacement : bytes.substr(0, n));
                 bytes.remove_prefix(n == 0 ? 1 : n);
             }
@@ -205,24 +191,6 @@ void TextDecoder::Append(std::string_view bytes, std::string* out) const {
         default:
             transcoder_->Append(bytes, kReplacement, out);
             return;
-    }
-}
-
-void AppendUtf16(std::string_view text, std::u16string* out) {
-    while (!text.empty()) {
-        const std::size_t n = Utf8Length(text);
-        const auto b = [&](std::size_t i) { return static_cast<unsigned char>(text[i]) & 0x3Fu; };
-        char32_t c = static_cast<unsigned char>(text[0]);
-        if (n == 2) c = (c & 0x1Fu) << 6 | b(1);
-        if (n == 3) c = (c & 0x0Fu) << 12 | b(1) << 6 | b(2);
-        if (n == 4) c = (c & 0x07u) << 18 | b(1) << 12 | b(2) << 6 | b(3);
-        if (c >= 0x10000) {
-            out->push_back(static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10)));
-            out->push_back(static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF)));
-        } else {
-            out->push_back(static_cast<char16_t>(c));
-        }
-        text.remove_prefix(n == 0 ? 1 : n);
     }
 }
 

@@ -54,8 +54,4 @@ private:
     std::array<std::string, 128> high_;  // UTF-8 of bytes 0x80..0xFF (kTable)
 };
 
-// Appends the UTF-16 code units of UTF-8 `text`; a byte that does not begin a valid
-// sequence stands for itself (U+0000..U+00FF), which keeps raw single-byte text readable.
-void AppendUtf16(std::string_view text, std::u16string* out);
-
 }  // namespace kdbf

@@ -10,6 +10,7 @@
 
 #include "driver/base/Diagnostics.h"
 #include "driver/base/Number.h"
+#include "driver/base/Utf16.h"
 #include "driver/base/System.h"
 #include "driver/dbf/CodePage.h"
 

@@ -8,6 +8,7 @@
 #include <functional>
 
 #include "driver/base/Diagnostics.h"
+#include "driver/base/Utf16.h"
 #include "driver/dbf/CodePage.h"
 #include "driver/dbf/DbfTable.h"
 #include "driver/dbf/FieldValue.h"
