@@ -4,12 +4,16 @@
 
 #include <filesystem>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "res/Strings.h"
 #include "tests/support/ConverterRun.h"
 
 namespace {
+
+using ::testing::EndsWith;
+using ::testing::HasSubstr;
 
 size_t Count(const std::string& strText, const std::string& strPart) {
     size_t n = 0;
@@ -39,22 +43,23 @@ TEST_F(ConvertMain, ConvertsAllFourCutsAndWritesTheLogBesideItself) {
     EXPECT_EQ(r.strErr, LoadString(IDS_CONVERSION_DONE) + "\n");
 }
 
-// A pipe named like a table is no table, and would block a plain open for good.
+// A pipe named like a table is no table, and would block a plain open for good. The cut
+// after one with an existing file says nothing about that file.
 TEST_F(ConvertMain, UnreadableTablesAreNamedAndLoggedAsFailedCuts) {
     ASSERT_TRUE(WritePriceTable(m_dir.File("round.dbf"), 150));
     ASSERT_EQ(mkfifo(m_dir.File("peardat.dbf").c_str(), 0644), 0);
+    WriteFile(Out("TrvBrill.txt"), "old");
     SResult r = Shell(R"(cd "$D/cwd" && timeout 10 "$K" --output "$D/out" --cuts brilliant,pear )"
                       R"("$D/round.dbf")");
     EXPECT_EQ(r.nStatus, 1) << "124 is the timeout";
-    EXPECT_EQ(r.strErr, "kestrix-convert: cannot read the Pear table \"" +
+    EXPECT_EQ(r.strErr, "kestrix-convert: existing \"" + Out("TrvBrill.txt") +
+                            "\" replaced, a backup copy kept (--existing backup)\n"
+                            "kestrix-convert: cannot read the Pear table \"" +
                             m_dir.File("peardat.dbf") +
                             "\"\nData of some or all cuts was not loaded succesfully.\n");
-    EXPECT_TRUE(FileExists(Out("TrvBrill.txt")));
-    EXPECT_NE(
-        r.strOut.find("Processing Pear cut data from \"" + m_dir.File("peardat.dbf") +
-                      "\" file.\r\nCannot read the table file, the cut is not converted.\r\n"),
-        std::string::npos)
-        << r.strOut;
+    EXPECT_THAT(r.strOut, EndsWith("Processing Pear cut data from \"" + m_dir.File("peardat.dbf") +
+                                   "\" file.\r\nCannot read the table file, the cut is not "
+                                   "converted.\r\n"));
     EXPECT_EQ(Log(), r.strOut);
 }
 
@@ -90,6 +95,21 @@ TEST_F(ConvertMain, ExistingModesAndTheOutputFolderRememberedPerExecutableName) 
     EXPECT_EQ(Run(R"(--cuts emerald "$D/in/rnddat.dbf")", "prices.nightly.exe").nStatus, 0);
     EXPECT_TRUE(FileExists(m_dir.File("cwd/TrvEm.txt")));
     EXPECT_TRUE(FileExists(m_odbc.Dir() + "/.config/Tarvesk Software/kestrix/prices.nightly.ini"));
+    // The backup the default asks for cannot be made (its name is a folder, all ten numbers
+    // are taken): the converter stops rather than overwrite. A cut failing later says so.
+    const std::string strPear = ReadFile(Out("TrvPear.txt"));
+    std::filesystem::remove(Out("TrvPear.bak"));
+    std::filesystem::create_directory(Out("TrvPear.bak"));
+    for (int n = 1; n <= 10; ++n) WriteFile(Out("TrvPear" + std::to_string(n) + ".bak"), "n");
+    ASSERT_TRUE(WritePriceTable(m_dir.File("in/emdat.dbf"), 129));
+    r = Run(R"(--cuts pear,emerald "$D/in/rnddat.dbf")");
+    EXPECT_EQ(r.nStatus, 1);
+    EXPECT_THAT(r.strOut, HasSubstr("Cannot create a backup copy of \"" + Out("TrvPear.txt") +
+                                    "\". Canceling conversion.\r\n"));
+    EXPECT_EQ(ReadFile(Out("TrvPear.txt")), strPear);
+    EXPECT_THAT(r.strErr, HasSubstr(strExisting + "left in place, its backup copy could not be made\n"));
+    EXPECT_THAT(r.strErr, HasSubstr("kestrix-convert: existing \"" + Out("TrvEm.txt") +
+                                    "\" left in place, the cut failed\n"));
 }
 
 // A file-size limit of 4 KiB stops the price list, not the converter.

@@ -8,6 +8,7 @@
 #include <wx/html/htmlwin.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
+#include <wx/timer.h>
 #include <wx/utils.h>
 
 #include "app/AboutBoxDlg.h"
@@ -146,7 +147,8 @@ TEST_F(CutSelectionDlgTest, CancelledStartUpOrFailedOdbcCheckNeverOffersTheWindo
 TEST_F(CutSelectionDlgTest, BrowseAndChangeKeepUnsavedRowsAndOkWithNothingTickedAsksUntilCancel) {
     WriteTables();
     ASSERT_TRUE(Start(m_tables.File("rnddat.dbf")));
-    Edit(tpl::IDC_FILE)->ChangeValue("/typed/by/hand.dbf");
+    Edit(tpl::IDC_FILE)->SetValue("/typed/by/hand.dbf");  // as typed: the tooltip follows
+    EXPECT_EQ(Edit(tpl::IDC_FILE)->GetToolTipText(), "/typed/by/hand.dbf");
     Ticks("1001");
     m_chooser.m_answers.insert(m_chooser.m_answers.end(),
                                {std::nullopt, "/new/pear.dbf", "/chosen/folder", std::nullopt});
@@ -186,29 +188,37 @@ TEST_F(CutSelectionDlgTest, BrowseAndChangeKeepUnsavedRowsAndOkWithNothingTicked
 }
 
 // The first attempt finds the output folder held by another run: after its question the
-// window says that it waits, keeps handling events, and its Cancel gives up that cut only.
+// window says that it waits, takes no input meanwhile, and each wait's Cancel gives up
+// that cut only; the second attempt finds the folder free.
 TEST_F(CutSelectionDlgTest, FailingCutShowsThisAttemptsLogAndOneYesToReplaceHoldsForAll) {
     WriteTables("peardat.dbf");
     WriteFile(m_out.File("TrvBrill.txt"), "old brilliant\r\n");
     WriteFile(m_out.File("TrvMarq.txt"), "old marquise\r\n");
     m_dialogs.ExpectMessage(IDS_NOT_ALL_FILES, wxICON_INFORMATION, wxID_OK);
     ASSERT_TRUE(Start(m_tables.File("rnddat.dbf")));
+    m_pDlg->Show();
     Ticks("1110");  // Pear ticked by hand although its table is missing
     m_dialogs.Expect<wxMessageDialogBase>(
         "message 122 for Brilliant", wxID_YES,
         [](wxMessageDialogBase&) { EXPECT_FALSE(wxIsBusy()) << "asked under a wait cursor"; });
     CFolderLock lock(m_out.Path());
     ASSERT_TRUE(lock.TryLock());
-    std::function<void()> cancelWait = [&] {
+    int nCancelled = 0;  // Brilliant's wait, then Marquise's
+    wxTimer poll;  // fires while the run yields to the toolkit in its wait
+    poll.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
         wxWindow* pWait = wxWindow::FindWindowByName(kFolderWaitName);
-        if (!pWait) return m_pDlg->CallAfter(cancelWait);
+        if (!pWait || nCancelled == 2) return;
         EXPECT_FALSE(wxIsBusy()) << "Cancel under a wait cursor";
+        EXPECT_FALSE(m_pDlg->IsEnabled()) << "the main window takes input while waiting";
+        pWait->SetName("cancelled");
         wxCommandEvent event(wxEVT_BUTTON, wxID_CANCEL);
         pWait->FindWindow(wxID_CANCEL)->ProcessWindowEvent(event);
-        lock.Unlock();  // lets the next cut in
-    };
-    m_pDlg->CallAfter(cancelWait);
+        if (++nCancelled == 2) lock.Unlock();  // lets the next attempt in
+    });
+    poll.Start(20);
     std::string strShown, strPrevious;
+    const std::string strBusy = "Output folder \"" + m_out.Path() +
+                                "\" is busy with another conversion, canceling conversion.\r\n";
     for (int nAttempt = 0; nAttempt < 2; ++nAttempt) {  // no more questions after that Yes
         SCOPED_TRACE(nAttempt);
         m_dialogs.ExpectMessage(IDS_CONVERSION_FAILED, wxICON_ERROR, wxID_OK);
@@ -218,10 +228,11 @@ TEST_F(CutSelectionDlgTest, FailingCutShowsThisAttemptsLogAndOneYesToReplaceHold
         });
         Click(wxID_OK);
         EXPECT_EQ(m_pDlg->GetReturnCode(), 0) << "the window stays open";
+        EXPECT_TRUE(m_pDlg->IsEnabled());
         EXPECT_EQ(LogFile(), strShown);
-        EXPECT_EQ(strShown.find("Output folder \"" + m_out.Path() +
-                                "\" is busy with another conversion, canceling conversion.\r\n") !=
-                      std::string::npos,
+        // The first attempt gave up Brilliant's wait and Marquise's; each log is its own.
+        EXPECT_EQ(strShown.find(strBusy) < strShown.size() - strBusy.size() &&
+                      strShown.ends_with(strBusy),
                   nAttempt == 0)
             << strShown;
         if (nAttempt) {
@@ -229,10 +240,11 @@ TEST_F(CutSelectionDlgTest, FailingCutShowsThisAttemptsLogAndOneYesToReplaceHold
         }
         strPrevious = strShown;
     }
+    EXPECT_EQ(nCancelled, 2);
     EXPECT_FALSE(wxWindow::FindWindowByName(kFolderWaitName));
-    EXPECT_EQ(ReadFile(m_out.File("TrvBrill.bak")), "old brilliant\r\n") << "untouched at first";
-    // Marquise was converted after the failing cuts, then backed up by the second attempt.
-    EXPECT_EQ(ReadFile(m_out.File("TrvMarq1.bak")), "old marquise\r\n");
+    // Both cuts were given up at first, then backed up by the second attempt.
+    EXPECT_EQ(ReadFile(m_out.File("TrvBrill.bak")), "old brilliant\r\n");
+    EXPECT_EQ(ReadFile(m_out.File("TrvMarq.bak")), "old marquise\r\n");
     EXPECT_FALSE(FileExists(m_out.File("TrvEm.txt"))) << "an unticked cut is not converted";
     EXPECT_EQ(Ticks(), "1110");
     EXPECT_FALSE(wxIsBusy());
@@ -352,19 +364,6 @@ TEST(MessageBox, ButtonsInTheOrderOfTheTextAndTheYAndNKeys) {
         });
         CWxMessageBox(nullptr).MessageBox("Replace?", MB_YESNOCANCEL | MB_ICONQUESTION);
     }
-}
-
-// The name without its extension comes from the executable: kestrix-convert's tests
-// run a renamed copy of theirs.
-TEST(MessageBox, CaptionAndSettingsFileFollowTheExecutableName) {
-    CDialogScript dialogs;
-    dialogs.Expect<wxMessageDialogBase>("a box", wxID_OK, [&](wxMessageDialogBase& box) {
-        EXPECT_EQ(FromWx(box.GetCaption()), "kestrix_gui_tests");
-    });
-    EXPECT_EQ(CWxMessageBox(nullptr).MessageBox("text", MB_OK), IDOK);
-    WriteProfileString(kSectionGeneral, kEntryInputDir, "/in/");
-    EXPECT_TRUE(FileExists(std::string(std::getenv("XDG_CONFIG_HOME")) +
-                           "/Tarvesk Software/kestrix/kestrix_gui_tests.ini"));
 }
 
 }  // namespace
