@@ -13,6 +13,7 @@
 #include <map>
 #include <thread>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "convert/ConvertCut.h"
@@ -24,6 +25,9 @@
 namespace {
 
 namespace fs = std::filesystem;
+using ::testing::AllOf;
+using ::testing::HasSubstr;
+using ::testing::Not;
 
 // The data source is registered once here, so that every run finds it unchanged.
 class OutputSafety : public ConverterRunTest {
@@ -33,12 +37,11 @@ protected:
         if (m_bMounted) umount2(m_dir.File("out").c_str(), MNT_DETACH);
     }
 
-    SResult Run(const std::string& strCommand) { return Shell(strCommand); }
     // The converter for one cut into "out", with `strExisting` as the answer.
     SResult Convert(const std::string& strCut, const std::string& strExisting,
                     const std::string& strPrefix = "") {
-        return Run(strPrefix + R"( "$K" --output "$D/out" --cuts )" + strCut + " --existing " +
-                   strExisting + R"( "$D/in/rnddat.dbf")");
+        return Shell(strPrefix + R"( "$K" --output "$D/out" --cuts )" + strCut + " --existing " +
+                     strExisting + R"( "$D/in/rnddat.dbf")");
     }
     // Lets the unprivileged user 65534 run the converter and read and write the test's
     // files; the command prefix that runs as that user.
@@ -69,7 +72,7 @@ protected:
     }
     // The Pear price list a complete run writes, made in a folder of its own.
     std::string CompletePriceList() {
-        EXPECT_EQ(Run(R"("$K" --output "$D/out2" --cuts pear "$D/in/rnddat.dbf")").nStatus, 0);
+        EXPECT_EQ(Shell(R"("$K" --output "$D/out2" --cuts pear "$D/in/rnddat.dbf")").nStatus, 0);
         return ReadFile(m_dir.File("out2/TrvPear.txt"));
     }
 
@@ -135,7 +138,7 @@ TEST_F(OutputSafety, AnOpenQuestionNeverHoldsUpAnotherRun) {
     } box;
     SResult other{};
     box.onQuestion = [&] {
-        other = Run(R"(timeout 20 "$K" --output "$D/out" --cuts pear "$D/in/rnddat.dbf")");
+        other = Shell(R"(timeout 20 "$K" --output "$D/out" --cuts pear "$D/in/rnddat.dbf")");
     };
     CRunLog log;
     CCutConverter held(log, box);
@@ -163,21 +166,21 @@ TEST_F(OutputSafety, AnOpenQuestionNeverHoldsUpAnotherRun) {
 TEST_F(OutputSafety, ARunWaitsForTheFolderABoundedTime) {
     CFolderLock lock(m_dir.File("out"));
     ASSERT_TRUE(lock.TryLock());
-    SResult r = Run(
+    SResult r = Shell(
         R"(timeout 20 "$K" --output "$D/out" --cuts pear,emerald --wait 1 "$D/in/rnddat.dbf")");
     EXPECT_EQ(r.nStatus, 1) << "124 is the timeout";
     const std::string strWaiting =
         "kestrix-convert: waiting up to 1 seconds for another conversion into \"" +
         m_dir.File("out") + "\"\n";  // for each cut, with all of its time
-    EXPECT_EQ(r.strErr, strWaiting + strWaiting + "Data of some or all cuts was not loaded succesfully.\n");
-    EXPECT_NE(r.strOut.find("Output folder \"" + m_dir.File("out") +
-                            "\" is busy with another conversion, canceling conversion.\r\n"),
-              std::string::npos)
-        << r.strOut;
+    EXPECT_EQ(r.strErr,
+              strWaiting + strWaiting + "Data of some or all cuts was not loaded succesfully.\n");
+    EXPECT_THAT(r.strOut,
+                HasSubstr("Output folder \"" + m_dir.File("out") +
+                          "\" is busy with another conversion, canceling conversion.\r\n"));
     EXPECT_TRUE(Files().empty());
 
-    Run(R"(( "$K" --output "$D/out" --cuts pear "$D/in/rnddat.dbf" 2>"$D/err";)"
-        R"( echo $? >"$D/status" ) >/dev/null &)");
+    Shell(R"(( "$K" --output "$D/out" --cuts pear "$D/in/rnddat.dbf" 2>"$D/err";)"
+          R"( echo $? >"$D/status" ) >/dev/null &)");
     for (int i = 0; i < 1000 && ReadFile(m_dir.File("err")).empty(); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     EXPECT_TRUE(Files().empty());
@@ -206,9 +209,7 @@ TEST_F(OutputSafety, AFullDiskLosesNoFileAndLeavesNoPartialOne) {
     // No: the new file does not fit, the old one stays.
     r = Convert("pear", "overwrite");
     EXPECT_EQ(r.nStatus, 1) << r.strOut;
-    EXPECT_NE(r.strOut.find("Disk full while accessing " + Out("TrvPear.txt") + "."),
-              std::string::npos)
-        << r.strOut;
+    EXPECT_THAT(r.strOut, HasSubstr("Disk full while accessing " + Out("TrvPear.txt") + "."));
     files = Files();
     EXPECT_EQ(files["TrvPear.txt"], strOld);
     for (const auto& [strName, strContent] : files)
@@ -225,12 +226,10 @@ TEST_F(OutputSafety, AFailingFlushIsAFailureNotASuccess) {
         "pear", "overwrite",
         std::string(kTraced) + "-e trace=fsync,fdatasync -e inject=fsync,fdatasync:error=EIO");
     EXPECT_EQ(r.nStatus, 1);
-    EXPECT_EQ(r.strOut.find("File was converted successfully"), std::string::npos) << r.strOut;
-    EXPECT_NE(r.strOut.find("Unexpected error (description follows):\r\n\tDisk full while "
-                            "accessing " +
-                            Out("TrvPear.txt") + ".\r\n"),
-              std::string::npos)
-        << r.strOut;
+    EXPECT_THAT(r.strOut, AllOf(Not(HasSubstr("File was converted successfully")),
+                                HasSubstr("Unexpected error (description follows):\r\n\tDisk "
+                                          "full while accessing " +
+                                          Out("TrvPear.txt") + ".\r\n")));
     EXPECT_EQ(Files(), (std::map<std::string, std::string>{{"TrvPear.txt", "old"}}));
 }
 
@@ -238,9 +237,9 @@ TEST_F(OutputSafety, AFailingFlushIsAFailureNotASuccess) {
 TEST_F(OutputSafety, ConcurrentRunsIntoTwoFoldersBothSucceed) {
     for (int nPair = 0; nPair < 8; ++nPair) {
         SResult r =
-            Run(R"(for i in 2 3; do ( "$K" --output "$D/out$i" --cuts pear --existing overwrite )"
-                R"("$D/in/rnddat.dbf" >"$D/log$i" 2>&1; echo $? >"$D/status$i" ) & done; wait; )"
-                R"(cat "$D/status2" "$D/status3")");
+            Shell(R"(for i in 2 3; do ( "$K" --output "$D/out$i" --cuts pear --existing overwrite )"
+                  R"("$D/in/rnddat.dbf" >"$D/log$i" 2>&1; echo $? >"$D/status$i" ) & done; wait; )"
+                  R"(cat "$D/status2" "$D/status3")");
         EXPECT_EQ(r.strOut, "0\n0\n")
             << "pair " << nPair << ":\n"
             << ReadFile(m_dir.File("log2")) << ReadFile(m_dir.File("log3"));
@@ -271,11 +270,9 @@ TEST_F(OutputSafety, ReadOnlyFilesAndFoldersAsAnUnprivilegedUser) {
     chmod(m_dir.File("out").c_str(), 0555);
     r = Convert("marquise", "overwrite", strNobody);
     EXPECT_EQ(r.nStatus, 1);
-    EXPECT_NE(r.strOut.find("Cannot open output file \"" + Out("TrvMarq.txt") +
-                            "\", error follows:\r\n\tAccess to " + Out("TrvMarq.txt") +
-                            " was denied.\r\n"),
-              std::string::npos)
-        << r.strOut;
+    EXPECT_THAT(r.strOut, HasSubstr("Cannot open output file \"" + Out("TrvMarq.txt") +
+                                    "\", error follows:\r\n\tAccess to " + Out("TrvMarq.txt") +
+                                    " was denied.\r\n"));
     EXPECT_EQ(ReadFile(Out("TrvMarq.txt")), "old marq");
 }
 

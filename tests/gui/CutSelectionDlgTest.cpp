@@ -204,7 +204,7 @@ TEST_F(CutSelectionDlgTest, FailingCutShowsThisAttemptsLogAndOneYesToReplaceHold
     CFolderLock lock(m_out.Path());
     ASSERT_TRUE(lock.TryLock());
     int nCancelled = 0;  // Brilliant's wait, then Marquise's
-    wxTimer poll;  // fires while the run yields to the toolkit in its wait
+    wxTimer poll;        // fires while the run yields to the toolkit in its wait
     poll.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
         wxWindow* pWait = wxWindow::FindWindowByName(kFolderWaitName);
         if (!pWait || nCancelled == 2) return;
