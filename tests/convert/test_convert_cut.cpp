@@ -14,8 +14,7 @@
 #include "log/RunLog.h"
 #include "res/MessageBox.h"
 #include "res/Strings.h"
-#include "tests/support/DbfWriter.h"
-#include "tests/support/OdbcSandbox.h"
+#include "tests/convert/PriceTableFixture.h"
 
 using ::testing::AllOf;
 using ::testing::HasSubstr;
@@ -25,7 +24,7 @@ enum { kBrilliant, kPear, kMarquise, kEmerald };  // rows of g_cuts
 
 // Answers message boxes from m_answers and records each with the log as it stood; a box
 // the script did not expect fails the test.
-class ConvertCutTest : public ::testing::Test, public IMessageBox {
+class ConvertCutTest : public PriceTableFixture, public IMessageBox {
 protected:
     struct SShown {
         std::string strText;
@@ -33,7 +32,7 @@ protected:
         std::string strLogBefore;
     };
     void SetUp() override {
-        ASSERT_TRUE(m_odbc.RegisterDataSource()) << m_odbc.InstallerError();
+        PriceTableFixture::SetUp();
         std::filesystem::create_directories(In(""));
         std::filesystem::create_directories(Out(""));
         m_conv.m_strOutputDir = m_dir.File("out");
@@ -75,8 +74,6 @@ protected:
         return "File was converted successfully to \"" + Out(strName) + "\".\r\n";
     }
 
-    COdbcSandbox m_odbc;  // first: before any ODBC call of the process
-    CTempDir m_dir;
     CRunLog m_log;
     CCutConverter m_conv{m_log, *this};
     bool m_bConverted = false;

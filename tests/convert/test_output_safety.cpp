@@ -70,12 +70,6 @@ protected:
         }
         return files;
     }
-    // The Pear price list a complete run writes, made in a folder of its own.
-    std::string CompletePriceList() {
-        EXPECT_EQ(Shell(R"("$K" --output "$D/out2" --cuts pear "$D/in/rnddat.dbf")").nStatus, 0);
-        return ReadFile(m_dir.File("out2/TrvPear.txt"));
-    }
-
     bool m_bMounted = false;
 };
 
@@ -88,16 +82,15 @@ bool CanTrace() {
     return std::system("strace -o /dev/null true >/dev/null 2>&1") == 0;
 }
 
-// Starts the converter for Pear from `strTables` with every write slowed down by 3 ms,
-// in a process group of its own (strace and the converter, killed as one).
-pid_t StartSlowed(const std::string& strTables) {
+// Starts the converter for Pear with every write slowed down by 3 ms, in a process group
+// of its own (strace and the converter, killed as one).
+pid_t StartSlowed() {
     const pid_t child = fork();
     if (child == 0) {
         setsid();
-        setenv("T", strTables.c_str(), 1);
         const std::string strCommand =
             std::string(kTraced) + "-e trace=write -e inject=write:delay_enter=3000 " +
-            R"("$K" --output "$D/out" --cuts pear --existing overwrite "$T/rnddat.dbf")" +
+            R"("$K" --output "$D/out" --cuts pear --existing overwrite "$D/in/rnddat.dbf")" +
             " >/dev/null 2>&1";
         execlp("sh", "sh", "-c", strCommand.c_str(), nullptr);
         _exit(127);
@@ -109,10 +102,12 @@ pid_t StartSlowed(const std::string& strTables) {
 // list holds the old file or the complete new one.
 TEST_F(OutputSafety, ARunKilledMidWriteLeavesTheOldOrTheCompleteFile) {
     if (!CanTrace()) GTEST_SKIP() << "strace cannot trace here, so the writes cannot be slowed";
-    const std::string strComplete = CompletePriceList();
+    // The Pear price list a complete run writes, made in a folder of its own.
+    ASSERT_EQ(Shell(R"("$K" --output "$D/out2" --cuts pear "$D/in/rnddat.dbf")").nStatus, 0);
+    const std::string strComplete = ReadFile(m_dir.File("out2/TrvPear.txt"));
     for (int nKillAfterMs : {30, 150, 400}) {
         WriteFile(Out("TrvPear.txt"), "old");
-        const pid_t child = StartSlowed(m_dir.File("in"));
+        const pid_t child = StartSlowed();
         std::this_thread::sleep_for(std::chrono::milliseconds(nKillAfterMs));
         kill(-child, SIGKILL);
         waitpid(child, nullptr, 0);
@@ -122,7 +117,7 @@ TEST_F(OutputSafety, ARunKilledMidWriteLeavesTheOldOrTheCompleteFile) {
     }
     // Left alone, the slowed run does finish: the kills above did stop real runs.
     int nStatus = -1;
-    waitpid(StartSlowed(m_dir.File("in")), &nStatus, 0);
+    waitpid(StartSlowed(), &nStatus, 0);
     EXPECT_EQ(nStatus, 0);
     EXPECT_EQ(ReadFile(Out("TrvPear.txt")), strComplete);
 }

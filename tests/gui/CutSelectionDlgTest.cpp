@@ -85,27 +85,6 @@ protected:
     std::unique_ptr<CCutSelectionDlg> m_pDlg;  // last: gone before the script checks
 };
 
-TEST_F(CutSelectionDlgTest, StandardNameInAnyCaseGivesTheFourStandardTablesTicked) {
-    WriteTables();
-    CTempDir before;
-    WriteFile(before.File("RNDDAT.DBF"), "");
-    WriteProfileString(kSectionGeneral, kEntryInputDir, before.Path() + "/");
-    ASSERT_TRUE(Start(m_tables.File("PEARDAT.DBF")));
-
-    // "Rnddat.dbf" is proposed as the remembered folder spells it, so it is preselected.
-    EXPECT_EQ(m_chooser.m_asked[0],
-              "file Select DBF file with Zelmarot data @ " + before.File("RNDDAT.DBF"));
-    for (int i = 0; i < kCutCount; ++i)
-        EXPECT_EQ(Text(tpl::IDC_FILE + 2 * i), m_tables.File(kTables[i]));
-    EXPECT_EQ(Ticks(), "1111");
-    EXPECT_EQ(GetProfileString(kSectionGeneral, kEntryInputDir), m_tables.Path() + "/");
-    EXPECT_EQ(Text(tpl::IDC_OUTPUT_DIR), m_out.Path());
-    // A path longer than its field shows its end, the file name, and all of it as tooltip.
-    EXPECT_EQ(Edit(tpl::IDC_FILE + 2)->GetToolTipText(), Edit(tpl::IDC_FILE + 2)->GetValue());
-    EXPECT_EQ(Edit(tpl::IDC_FILE + 2)->GetInsertionPoint(),
-              Edit(tpl::IDC_FILE + 2)->GetLastPosition());
-}
-
 TEST_F(CutSelectionDlgTest, OtherNameIsTheBrilliantTableAndMissingTablesGive103Then107) {
     WriteTables("mqdat.dbf emdat.dbf");
     ASSERT_TRUE(WritePriceTable(m_tables.File("prices-2024.dbf"), 150));
@@ -144,9 +123,27 @@ TEST_F(CutSelectionDlgTest, CancelledStartUpOrFailedOdbcCheckNeverOffersTheWindo
               "\tCould not load the setup library\r\n");
 }
 
-TEST_F(CutSelectionDlgTest, BrowseAndChangeKeepUnsavedRowsAndOkWithNothingTickedAsksUntilCancel) {
+// A standard name in any case gives the four standard tables, ticked; Browse and Change
+// then keep what was typed and ticked, and OK with nothing ticked asks until cancelled.
+TEST_F(CutSelectionDlgTest, StandardTablesThenBrowseAndChangeKeepUnsavedRowsAndOkAsksUntilCancel) {
     WriteTables();
-    ASSERT_TRUE(Start(m_tables.File("rnddat.dbf")));
+    CTempDir before;
+    WriteFile(before.File("RNDDAT.DBF"), "");
+    WriteProfileString(kSectionGeneral, kEntryInputDir, before.Path() + "/");
+    ASSERT_TRUE(Start(m_tables.File("PEARDAT.DBF")));
+
+    // "Rnddat.dbf" is proposed as the remembered folder spells it, so it is preselected.
+    EXPECT_EQ(m_chooser.m_asked[0],
+              "file Select DBF file with Zelmarot data @ " + before.File("RNDDAT.DBF"));
+    for (int i = 0; i < kCutCount; ++i)
+        EXPECT_EQ(Text(tpl::IDC_FILE + 2 * i), m_tables.File(kTables[i]));
+    EXPECT_EQ(Ticks(), "1111");
+    EXPECT_EQ(GetProfileString(kSectionGeneral, kEntryInputDir), m_tables.Path() + "/");
+    EXPECT_EQ(Text(tpl::IDC_OUTPUT_DIR), m_out.Path());
+    // A path longer than its field shows its end, the file name, and all of it as tooltip.
+    EXPECT_EQ(Edit(tpl::IDC_FILE + 2)->GetToolTipText(), Edit(tpl::IDC_FILE + 2)->GetValue());
+    EXPECT_EQ(Edit(tpl::IDC_FILE + 2)->GetInsertionPoint(),
+              Edit(tpl::IDC_FILE + 2)->GetLastPosition());
     Edit(tpl::IDC_FILE)->SetValue("/typed/by/hand.dbf");  // as typed: the tooltip follows
     EXPECT_EQ(Edit(tpl::IDC_FILE)->GetToolTipText(), "/typed/by/hand.dbf");
     Ticks("1001");
