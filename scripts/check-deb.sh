@@ -93,7 +93,7 @@ done
 
 echo "-- convert the sample tables with the installed kestrix-convert, as an ordinary user"
 mkdir "$work/tables"
-"$build"/tests/convert/kestrix-samples "$work/tables" >/dev/null
+"$build"/tools/samples/kestrix-samples "$work/tables" >/dev/null
 mkdir -p "$work/home" "$work/out"
 chown nobody "$work/home" "$work/out"
 setpriv --reuid=nobody --regid=nogroup --clear-groups \

@@ -93,7 +93,7 @@ done
 
 echo "-- convert the sample tables with the installed kestrix-convert.exe, twice"
 cp "$install_dir/kestrixdbf.dll" "$drive_c/windows/system32/odbc32.dll"
-"$linux"/tests/convert/kestrix-samples "$tmp/tables" >/dev/null
+"$linux"/tools/samples/kestrix-samples "$tmp/tables" >/dev/null
 # From the tables' folder with the bare name: the Linux driver cannot read a
 # Windows-style folder, and an empty one means the current folder.
 (cd "$tmp/tables" && "$linux/app/kestrix-convert" --output "$tmp/linux" rnddat.dbf) \

@@ -17,7 +17,7 @@ bash scripts/register-driver.sh "$PREFIX/lib/kestrix/libkestrixdbf.so"
 SAMPLES=${SAMPLES:-$HOME/kestrix-samples}
 OUTPUT=${OUTPUT:-$HOME/kestrix-output}
 mkdir -p "$SAMPLES" "$OUTPUT"
-build/tests/convert/kestrix-samples "$SAMPLES"
+build/tools/samples/kestrix-samples "$SAMPLES"
 
 if [ -n "${DISPLAY:-}" ] && [ -z "${CI:-}" ]; then
     echo "Starting kestrix: choose $SAMPLES/rnddat.dbf in the first dialog, then press OK."

@@ -1,7 +1,8 @@
 // One cut's conversion run end to end, through the driver manager and our driver, with
-// the user's answers scripted.
+// the user's answers scripted; before it, the paths of its table and of the four cuts.
 #include "convert/ConvertCut.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -13,14 +14,17 @@
 #include "log/RunLog.h"
 #include "res/MessageBox.h"
 #include "res/Strings.h"
-#include "tests/support/DbfWriter.h"
-#include "tests/support/OdbcSandbox.h"
+#include "tests/convert/PriceTableFixture.h"
+
+using ::testing::AllOf;
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
 
 enum { kBrilliant, kPear, kMarquise, kEmerald };  // rows of g_cuts
 
 // Answers message boxes from m_answers and records each with the log as it stood; a box
 // the script did not expect fails the test.
-class ConvertCutTest : public ::testing::Test, public IMessageBox {
+class ConvertCutTest : public PriceTableFixture, public IMessageBox {
 protected:
     struct SShown {
         std::string strText;
@@ -28,7 +32,7 @@ protected:
         std::string strLogBefore;
     };
     void SetUp() override {
-        ASSERT_TRUE(m_odbc.RegisterDataSource()) << m_odbc.InstallerError();
+        PriceTableFixture::SetUp();
         std::filesystem::create_directories(In(""));
         std::filesystem::create_directories(Out(""));
         m_conv.m_strOutputDir = m_dir.File("out");
@@ -49,8 +53,12 @@ protected:
     void WriteTable(int nCut, int nRecords) {
         ASSERT_TRUE(WritePriceTable(In(g_cuts[nCut].pszTable), nRecords));
     }
-    void Convert(int nCut) {
-        m_log.Clear();  // each run's log on its own
+    // Runs the cut with `answers` for its boxes; the log and the boxes are this run's.
+    void Convert(int nCut, std::deque<int> answers = {}) {
+        EXPECT_TRUE(m_answers.empty()) << "an answer was never asked for";
+        m_log.Clear();
+        m_shown.clear();
+        m_answers = std::move(answers);
         m_bConverted =
             m_conv.ConvertCut(In(g_cuts[nCut].pszTable), LoadString(g_cuts[nCut].nNameId),
                               g_cuts[nCut].pszOutput, g_cuts[nCut].bNineteen);
@@ -66,8 +74,6 @@ protected:
         return "File was converted successfully to \"" + Out(strName) + "\".\r\n";
     }
 
-    COdbcSandbox m_odbc;  // first: before any ODBC call of the process
-    CTempDir m_dir;
     CRunLog m_log;
     CCutConverter m_conv{m_log, *this};
     bool m_bConverted = false;
@@ -95,9 +101,30 @@ TEST(ConvertCutPaths, FolderPartTableNameAndConnectionString) {
         EXPECT_EQ(ConnectionString(strFolder), pszConnect);
     }
     // A folder that would end or redirect the string is braced, "}" doubled.
-    EXPECT_EQ(ConnectionString("/x;DSN=other/"),
-              "DSN=zlmrt_conv;NULLSTARS=0;DEFAULTDIR={/x;DSN=other/}");
-    EXPECT_EQ(ConnectionString("/a{b}c/"), "DSN=zlmrt_conv;NULLSTARS=0;DEFAULTDIR={/a{b}}c/}");
+    EXPECT_EQ(ConnectionString("/a;{b}c/"), "DSN=zlmrt_conv;NULLSTARS=0;DEFAULTDIR={/a;{b}}c/}");
+}
+
+// A standard name in any letter case gives the four standard names, each spelt as the
+// folder holds it (tables from DOS media keep upper-case names, and the smallest spelling
+// wins when there are several); any other file is the Brilliant table, as chosen.
+TEST(ConvertCutPaths, StandardNamesAsTheFolderSpellsThemElseTheChosenFileIsBrilliant) {
+    CTempDir dir;
+    for (const char* psz : {"RNDDAT.DBF", "Peardat.dbf", "PEARDAT.DBF", "mqdat.dbf", "MQDAT.DBF"})
+        WriteFile(dir.File(psz), "");
+    const std::string d = dir.Path() + "/";
+    using Rows = std::array<std::string, kCutCount>;
+    const Rows held = {d + "RNDDAT.DBF", d + "PEARDAT.DBF", d + "mqdat.dbf", d + "emdat.dbf"};
+    const std::pair<std::string, Rows> cases[] = {
+        {d + "rnddat.dbf", held},
+        {d + "Emdat.DBF", held},
+        {d + "Round 2024.DBF", {d + "Round 2024.DBF", held[1], held[2], held[3]}},
+        {d + "xrnddat.dbf", {d + "xrnddat.dbf", held[1], held[2], held[3]}},  // whole names only
+        {"/no/such/PEARDAT.DBF",
+         {"/no/such/rnddat.dbf", "/no/such/peardat.dbf", "/no/such/mqdat.dbf",
+          "/no/such/emdat.dbf"}},
+        {"Rnddat.dbf", {"rnddat.dbf", "peardat.dbf", "mqdat.dbf", "emdat.dbf"}},
+    };
+    for (const auto& [strChosen, rows] : cases) EXPECT_EQ(CutPathsFromChoice(strChosen), rows);
 }
 
 TEST_F(ConvertCutTest, WrongCountsAreLoggedBeforeMessage116AndWriteNothing) {
@@ -105,9 +132,7 @@ TEST_F(ConvertCutTest, WrongCountsAreLoggedBeforeMessage116AndWriteNothing) {
         {kBrilliant, 149}, {kBrilliant, 151}, {kPear, 129}, {kMarquise, 131}, {kBrilliant, 500}};
     for (auto [nCut, nRecords] : cases) {
         WriteTable(nCut, nRecords);
-        m_shown.clear();
-        m_answers = {IDOK};
-        Convert(nCut);
+        Convert(nCut, {IDOK});
         const std::string strLog = Processing(nCut) + "Wrong numeber of records (" +
                                    std::to_string(std::min(nRecords, 201)) + ") in the table, " +
                                    (nCut == kBrilliant ? "150" : "130") + " records expected\r\n";
@@ -131,11 +156,10 @@ TEST_F(ConvertCutTest, FailuresAreLoggedWithTheirDescriptions) {
     // A pipe named like the table is refused at once, not waited on.
     ASSERT_EQ(mkfifo(In("emdat.dbf").c_str(), 0644), 0);
     Convert(kEmerald);
-    EXPECT_EQ(
-        m_log.Text().rfind(
-            Processing(kEmerald) + "Cannot open DBase table, error description follows:\r\n\t", 0),
-        0u);
-    EXPECT_NE(m_log.Text().find("not a regular file"), std::string::npos) << m_log.Text();
+    EXPECT_THAT(m_log.Text(), AllOf(StartsWith(Processing(kEmerald) +
+                                               "Cannot open DBase table, error description "
+                                               "follows:\r\n\t"),
+                                    HasSubstr("not a regular file")));
     // An empty table fails while counting, and a price full of '*' (dBase's mark of a value
     // too wide for its field, never to be written as no price) while reading: the general
     // handler shows the error, then logs it, and nothing is written.
@@ -149,9 +173,7 @@ TEST_F(ConvertCutTest, FailuresAreLoggedWithTheirDescriptions) {
         const std::string strTable = In(g_cuts[kPear].pszTable);
         if (nRecords > 0)  // record 3's F2
             WriteFile(strTable, ReadFile(strTable).replace(385 + 2 * 133 + 1 + 12, 12, 12, '*'));
-        m_shown.clear();
-        m_answers = {IDOK};
-        Convert(kPear);
+        Convert(kPear, {IDOK});
         ASSERT_EQ(m_shown.size(), 1u);
         EXPECT_EQ(m_shown[0].strText, strError);
         EXPECT_EQ(m_shown[0].strLogBefore, Processing(kPear));
@@ -171,7 +193,7 @@ TEST_F(ConvertCutTest, FailuresAreLoggedWithTheirDescriptions) {
     EXPECT_EQ(m_log.Text(), Processing(kBrilliant) + "Cannot open output file \"" + strPath +
                                 "\", error follows:\r\n\t" +
                                 (strPath + " contains an invalid path.").substr(0, 299) + "\r\n");
-    EXPECT_EQ(m_shown.size(), 1u);
+    EXPECT_TRUE(m_shown.empty());
     EXPECT_EQ(m_store.m_strDir, "");
 }
 
@@ -213,8 +235,7 @@ TEST_F(ConvertCutTest, NothingIsWrittenThroughALinkOrIntoASpecialFile) {
         if (std::string(c.pszLink) == "TrvBrill1.bak") WriteFile(Out("TrvBrill.bak"), "plain");
         fs::create_symlink(m_dir.File("outside/target"), Out(c.pszLink));
         m_conv.m_bBackupConfirmed = false;
-        m_answers = c.answers;
-        Convert(kBrilliant);
+        Convert(kBrilliant, c.answers);
         EXPECT_EQ(m_log.Text(), Processing(kBrilliant) + c.strLog) << c.pszLink;
         EXPECT_EQ(fs::is_regular_file(m_dir.File("outside/target")), !c.bDangling) << c.pszLink;
         if (!c.bDangling) {
@@ -232,39 +253,36 @@ TEST_F(ConvertCutTest, NothingIsWrittenThroughALinkOrIntoASpecialFile) {
     EXPECT_EQ(m_log.Text(), Processing(kBrilliant) + strDenied);
 }
 
-TEST_F(ConvertCutTest, CancelAt122EndsOnlyThatCutAndNoOverwritesAReadOnlyFile) {
+TEST_F(ConvertCutTest, CancelAt122EndsTheCutAndNoOverwritesAReadOnlyFile) {
     WriteTable(kPear, 130);
-    WriteTable(kMarquise, 130);
     WriteFile(Out("TrvPear.txt"), "keep");
     std::filesystem::permissions(Out("TrvPear.txt"), std::filesystem::perms::owner_read);
-    m_answers = {IDCANCEL, IDNO};
-    Convert(kPear);
+    Convert(kPear, {IDCANCEL});
     EXPECT_EQ(m_log.Text(), Processing(kPear) + "Output file \"" + Out("TrvPear.txt") +
                                 "\" exists, canceling conversion.\r\n");
     EXPECT_EQ(ReadFile(Out("TrvPear.txt")), "keep");
     EXPECT_FALSE(m_bConverted);
-    Convert(kMarquise);  // the next cut still converts
-    EXPECT_EQ(m_log.Text(), Processing(kMarquise) + Converted("TrvMarq.txt"));
-    EXPECT_EQ(m_store.m_strDir, m_dir.File("out"));
-    Convert(kPear);  // No: overwritten in place, without a backup
-    ASSERT_EQ(m_shown.size(), 2u);
-    EXPECT_EQ(m_shown[1].strText, "\"" + Out("TrvPear.txt") +
+    EXPECT_EQ(m_store.m_strDir, "");
+    Convert(kPear, {IDNO});  // overwritten in place, without a backup
+    EXPECT_TRUE(m_bConverted);
+    ASSERT_EQ(m_shown.size(), 1u);
+    EXPECT_EQ(m_shown[0].strText, "\"" + Out("TrvPear.txt") +
                                       "\" output file (Pear cut) already exists. Replace existing "
                                       "files and create a backup copy?\nYes - replace existing "
                                       "files and create a copy.\nNo - replace the file and do not "
                                       "create a copy.\nCancel - do not convert the cut.");
-    EXPECT_EQ(m_shown[1].nType, unsigned{MB_YESNOCANCEL | MB_ICONQUESTION});
+    EXPECT_EQ(m_shown[0].nType, unsigned{MB_YESNOCANCEL | MB_ICONQUESTION});
     EXPECT_EQ(m_log.Text(), Processing(kPear) + Converted("TrvPear.txt"));
     EXPECT_FALSE(FileExists(Out("TrvPear.bak")));
     EXPECT_FALSE(m_conv.m_bBackupConfirmed);
+    EXPECT_EQ(m_store.m_strDir, m_dir.File("out"));
 }
 
 // Yes once: backups for this cut and, without asking again, for the later ones.
 TEST_F(ConvertCutTest, YesMakesBackupsInTheLowestFreeNumberAndIsRemembered) {
     WriteTable(kBrilliant, 150);
     WriteFile(Out("TrvBrill.txt"), "first");
-    m_answers = {IDYES};
-    Convert(kBrilliant);
+    Convert(kBrilliant, {IDYES});
     EXPECT_EQ(m_log.Text(), Processing(kBrilliant) + Moving("TrvBrill.txt", "TrvBrill.bak") +
                                 Converted("TrvBrill.txt"));
     // Only number 2 taken: the plain backup goes to 1, then to 3.
@@ -275,11 +293,11 @@ TEST_F(ConvertCutTest, YesMakesBackupsInTheLowestFreeNumberAndIsRemembered) {
     EXPECT_EQ(ReadFile(Out("TrvBrill1.bak")), "first");
     EXPECT_EQ(ReadFile(Out("TrvBrill2.bak")), "two");
     Convert(kBrilliant);
-    EXPECT_NE(m_log.Text().find(Moving("TrvBrill.bak", "TrvBrill3.bak")), std::string::npos);
+    EXPECT_THAT(m_log.Text(), HasSubstr(Moving("TrvBrill.bak", "TrvBrill3.bak")));
     // Numbers 1 to 9 taken: the last free one, 10, is used.
     for (int n = 4; n <= 9; ++n) WriteFile(Out("TrvBrill" + std::to_string(n) + ".bak"), "n");
     Convert(kBrilliant);
-    EXPECT_NE(m_log.Text().find(Moving("TrvBrill.bak", "TrvBrill10.bak")), std::string::npos);
+    EXPECT_THAT(m_log.Text(), HasSubstr(Moving("TrvBrill.bak", "TrvBrill10.bak")));
     // All ten numbered backups present: the plain backup is replaced.
     WriteTable(kEmerald, 130);
     WriteFile(Out("TrvEm.txt"), "current");
@@ -290,7 +308,7 @@ TEST_F(ConvertCutTest, YesMakesBackupsInTheLowestFreeNumberAndIsRemembered) {
               Processing(kEmerald) + Moving("TrvEm.txt", "TrvEm.bak") + Converted("TrvEm.txt"));
     EXPECT_EQ(ReadFile(Out("TrvEm.bak")), "current");
     EXPECT_FALSE(FileExists(Out("TrvEm11.bak")));
-    EXPECT_EQ(m_shown.size(), 1u);
+    EXPECT_TRUE(m_shown.empty()) << "asked once only, at the first run";
 }
 
 // The plain backup's name is a folder, so the copy onto it fails whoever runs the test.
@@ -299,8 +317,7 @@ TEST_F(ConvertCutTest, FailedBackupAsksWith123AndCancelKeepsTheRememberedYes) {
     WriteFile(Out("TrvBrill.txt"), "current");
     std::filesystem::create_directories(Out("TrvBrill.bak/sub"));
     for (int n = 1; n <= 10; ++n) WriteFile(Out("TrvBrill" + std::to_string(n) + ".bak"), "n");
-    m_answers = {IDYES, IDCANCEL, IDOK};
-    Convert(kBrilliant);
+    Convert(kBrilliant, {IDYES, IDCANCEL});
     ASSERT_EQ(m_shown.size(), 2u);
     EXPECT_EQ(m_shown[1].strText, "Backup copy of \"" + Out("TrvBrill.txt") +
                                       "\" file (Brilliant cut) cannot be created. Overwrite the "
@@ -311,9 +328,10 @@ TEST_F(ConvertCutTest, FailedBackupAsksWith123AndCancelKeepsTheRememberedYes) {
     EXPECT_EQ(ReadFile(Out("TrvBrill.txt")), "current");
     EXPECT_FALSE(m_bConverted);
     // The next attempt asks 123 again but no longer 122; OK overwrites without a backup.
-    Convert(kBrilliant);
-    ASSERT_EQ(m_shown.size(), 3u);
-    EXPECT_EQ(m_shown[2].strText, m_shown[1].strText);
+    const std::string str123 = m_shown[1].strText;
+    Convert(kBrilliant, {IDOK});
+    ASSERT_EQ(m_shown.size(), 1u);
+    EXPECT_EQ(m_shown[0].strText, str123);
     EXPECT_EQ(m_log.Text(), Processing(kBrilliant) + Converted("TrvBrill.txt"));
     EXPECT_TRUE(ReadFile(Out("TrvBrill.txt")).starts_with("; Price list for "));
 }

@@ -1,5 +1,4 @@
 // The main window driven as a user would, converting through unixODBC and our driver.
-#include <cstdlib>
 #include <filesystem>
 #include <map>
 
@@ -8,13 +7,13 @@
 #include <wx/html/htmlwin.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
+#include <wx/timer.h>
 #include <wx/utils.h>
 
 #include "app/AboutBoxDlg.h"
 #include "app/OdbcEnvironment.h"
 #include "convert/SafeFile.h"
 #include "log/ErrorLogDlg.h"
-#include "log/RunLog.h"
 #include "res/Templates.h"
 #include "tests/gui/GuiTestSupport.h"
 #include "tests/support/DbfWriter.h"
@@ -27,16 +26,6 @@ namespace {
 
 namespace tpl = cutsel_template;
 const char* const kTables[kCutCount] = {"rnddat.dbf", "peardat.dbf", "mqdat.dbf", "emdat.dbf"};
-
-struct CFailingInstaller : IOdbcInstaller {
-    bool DriverManagerPresent() override { return true; }
-    bool ConfigDataSource(int, const std::string&, const std::string&) override { return false; }
-    int InstallerError(int, uint32_t& nCode, std::string& strMessage, int) override {
-        nCode = 13;
-        strMessage = "Could not load the setup library";
-        return 0;
-    }
-};
 
 class CutSelectionDlgTest : public ::testing::Test {
 protected:
@@ -52,12 +41,11 @@ protected:
         }
     }
     // Opens the window as start-up does, answering the start-up file dialog with `chosen`.
-    bool Start(std::optional<std::string> chosen,
-               IOdbcInstaller& installer = PlatformOdbcInstaller()) {
+    bool Start(std::optional<std::string> chosen) {
         m_pDlg = std::make_unique<CCutSelectionDlg>(nullptr, &m_chooser);
         m_pDlg->m_strLogPath = m_logDir.File("kestrix.log");
         m_chooser.m_answers.push_back(std::move(chosen));
-        return m_pDlg->InitialiseWindow(installer);
+        return m_pDlg->InitialiseWindow(PlatformOdbcInstaller());
     }
     void Click(int nId) {
         wxCommandEvent event(wxEVT_BUTTON, nId);
@@ -84,27 +72,6 @@ protected:
     std::unique_ptr<CCutSelectionDlg> m_pDlg;  // last: gone before the script checks
 };
 
-TEST_F(CutSelectionDlgTest, StandardNameInAnyCaseGivesTheFourStandardTablesTicked) {
-    WriteTables();
-    CTempDir before;
-    WriteFile(before.File("RNDDAT.DBF"), "");
-    WriteProfileString(kSectionGeneral, kEntryInputDir, before.Path() + "/");
-    ASSERT_TRUE(Start(m_tables.File("PEARDAT.DBF")));
-
-    // "Rnddat.dbf" is proposed as the remembered folder spells it, so it is preselected.
-    EXPECT_EQ(m_chooser.m_asked[0],
-              "file Select DBF file with Zelmarot data @ " + before.File("RNDDAT.DBF"));
-    for (int i = 0; i < kCutCount; ++i)
-        EXPECT_EQ(Text(tpl::IDC_FILE + 2 * i), m_tables.File(kTables[i]));
-    EXPECT_EQ(Ticks(), "1111");
-    EXPECT_EQ(GetProfileString(kSectionGeneral, kEntryInputDir), m_tables.Path() + "/");
-    EXPECT_EQ(Text(tpl::IDC_OUTPUT_DIR), m_out.Path());
-    // A path longer than its field shows its end, the file name, and all of it as tooltip.
-    EXPECT_EQ(Edit(tpl::IDC_FILE + 2)->GetToolTipText(), Edit(tpl::IDC_FILE + 2)->GetValue());
-    EXPECT_EQ(Edit(tpl::IDC_FILE + 2)->GetInsertionPoint(),
-              Edit(tpl::IDC_FILE + 2)->GetLastPosition());
-}
-
 TEST_F(CutSelectionDlgTest, OtherNameIsTheBrilliantTableAndMissingTablesGive103Then107) {
     WriteTables("mqdat.dbf emdat.dbf");
     ASSERT_TRUE(WritePriceTable(m_tables.File("prices-2024.dbf"), 150));
@@ -126,27 +93,49 @@ TEST_F(CutSelectionDlgTest, OtherNameIsTheBrilliantTableAndMissingTablesGive103T
     EXPECT_EQ(Text(tpl::IDC_OUTPUT_DIR), "");
 }
 
-TEST_F(CutSelectionDlgTest, CancelledStartUpOrFailedOdbcCheckNeverOffersTheWindow) {
+// With our driver unregistered, the real unixODBC refuses with its general installer
+// error; registered again, the start goes on to the file dialog.
+TEST_F(CutSelectionDlgTest, FailedOdbcCheckOrCancelledStartUpNeverOffersTheWindow) {
+    const std::string strOdbcinst = ReadFile(m_odbc.Dir() + "/odbcinst.ini");
+    WriteFile(m_odbc.Dir() + "/odbcinst.ini", "");
+    m_dialogs.ExpectMessage(IDS_ODBC_PROBLEM, wxICON_ERROR, wxID_OK);
+    EXPECT_FALSE(Start(std::nullopt));
+    EXPECT_EQ(m_pDlg->GetReturnCode(), wxID_CANCEL);
+    EXPECT_TRUE(m_chooser.m_asked.empty()) << "no table asked for after the failed check";
+    EXPECT_TRUE(LogFile().starts_with("Error initializing ODBC, error code 1, description"));
+
+    WriteFile(m_odbc.Dir() + "/odbcinst.ini", strOdbcinst);
+    WriteFile(m_logDir.File("kestrix.log"), "before");
     WriteProfileString(kSectionGeneral, kEntryInputDir, "/kept/");
     EXPECT_FALSE(Start(std::nullopt));
     EXPECT_EQ(m_pDlg->GetReturnCode(), wxID_CANCEL);
     EXPECT_EQ(GetProfileString(kSectionGeneral, kEntryInputDir), "/kept/");
-    EXPECT_FALSE(FileExists(m_logDir.File("kestrix.log")));
-
-    CFailingInstaller installer;
-    m_dialogs.ExpectMessage(IDS_ODBC_LOAD_FAILED, wxICON_ERROR, wxID_OK);
-    EXPECT_FALSE(Start(std::nullopt, installer));
-    EXPECT_EQ(m_pDlg->GetReturnCode(), wxID_CANCEL);
-    EXPECT_EQ(m_chooser.m_asked.size(), 1u) << "no table asked for after the failed check";
-    EXPECT_EQ(LogFile(),
-              "Error initializing ODBC, error code 13, description follows:\r\n"
-              "\tCould not load the setup library\r\n");
+    EXPECT_EQ(LogFile(), "before") << "a cancelled start writes no log";
 }
 
-TEST_F(CutSelectionDlgTest, BrowseAndChangeKeepUnsavedRowsAndOkWithNothingTickedAsksUntilCancel) {
+// A standard name in any case gives the four standard tables, ticked; Browse and Change
+// then keep what was typed and ticked, and OK with nothing ticked asks until cancelled.
+TEST_F(CutSelectionDlgTest, StandardTablesThenBrowseAndChangeKeepUnsavedRowsAndOkAsksUntilCancel) {
     WriteTables();
-    ASSERT_TRUE(Start(m_tables.File("rnddat.dbf")));
-    Edit(tpl::IDC_FILE)->ChangeValue("/typed/by/hand.dbf");
+    CTempDir before;
+    WriteFile(before.File("RNDDAT.DBF"), "");
+    WriteProfileString(kSectionGeneral, kEntryInputDir, before.Path() + "/");
+    ASSERT_TRUE(Start(m_tables.File("PEARDAT.DBF")));
+
+    // "Rnddat.dbf" is proposed as the remembered folder spells it, so it is preselected.
+    EXPECT_EQ(m_chooser.m_asked[0],
+              "file Select DBF file with Zelmarot data @ " + before.File("RNDDAT.DBF"));
+    for (int i = 0; i < kCutCount; ++i)
+        EXPECT_EQ(Text(tpl::IDC_FILE + 2 * i), m_tables.File(kTables[i]));
+    EXPECT_EQ(Ticks(), "1111");
+    EXPECT_EQ(GetProfileString(kSectionGeneral, kEntryInputDir), m_tables.Path() + "/");
+    EXPECT_EQ(Text(tpl::IDC_OUTPUT_DIR), m_out.Path());
+    // A path longer than its field shows its end, the file name, and all of it as tooltip.
+    EXPECT_EQ(Edit(tpl::IDC_FILE + 2)->GetToolTipText(), Edit(tpl::IDC_FILE + 2)->GetValue());
+    EXPECT_EQ(Edit(tpl::IDC_FILE + 2)->GetInsertionPoint(),
+              Edit(tpl::IDC_FILE + 2)->GetLastPosition());
+    Edit(tpl::IDC_FILE)->SetValue("/typed/by/hand.dbf");  // as typed: the tooltip follows
+    EXPECT_EQ(Edit(tpl::IDC_FILE)->GetToolTipText(), "/typed/by/hand.dbf");
     Ticks("1001");
     m_chooser.m_answers.insert(m_chooser.m_answers.end(),
                                {std::nullopt, "/new/pear.dbf", "/chosen/folder", std::nullopt});
@@ -186,29 +175,37 @@ TEST_F(CutSelectionDlgTest, BrowseAndChangeKeepUnsavedRowsAndOkWithNothingTicked
 }
 
 // The first attempt finds the output folder held by another run: after its question the
-// window says that it waits, keeps handling events, and its Cancel gives up that cut only.
+// window says that it waits, takes no input meanwhile, and each wait's Cancel gives up
+// that cut only; the second attempt finds the folder free.
 TEST_F(CutSelectionDlgTest, FailingCutShowsThisAttemptsLogAndOneYesToReplaceHoldsForAll) {
     WriteTables("peardat.dbf");
     WriteFile(m_out.File("TrvBrill.txt"), "old brilliant\r\n");
     WriteFile(m_out.File("TrvMarq.txt"), "old marquise\r\n");
     m_dialogs.ExpectMessage(IDS_NOT_ALL_FILES, wxICON_INFORMATION, wxID_OK);
     ASSERT_TRUE(Start(m_tables.File("rnddat.dbf")));
+    m_pDlg->Show();
     Ticks("1110");  // Pear ticked by hand although its table is missing
     m_dialogs.Expect<wxMessageDialogBase>(
         "message 122 for Brilliant", wxID_YES,
         [](wxMessageDialogBase&) { EXPECT_FALSE(wxIsBusy()) << "asked under a wait cursor"; });
     CFolderLock lock(m_out.Path());
     ASSERT_TRUE(lock.TryLock());
-    std::function<void()> cancelWait = [&] {
+    int nCancelled = 0;  // Brilliant's wait, then Marquise's
+    wxTimer poll;        // fires while the run yields to the toolkit in its wait
+    poll.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
         wxWindow* pWait = wxWindow::FindWindowByName(kFolderWaitName);
-        if (!pWait) return m_pDlg->CallAfter(cancelWait);
+        if (!pWait || nCancelled == 2) return;
         EXPECT_FALSE(wxIsBusy()) << "Cancel under a wait cursor";
+        EXPECT_FALSE(m_pDlg->IsEnabled()) << "the main window takes input while waiting";
+        pWait->SetName("cancelled");
         wxCommandEvent event(wxEVT_BUTTON, wxID_CANCEL);
         pWait->FindWindow(wxID_CANCEL)->ProcessWindowEvent(event);
-        lock.Unlock();  // lets the next cut in
-    };
-    m_pDlg->CallAfter(cancelWait);
+        if (++nCancelled == 2) lock.Unlock();  // lets the next attempt in
+    });
+    poll.Start(20);
     std::string strShown, strPrevious;
+    const std::string strBusy = "Output folder \"" + m_out.Path() +
+                                "\" is busy with another conversion, canceling conversion.\r\n";
     for (int nAttempt = 0; nAttempt < 2; ++nAttempt) {  // no more questions after that Yes
         SCOPED_TRACE(nAttempt);
         m_dialogs.ExpectMessage(IDS_CONVERSION_FAILED, wxICON_ERROR, wxID_OK);
@@ -218,10 +215,11 @@ TEST_F(CutSelectionDlgTest, FailingCutShowsThisAttemptsLogAndOneYesToReplaceHold
         });
         Click(wxID_OK);
         EXPECT_EQ(m_pDlg->GetReturnCode(), 0) << "the window stays open";
+        EXPECT_TRUE(m_pDlg->IsEnabled());
         EXPECT_EQ(LogFile(), strShown);
-        EXPECT_EQ(strShown.find("Output folder \"" + m_out.Path() +
-                                "\" is busy with another conversion, canceling conversion.\r\n") !=
-                      std::string::npos,
+        // The first attempt gave up Brilliant's wait and Marquise's; each log is its own.
+        EXPECT_EQ(strShown.find(strBusy) < strShown.size() - strBusy.size() &&
+                      strShown.ends_with(strBusy),
                   nAttempt == 0)
             << strShown;
         if (nAttempt) {
@@ -229,10 +227,11 @@ TEST_F(CutSelectionDlgTest, FailingCutShowsThisAttemptsLogAndOneYesToReplaceHold
         }
         strPrevious = strShown;
     }
+    EXPECT_EQ(nCancelled, 2);
     EXPECT_FALSE(wxWindow::FindWindowByName(kFolderWaitName));
-    EXPECT_EQ(ReadFile(m_out.File("TrvBrill.bak")), "old brilliant\r\n") << "untouched at first";
-    // Marquise was converted after the failing cuts, then backed up by the second attempt.
-    EXPECT_EQ(ReadFile(m_out.File("TrvMarq1.bak")), "old marquise\r\n");
+    // Both cuts were given up at first, then backed up by the second attempt.
+    EXPECT_EQ(ReadFile(m_out.File("TrvBrill.bak")), "old brilliant\r\n");
+    EXPECT_EQ(ReadFile(m_out.File("TrvMarq.bak")), "old marquise\r\n");
     EXPECT_FALSE(FileExists(m_out.File("TrvEm.txt"))) << "an unticked cut is not converted";
     EXPECT_EQ(Ticks(), "1110");
     EXPECT_FALSE(wxIsBusy());
@@ -352,19 +351,6 @@ TEST(MessageBox, ButtonsInTheOrderOfTheTextAndTheYAndNKeys) {
         });
         CWxMessageBox(nullptr).MessageBox("Replace?", MB_YESNOCANCEL | MB_ICONQUESTION);
     }
-}
-
-// The name without its extension comes from the executable: kestrix-convert's tests
-// run a renamed copy of theirs.
-TEST(MessageBox, CaptionAndSettingsFileFollowTheExecutableName) {
-    CDialogScript dialogs;
-    dialogs.Expect<wxMessageDialogBase>("a box", wxID_OK, [&](wxMessageDialogBase& box) {
-        EXPECT_EQ(FromWx(box.GetCaption()), "kestrix_gui_tests");
-    });
-    EXPECT_EQ(CWxMessageBox(nullptr).MessageBox("text", MB_OK), IDOK);
-    WriteProfileString(kSectionGeneral, kEntryInputDir, "/in/");
-    EXPECT_TRUE(FileExists(std::string(std::getenv("XDG_CONFIG_HOME")) +
-                           "/Tarvesk Software/kestrix/kestrix_gui_tests.ini"));
 }
 
 }  // namespace

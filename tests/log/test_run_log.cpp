@@ -26,7 +26,7 @@ protected:
 
 }  // namespace
 
-TEST_F(WriteLogFile, WritesOnlyTheLatestAttemptAndNeverAnEmptyLog) {
+TEST_F(WriteLogFile, OnlyTheLatestAttemptNeverEmptyAndNeverOverAHeldOrUnwritableLog) {
     Write("", "empty.log");
     EXPECT_FALSE(FileExists(m_dir.File("empty.log")));
     Write(kEntry + kEntry);
@@ -34,9 +34,7 @@ TEST_F(WriteLogFile, WritesOnlyTheLatestAttemptAndNeverAnEmptyLog) {
     EXPECT_EQ(Read(), kEntry);
     Write("");
     EXPECT_EQ(Read(), kEntry);
-}
-
-TEST_F(WriteLogFile, HeldOrUnwritableLogIsLeftAsItWas) {
+    // A held or unwritable log is left as it was.
     int fd = OpenDenyWrite(m_dir.File("kestrix.log"));
     ASSERT_GE(fd, 0);
     ASSERT_EQ(write(fd, "held", 4), 4);

@@ -28,7 +28,7 @@ protected:
     CTempDir m_dir;
 };
 
-TEST_F(SettingsStore, ValuesComeBackByteForByteAndMissingOnesReadAsEmpty) {
+TEST_F(SettingsStore, ValuesComeBackByteForByteMissingOnesEmptyAndADamagedFileIsRead) {
     EXPECT_EQ(Get(), "");
     WriteProfileString(kSectionGeneral, kEntryInputDir, "/data/prices/");
     EXPECT_EQ(Get() + GetProfileString("Other", kEntryInputDir), "");
@@ -40,6 +40,11 @@ TEST_F(SettingsStore, ValuesComeBackByteForByteAndMissingOnesReadAsEmpty) {
     }
     EXPECT_NE(ReadFile(File("config")).find("[General]\nInputDir=/data/prices/\n"),
               std::string::npos);
+    // A damaged file is read silently and can be written again.
+    WriteFile(File("config"), std::string("[General]\nInputDir=/in/\n[General\n\xFF\0\n", 36));
+    EXPECT_EQ(Get(kEntryInputDir), "/in/");
+    Set("/out/");
+    EXPECT_EQ(Get() + Get(kEntryInputDir), "/out//in/");
 }
 
 TEST_F(SettingsStore, FolderFromXdgConfigHomeElseHomeAndFailuresAreSilent) {
@@ -67,12 +72,4 @@ TEST_F(SettingsStore, FolderFromXdgConfigHomeElseHomeAndFailuresAreSilent) {
     unsetenv("HOME");
     Set("/y");
     EXPECT_EQ(Get(), "");
-}
-
-TEST_F(SettingsStore, DamagedFileIsReadSilentlyAndCanBeWrittenAgain) {
-    std::filesystem::create_directories(m_dir.File("config/Tarvesk Software/kestrix"));
-    WriteFile(File("config"), std::string("[General]\nInputDir=/in/\n[General\n\xFF\0\n", 36));
-    EXPECT_EQ(Get(kEntryInputDir), "/in/");
-    Set("/out/");
-    EXPECT_EQ(Get() + Get(kEntryInputDir), "/out//in/");
 }

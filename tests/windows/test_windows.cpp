@@ -8,19 +8,19 @@
 #include <string>
 #include <vector>
 
-#include "convert/OutputFile.h"
+#include "convert/CutTable.h"
 #include "convert/OsError.h"
+#include "convert/OutputFile.h"
 #include "convert/SafeFile.h"
 #include "log/DenyWriteFile.h"
 #include "log/FileOps.h"
 #include "log/RunLog.h"
 #include "res/Strings.h"
+#include "res/WxText.h"
 #include "tests/support/TempDir.h"
-#include "convert/CutTable.h"
 #include "ui/OutputDir.h"
 #include "ui/Settings.h"
 #include "ui/SystemMenu.h"
-#include "res/WxText.h"
 
 #include "res/Win32.h"  // after the program's headers, to show the clashes are handled
 
@@ -80,7 +80,9 @@ TEST(WindowsSettings, LiveAsStringsUnderTheApplicationsKey) {
     RegDeleteTreeA(HKEY_CURRENT_USER, kAppKey.c_str());
 }
 
-TEST(WindowsCompanion, PathValueOfEveryStringTypeAndNothingTooLong) {
+// What each value type gives is CompanionSystemDir's (tests/ui); here, that the real
+// registry's value and type reach it from either view, and nothing too long.
+TEST(WindowsCompanion, PathValueFromEitherViewAndNothingTooLong) {
     const std::string strLong(300, 'x');
     struct SCase {
         REGSAM view;
@@ -89,9 +91,8 @@ TEST(WindowsCompanion, PathValueOfEveryStringTypeAndNothingTooLong) {
         std::string strExpected;
     } cases[] = {
         {KEY_WOW64_32KEY, REG_SZ, "C:\\Kovatrel\0"s, "C:\\Kovatrel\\System"},
-        {KEY_WOW64_32KEY, REG_EXPAND_SZ, "%ProgramFiles%\\K\\\0"s, "%ProgramFiles%\\K\\\\System"},
         {KEY_WOW64_32KEY, REG_MULTI_SZ, "C:\\A\0C:\\B\0\0"s, "C:\\A\\System"},
-        {KEY_WOW64_32KEY, REG_DWORD, "\1\0\0\0"s, ""},
+        {KEY_WOW64_32KEY, REG_DWORD, "\1\0\0\0"s, ""},  // the type reaches it too
         {KEY_WOW64_32KEY, REG_SZ, strLong + '\0', ""},
         // A 64-bit installation is found as well.
         {KEY_WOW64_64KEY, REG_SZ, "D:\\K64\0"s, "D:\\K64\\System"},
@@ -106,13 +107,11 @@ TEST(WindowsCompanion, PathValueOfEveryStringTypeAndNothingTooLong) {
     EXPECT_EQ(CompanionOutputDir(), "");
 }
 
-TEST(WindowsRunLog, LogFileLiesBesideTheExecutable) {
+// The log file beside the executable; table paths cut at either separator.
+TEST(WindowsPaths, LogBesideTheExecutableAndTablesCutAtBackslashes) {
     std::string strExe = ExecutablePath();
     ASSERT_NE(strExe.find('\\'), std::string::npos) << strExe;
     EXPECT_EQ(LogFilePath(), strExe.substr(0, strExe.rfind('\\') + 1) + "kestrix.log");
-}
-
-TEST(WindowsCutTable, PathsAreCutAtBackslashes) {
     using Rows = std::array<std::string, kCutCount>;
     EXPECT_EQ(
         CutPathsFromChoice("C:\\z\\PEARDAT.DBF"),
@@ -122,33 +121,26 @@ TEST(WindowsCutTable, PathsAreCutAtBackslashes) {
 }
 
 // The log file is written with a share mode that lets others read it but not write it;
-// a second writer fails with the sharing violation and its cause.
-TEST(WindowsFiles, DenyWriteOpenSharesForReadingOnly) {
+// a second writer fails with the sharing violation and its cause. The output folder's
+// lock is a lock file no second run can open: refused at once (never waited on inside),
+// held until released, and gone with it.
+TEST(WindowsFiles, DenyWriteOpenSharesForReadingOnlyAndTheFolderLockRefusesASecondRun) {
     CTempDir dir;
     std::string strPath = dir.File("kestrix.log");
     int fd = OpenDenyWrite(strPath);
     ASSERT_GE(fd, 0);
     ASSERT_TRUE(WriteFully(fd, "a\r\n", 3));
-
-    HANDLE hReader = CreateFileA(strPath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                 nullptr, OPEN_EXISTING, 0, nullptr);
-    EXPECT_NE(hReader, INVALID_HANDLE_VALUE);
-    if (hReader != INVALID_HANDLE_VALUE) CloseHandle(hReader);
-    HANDLE hWriter = CreateFileA(strPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                 nullptr, OPEN_EXISTING, 0, nullptr);
-    EXPECT_EQ(hWriter, INVALID_HANDLE_VALUE);
-    if (hWriter != INVALID_HANDLE_VALUE) CloseHandle(hWriter);
-
+    for (DWORD nAccess : {DWORD(GENERIC_READ), DWORD(GENERIC_WRITE)}) {
+        HANDLE h = CreateFileA(strPath.c_str(), nAccess, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                               nullptr, OPEN_EXISTING, 0, nullptr);
+        EXPECT_EQ(h != INVALID_HANDLE_VALUE, nAccess == GENERIC_READ) << nAccess;
+        if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+    }
     EXPECT_EQ(OpenDenyWrite(strPath), -1);
     EXPECT_EQ(CFileException::OsErrorToCause(LastOsError()), CFileException::sharingViolation);
     EXPECT_TRUE(CloseFile(fd));
     EXPECT_EQ(ReadFile(strPath), "a\r\n");  // the second open truncated nothing
-}
 
-// The output folder's lock is a lock file no second run can open: it is refused at once
-// (never waited on inside), held until released, and gone with it.
-TEST(WindowsFiles, FolderLockRefusesASecondRunUntilReleased) {
-    CTempDir dir;
     CFolderLock first(dir.Path()), second(dir.Path());
     ASSERT_TRUE(first.TryLock());
     EXPECT_FALSE(second.TryLock());

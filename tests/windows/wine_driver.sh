@@ -9,7 +9,7 @@ set -eu
 exe=$1 dll=$2 linux=$3 source=$4
 wine=${KESTRIX_WINE:-wine64}
 for f in "$linux/tests/windows/driver_dump" "$linux/driver/libkestrixdbf.so" \
-         "$linux/tests/convert/kestrix-samples"; do
+         "$linux/tools/samples/kestrix-samples"; do
     [ -x "$f" ] || [ -f "$f" ] || { echo "SKIP: no Linux build at $linux ($f)"; exit 77; }
 done
 tmp=$(mktemp -d)
@@ -29,7 +29,7 @@ imports=$("$objdump" -p "$dll" | sed -n 's/^\s*DLL Name: //p' | sort | paste -sd
 
 folder="$tmp/M$(printf '\303\244')rz"
 mkdir -p "$folder"
-"$linux/tests/convert/kestrix-samples" "$folder" >/dev/null
+"$linux/tools/samples/kestrix-samples" "$folder" >/dev/null
 cp "$source"/driver/fuzz/corpus/dbf_table/*.dbf "$folder/"
 # A table beside the folder that a name with ".." would reach.
 cp "$folder/price.dbf" "$tmp/outside.dbf"

@@ -15,7 +15,7 @@ mode=$1 exe=$2 dll=$3 linux=$4
 wine=${KESTRIX_WINE:-wine64}
 wineserver=$(dirname "$(command -v "$wine")")/wineserver
 driver=$linux/driver/libkestrixdbf.so
-samples=$linux/tests/convert/kestrix-samples
+samples=$linux/tools/samples/kestrix-samples
 linux_convert=$linux/app/kestrix-convert
 for f in "$driver" "$samples" "$linux_convert"; do
     [ -x "$f" ] || [ -f "$f" ] || { echo "SKIP: no Linux build at $linux ($f)"; exit 77; }
