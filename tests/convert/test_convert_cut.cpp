@@ -86,22 +86,19 @@ protected:
 };
 
 TEST(ConvertCutPaths, FolderPartTableNameAndConnectionString) {
-    const char* const cases[][4] = {
-        {"/prices/rnddat.dbf", "/prices/", "rnddat",
-         "DSN=zlmrt_conv;NULLSTARS=0;DEFAULTDIR=/prices/"},
-        {"rnddat.dbf", "", "rnddat", "DSN=zlmrt_conv;NULLSTARS=0;DEFAULTDIR="},
-        {"/My.Data/prices", "/My.Data/", "prices",
-         "DSN=zlmrt_conv;NULLSTARS=0;DEFAULTDIR=/My.Data/"},
-        {"/a/b.c.dbf", "/a/", "b.c", "DSN=zlmrt_conv;NULLSTARS=0;DEFAULTDIR=/a/"}};
-    for (auto [pszPath, pszFolder, pszTable, pszConnect] : cases) {
+    const char* const cases[][3] = {{"/prices/rnddat.dbf", "/prices/", "rnddat"},
+                                    {"rnddat.dbf", "", "rnddat"},
+                                    {"/My.Data/prices", "/My.Data/", "prices"},
+                                    {"/a/b.c.dbf", "/a/", "b.c"}};
+    const std::string strStart = "DSN=zlmrt_conv;NULLSTARS=0;DEFAULTDIR=";
+    for (auto [pszPath, pszFolder, pszTable] : cases) {
         std::string strFolder, strTable;
         SplitInputPath(pszPath, strFolder, strTable);
-        EXPECT_EQ(strFolder, pszFolder) << pszPath;
-        EXPECT_EQ(strTable, pszTable) << pszPath;
-        EXPECT_EQ(ConnectionString(strFolder), pszConnect);
+        EXPECT_EQ(strFolder + "|" + strTable, pszFolder + ("|" + std::string(pszTable)));
+        EXPECT_EQ(ConnectionString(strFolder), strStart + pszFolder);
     }
     // A folder that would end or redirect the string is braced, "}" doubled.
-    EXPECT_EQ(ConnectionString("/a;{b}c/"), "DSN=zlmrt_conv;NULLSTARS=0;DEFAULTDIR={/a;{b}}c/}");
+    EXPECT_EQ(ConnectionString("/a;{b}c/"), strStart + "{/a;{b}}c/}");
 }
 
 // A standard name in any letter case gives the four standard names, each spelt as the
@@ -180,7 +177,7 @@ TEST_F(ConvertCutTest, FailuresAreLoggedWithTheirDescriptions) {
         EXPECT_EQ(m_log.Text(), Processing(kPear) +
                                     "Unexpected error (description follows):\r\n\t" + strError +
                                     "\r\n");
-        EXPECT_FALSE(std::filesystem::exists(Out("TrvPear.txt")));
+        EXPECT_TRUE(std::filesystem::is_empty(Out(""))) << "a dropped file leaves nothing";
     }
     // A missing output folder is a bad path: no box, and the folder is not remembered. The
     // description is cut to 299 characters, here within its text.

@@ -169,9 +169,6 @@ TEST_F(OutputSafety, ARunWaitsForTheFolderABoundedTime) {
         m_dir.File("out") + "\"\n";  // for each cut, with all of its time
     EXPECT_EQ(r.strErr,
               strWaiting + strWaiting + "Data of some or all cuts was not loaded succesfully.\n");
-    EXPECT_THAT(r.strOut,
-                HasSubstr("Output folder \"" + m_dir.File("out") +
-                          "\" is busy with another conversion, canceling conversion.\r\n"));
     EXPECT_TRUE(Files().empty());
 
     Shell(R"(( "$K" --output "$D/out" --cuts pear "$D/in/rnddat.dbf" 2>"$D/err";)"
@@ -265,9 +262,7 @@ TEST_F(OutputSafety, ReadOnlyFilesAndFoldersAsAnUnprivilegedUser) {
     chmod(m_dir.File("out").c_str(), 0555);
     r = Convert("marquise", "overwrite", strNobody);
     EXPECT_EQ(r.nStatus, 1);
-    EXPECT_THAT(r.strOut, HasSubstr("Cannot open output file \"" + Out("TrvMarq.txt") +
-                                    "\", error follows:\r\n\tAccess to " + Out("TrvMarq.txt") +
-                                    " was denied.\r\n"));
+    EXPECT_THAT(r.strOut, HasSubstr("Access to " + Out("TrvMarq.txt") + " was denied."));
     EXPECT_EQ(ReadFile(Out("TrvMarq.txt")), "old marq");
 }
 

@@ -1,6 +1,6 @@
 // The price-list writer: whole files against an independent model of the format, and the
 // details that the companion application is strict about. Then the file it writes: the
-// descriptions of file errors, the output stream, the file operations beneath it.
+// descriptions of file errors and the file operations beneath it.
 #include <gtest/gtest.h>
 #include <unistd.h>
 #include <utime.h>
@@ -173,27 +173,6 @@ TEST(FileErrorText, CommonErrnoValuesGiveTheirDescriptionsWithThePath) {
     // The path replaces %1 once; a %1 inside the path stays as it is.
     EXPECT_EQ(CFileException(CFileException::fileNotFound, "a%1b").GetErrorMessage(),
               "a%1b was not found.");
-}
-
-// The new text reaches the path whole at Close, never before; a file dropped unclosed
-// leaves the path as it was and nothing beside it.
-TEST(OutputFile, ReplacesThePathOnlyWhenClosedStoringLineFeedsAsCrLf) {
-    CTempDir dir;
-    WriteFile(dir.File("a.txt"), "a much longer old content");
-    {
-        COutputFile dropped;
-        dropped.Open(dir.File("a.txt"));
-        dropped.Write("half");
-    }
-    COutputFile file;
-    file.Open(dir.File("a.txt"));
-    file.Write("one\n\ntwo\n");
-    file.Write("three");
-    EXPECT_EQ(ReadFile(dir.File("a.txt")), "a much longer old content");
-    file.Close();
-    EXPECT_EQ(ReadFile(dir.File("a.txt")), "one\r\n\r\ntwo\r\nthree");
-    auto entries = std::filesystem::directory_iterator(dir.Path());
-    EXPECT_EQ(std::distance(begin(entries), end(entries)), 1);
 }
 
 // The file operations never take over a name that holds something already, and never

@@ -123,13 +123,6 @@ inline std::string ProgramQuery(const std::string& strTable) {
     return strQuery + "  FROM [" + strTable + "]";
 }
 
-// Record `nRecord` of a table written by WritePriceTable.
-inline CPriceRow PriceRecord(int nRecord) {
-    CPriceRow prices;
-    for (int f = 1; f <= 11; ++f) prices.push_back(PriceValue(nRecord, f));
-    return prices;
-}
-
 // A 2 GB table, made sparse: 201 real records, then holes up to the 16 million announced.
 inline bool WriteHugePriceTable(const std::string& strPath) {
     if (!WritePriceTable(strPath, 201)) return false;

@@ -60,13 +60,15 @@ bool WriteDbf(const std::string& strPath, const std::vector<SDbfColumn>& columns
     return bOk && !ec;
 }
 
+CPriceRow PriceRecord(int nRecord) {
+    CPriceRow prices;
+    for (int f = 1; f <= 11; ++f) prices.push_back(PriceValue(nRecord, f));
+    return prices;
+}
+
 bool WritePriceTable(const std::string& strPath, int nRecords) {
     std::vector<CPriceRow> rows;
-    for (int r = 1; r <= nRecords; ++r) {
-        CPriceRow row;
-        for (int f = 1; f <= 11; ++f) row.push_back(PriceValue(r, f));
-        rows.push_back(row);
-    }
+    for (int r = 1; r <= nRecords; ++r) rows.push_back(PriceRecord(r));
     return WriteDbf(strPath, PriceColumns(), rows);
 }
 

@@ -26,9 +26,10 @@ bool WriteDbf(const std::string& strPath, const std::vector<SDbfColumn>& columns
               const std::vector<std::vector<std::string>>& textRows = {});
 
 // A price table of `nRecords` records whose prices are distinct and predictable:
-// record r (from 1), field f (1..11) holds PriceValue(r, f).
+// record r (from 1), field f (1..11) holds PriceValue(r, f), all of it PriceRecord(r).
 bool WritePriceTable(const std::string& strPath, int nRecords);
 double PriceValue(int nRecord, int nField);
+CPriceRow PriceRecord(int nRecord);
 
 // Marks record `nRecord` (from 0) deleted. shapelib finds the file only when its
 // extension is spelt ".dbf" or ".DBF".
